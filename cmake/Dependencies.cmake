@@ -1,0 +1,5 @@
+# libjpeg (6b interface) and zlib: Debian's packages natively; for the Windows build the
+# toolchain file points CMAKE_PREFIX_PATH / CMAKE_FIND_ROOT_PATH at the cross-built copies.
+find_package(JPEG REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(Threads REQUIRED)

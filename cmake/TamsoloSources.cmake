@@ -1,0 +1,31 @@
+# Collects the sources of one folder. Files ending in _win.cpp build only for Windows and
+# files ending in _posix.cpp only elsewhere, so no #ifdef has to sit in portable code.
+function(tamsolo_sources out dir)
+  file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp")
+  set(kept "")
+  foreach(src IN LISTS all)
+    if(src MATCHES "_win\\.cpp$" AND NOT WIN32)
+      continue()
+    endif()
+    if(src MATCHES "_posix\\.cpp$" AND WIN32)
+      continue()
+    endif()
+    list(APPEND kept "${src}")
+  endforeach()
+  set(${out} "${kept}" PARENT_SCOPE)
+endfunction()
+
+# One static library per folder, named tamsolo_<folder>.
+function(tamsolo_library name)
+  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  tamsolo_sources(srcs "${CMAKE_CURRENT_SOURCE_DIR}")
+  if(NOT srcs)  # a folder that holds only headers so far
+    add_library(tamsolo_${name} INTERFACE)
+    target_include_directories(tamsolo_${name} INTERFACE "${PROJECT_SOURCE_DIR}")
+    target_link_libraries(tamsolo_${name} INTERFACE ${ARG_LINKS})
+    return()
+  endif()
+  add_library(tamsolo_${name} STATIC ${srcs})
+  target_include_directories(tamsolo_${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+  target_link_libraries(tamsolo_${name} PUBLIC ${ARG_LINKS})
+endfunction()

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace tamsolo {
+
+// A raster of 8-bit red, green, blue triples, rows top to bottom, no padding and no alpha.
+// Move-only: images are large and have exactly one owner at a time.
+class RgbImage {
+ public:
+  RgbImage() = default;
+  // Allocates width x height pixels without clearing them; every user writes all of them.
+  // Throws Error for negative sizes or a size that does not fit in memory.
+  RgbImage(int width, int height);
+
+  RgbImage(RgbImage&&) noexcept = default;
+  RgbImage& operator=(RgbImage&&) noexcept = default;
+  RgbImage(const RgbImage&) = delete;
+  RgbImage& operator=(const RgbImage&) = delete;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Empty() const { return width_ == 0 || height_ == 0; }
+  size_t Stride() const { return static_cast<size_t>(width_) * 3; }
+  size_t ByteSize() const { return Stride() * static_cast<size_t>(height_); }
+
+  uint8_t* Row(int y) { return pixels_.get() + Stride() * static_cast<size_t>(y); }
+  const uint8_t* Row(int y) const { return pixels_.get() + Stride() * static_cast<size_t>(y); }
+  uint8_t* Data() { return pixels_.get(); }
+  const uint8_t* Data() const { return pixels_.get(); }
+
+  RgbImage Clone() const;
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::unique_ptr<uint8_t[]> pixels_;
+};
+
+}  // namespace tamsolo

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace tamsolo {
+
+// Every failure the system raises: the message is the system's own text, in the
+// program's working code page (ANSI on Windows, UTF-8 elsewhere).
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A failure reported by the operating system; keeps its error code for the caller.
+class SystemError : public Error {
+ public:
+  SystemError(const std::string& message, int code) : Error(message), code_(code) {}
+  int Code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+}  // namespace tamsolo

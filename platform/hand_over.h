@@ -1,0 +1,47 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace tamsolo {
+
+// How a worker reaches the owning (GUI) thread: the owner runs each step from its event
+// loop, so every list and counter the steps touch stays on one thread and needs no lock.
+class HandOver {
+ public:
+  virtual ~HandOver() = default;
+  // Runs step on the owning thread and blocks until it has returned; an exception thrown by
+  // the step is thrown again here. Called on the owning thread itself, it runs the step at once.
+  virtual void Synchronize(const std::function<void()>& step) = 0;
+  // Queues step to run on the owning thread later and returns at once.
+  virtual void Queue(std::function<void()> step) = 0;
+};
+
+// Portable hand-over: the owner calls RunPending or WaitAndRun from its own loop.
+class QueuedHandOver final : public HandOver {
+ public:
+  QueuedHandOver();
+
+  void Synchronize(const std::function<void()>& step) override;
+  void Queue(std::function<void()> step) override;
+
+  // Owner side: runs every step waiting now; returns how many ran.
+  size_t RunPending();
+  // Owner side: waits up to timeout for a step to arrive, then runs all waiting steps.
+  size_t WaitAndRun(std::chrono::milliseconds timeout);
+
+ private:
+  struct Task;
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::deque<std::shared_ptr<Task>> tasks_;
+  std::thread::id owner_;
+};
+
+}  // namespace tamsolo

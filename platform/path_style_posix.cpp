@@ -1,0 +1,9 @@
+#include "platform/paths.h"
+
+namespace tamsolo {
+
+PathStyle NativePathStyle() {
+  return PathStyle::Posix;
+}
+
+}  // namespace tamsolo
