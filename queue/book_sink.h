@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tamsolo {
+
+// Receives each finished book. currentBook is the book key with its trailing delimiter,
+// pageList the page file names in book order, workFolder the folder holding them (no
+// trailing delimiter). A sink never deletes, renames or changes the page files.
+class BookSink {
+ public:
+  virtual ~BookSink() = default;
+  virtual void BuildBook(const std::string& currentBook, const std::vector<std::string>& pageList,
+                         const std::string& workFolder) = 0;
+};
+
+}  // namespace tamsolo
