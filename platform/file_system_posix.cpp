@@ -1,0 +1,159 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/error.h"
+#include "platform/file_system.h"
+
+namespace tamsolo {
+namespace {
+
+[[noreturn]] void ThrowErrno(const std::string& what, const std::string& path, int code) {
+  throw SystemError(what + " \"" + path + "\": " + std::strerror(code), code);
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0)
+      ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
+  // Closes now so that a failed close (lost data on some file systems) can be reported.
+  int Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+void WriteAll(int fd, const char* data, size_t size, const std::string& path) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR)
+        continue;
+      ThrowErrno("Cannot write file", path, errno);
+    }
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  Kind KindOf(const std::string& path) override {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0)
+      return Kind::Missing;
+    return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::File;
+  }
+
+  std::optional<std::vector<Entry>> ListFolder(const std::string& path) override {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
+    if (!dir)
+      return std::nullopt;
+    const std::string prefix = path.empty() || path.back() == '/' ? path : path + "/";
+    std::vector<Entry> entries;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir.get());
+      if (!entry)
+        break;
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..")
+        continue;
+      entries.push_back({name, KindOf(prefix + name) == Kind::Folder});
+    }
+    if (errno != 0)
+      return std::nullopt;
+    return entries;
+  }
+
+  std::optional<std::string> FolderIdentity(const std::string& path) override {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+      return std::nullopt;
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  }
+
+  void CreateFolders(const std::string& path) override {
+    if (KindOf(path) == Kind::Folder)
+      return;
+    // Create every missing ancestor from the top down; one that appears meanwhile is fine.
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+      const std::string part = path.substr(0, end);
+      if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+        ThrowErrno("Cannot create folder", part, errno);
+      if (end == std::string::npos)
+        break;
+    }
+    if (KindOf(path) != Kind::Folder)
+      ThrowErrno("Cannot create folder", path, ENOTDIR);
+  }
+
+  void CreateFolderExclusive(const std::string& path) override {
+    if (::mkdir(path.c_str(), 0700) != 0)
+      ThrowErrno("Cannot create folder", path, errno);
+  }
+
+  bool DeleteFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+  void RemoveFolder(const std::string& path) override {
+    if (::rmdir(path.c_str()) != 0)
+      ThrowErrno("Cannot remove folder", path, errno);
+  }
+
+  void CopyFile(const std::string& from, const std::string& to) override {
+    FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (source.Get() < 0)
+      ThrowErrno("Cannot open file", from, errno);
+    FileDescriptor target(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (target.Get() < 0)
+      ThrowErrno("Cannot create file", to, errno);
+    char buffer[1 << 16];
+    for (;;) {
+      const ssize_t count = ::read(source.Get(), buffer, sizeof buffer);
+      if (count < 0 && errno == EINTR)
+        continue;
+      if (count < 0)
+        ThrowErrno("Cannot read file", from, errno);
+      if (count == 0)
+        break;
+      WriteAll(target.Get(), buffer, static_cast<size_t>(count), to);
+    }
+    if (target.Close() != 0)
+      ThrowErrno("Cannot write file", to, errno);
+  }
+
+  std::string TempFolder() override {
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = dir && *dir ? dir : "/tmp";
+    if (path.back() != '/')
+      path += '/';
+    return path;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+  return std::make_unique<PosixFileSystem>();
+}
+
+}  // namespace tamsolo

@@ -1,0 +1,33 @@
+#include "queue/file_queue.h"
+
+#include <algorithm>
+
+#include "platform/error.h"
+#include "queue/path_order.h"
+
+namespace tamsolo {
+
+void FileQueue::Add(const std::string& path) {
+  Item_ item{FoldAsciiCase(path, style_), path};
+  const auto at = std::upper_bound(items_.begin(), items_.end(), item,
+                                   [](const Item_& a, const Item_& b) { return a.key < b.key; });
+  items_.insert(at, std::move(item));
+}
+
+std::string FileQueue::TakeFirst() {
+  if (items_.empty())
+    throw Error("The queue is empty");
+  std::string path = std::move(items_.front().path);
+  items_.erase(items_.begin());
+  return path;
+}
+
+std::vector<std::string> FileQueue::Paths() const {
+  std::vector<std::string> paths;
+  paths.reserve(items_.size());
+  for (const Item_& item : items_)
+    paths.push_back(item.path);
+  return paths;
+}
+
+}  // namespace tamsolo

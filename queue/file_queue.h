@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/paths.h"
+
+namespace tamsolo {
+
+// The conversion queue (FileList): full paths kept in ascending order of their ASCII-folded
+// bytes. A path equal to queued ones goes after them, so equal paths keep the order they
+// came in; duplicates are kept. This is the one source of order: whatever shows the queue
+// shows it in this order.
+class FileQueue {
+ public:
+  explicit FileQueue(PathStyle style) : style_(style) {}
+
+  void Add(const std::string& path);
+  size_t Count() const { return items_.size(); }
+  bool Empty() const { return items_.empty(); }
+  const std::string& Item(size_t index) const { return items_.at(index).path; }
+  // Takes item 0 out of the queue; the queue must not be empty.
+  std::string TakeFirst();
+  std::vector<std::string> Paths() const;
+  PathStyle Style() const { return style_; }
+
+ private:
+  struct Item_ {
+    std::string key;  // the folded path, computed once
+    std::string path;
+  };
+  PathStyle style_;
+  std::vector<Item_> items_;
+};
+
+}  // namespace tamsolo

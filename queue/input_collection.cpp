@@ -1,0 +1,75 @@
+#include "queue/input_collection.h"
+
+#include <array>
+#include <set>
+
+namespace tamsolo {
+namespace {
+
+class FolderWalk {
+ public:
+  FolderWalk(FileSystem& fileSystem, FileQueue& queue) : fs_(fileSystem), queue_(queue) {}
+
+  void Add(const std::string& path) {
+    switch (fs_.KindOf(path)) {
+      case FileSystem::Kind::Folder:
+        WalkFolder(path);
+        break;
+      case FileSystem::Kind::File:
+        if (IsAcceptedImage(path, queue_.Style())) {
+          queue_.Add(path);
+          ++added_;
+        }
+        break;
+      case FileSystem::Kind::Missing:
+        break;
+    }
+  }
+
+  size_t Added() const { return added_; }
+
+ private:
+  void WalkFolder(const std::string& path) {
+    // A folder link back to a folder being walked would loop forever: each folder on the
+    // current branch is walked at most once. A folder reached twice by different branches
+    // is still walked twice, as its files were dropped twice.
+    const std::optional<std::string> identity = fs_.FolderIdentity(path);
+    if (identity && !onBranch_.insert(*identity).second)
+      return;
+    const std::optional<std::vector<FileSystem::Entry>> entries = fs_.ListFolder(path);
+    if (entries) {
+      const std::string prefix = AddTrailingDelimiter(path, queue_.Style());
+      for (const FileSystem::Entry& entry : *entries) {
+        if (entry.name != "." && entry.name != "..")
+          Add(prefix + entry.name);
+      }
+    }
+    if (identity)
+      onBranch_.erase(*identity);
+  }
+
+  FileSystem& fs_;
+  FileQueue& queue_;
+  std::set<std::string> onBranch_;
+  size_t added_ = 0;
+};
+
+}  // namespace
+
+bool IsAcceptedImage(const std::string& path, PathStyle style) {
+  static const std::array<std::string_view, 4> accepted = {".JPG", ".JPEG", ".PNG", ".BMP"};
+  const std::string extension = UpperAscii(ExtensionOf(path, style));
+  for (std::string_view candidate : accepted) {
+    if (extension == candidate)
+      return true;
+  }
+  return false;
+}
+
+size_t AddPath(FileSystem& fileSystem, FileQueue& queue, const std::string& path) {
+  FolderWalk walk(fileSystem, queue);
+  walk.Add(path);
+  return walk.Added();
+}
+
+}  // namespace tamsolo

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "queue/file_queue.h"
+#include "queue/input_collection.h"
+#include "queue/path_order.h"
+#include "queue/queue_texts.h"
+#include "support/fake_file_system.h"
+#include "support/temp_folder.h"
+
+namespace tamsolo {
+namespace {
+
+using Names = std::vector<std::string>;
+using testing::FakeFileSystem;
+using testing::TempFolder;
+
+constexpr auto kWin = PathStyle::Windows;
+constexpr auto kPosix = PathStyle::Posix;
+
+const std::string kA = "\x83\x41";   // ア: trail byte 'A'
+const std::string kDi = "\x83\x61";  // ヂ: trail byte 'a'
+
+std::vector<std::string> Sorted(std::vector<std::string> paths, PathStyle style) {
+  FileQueue queue(style);
+  for (const auto& path : paths)
+    queue.Add(path);
+  return queue.Paths();
+}
+
+TEST(FileQueue, SortsByFoldedBytes) {
+  EXPECT_EQ(Sorted({"C:\\B\\y.jpg", "C:\\a\\x.jpg"}, kWin),
+            (Names{"C:\\a\\x.jpg", "C:\\B\\y.jpg"}));
+  EXPECT_EQ(Sorted({"C:\\a\\2.jpg", "C:\\a\\10.jpg", "C:\\a\\1.jpg"}, kWin),
+            (Names{"C:\\a\\1.jpg", "C:\\a\\10.jpg", "C:\\a\\2.jpg"}));
+  // Bytes above 0x7F sort after every ASCII byte (unsigned comparison).
+  EXPECT_EQ(Sorted({"/v/\xc3\xa9.jpg", "/v/z.jpg"}, kPosix),
+            (Names{"/v/z.jpg", "/v/\xc3\xa9.jpg"}));
+}
+
+TEST(FileQueue, EqualKeysKeepInsertionOrderAndDuplicatesStay) {
+  EXPECT_EQ(Sorted({"C:\\v\\P.jpg", "C:\\v\\a.jpg", "C:\\v\\p.jpg", "C:\\v\\P.jpg"}, kWin),
+            (Names{"C:\\v\\a.jpg", "C:\\v\\P.jpg", "C:\\v\\p.jpg", "C:\\v\\P.jpg"}));
+}
+
+TEST(FileQueue, ShiftJisTrailBytesAreNeverFolded) {
+  // Folding the trail byte would make ア and ヂ equal and interleave their files.
+  EXPECT_EQ(Sorted({"C:\\" + kDi + "\\1.jpg", "C:\\" + kA + "\\2.jpg", "C:\\" + kDi + "\\3.jpg",
+                    "C:\\" + kA + "\\4.jpg"},
+                   kWin),
+            (Names{"C:\\" + kA + "\\2.jpg", "C:\\" + kA + "\\4.jpg", "C:\\" + kDi + "\\1.jpg",
+                   "C:\\" + kDi + "\\3.jpg"}));
+  EXPECT_FALSE(SameIgnoringAsciiCase(kA, kDi, kWin));
+  EXPECT_TRUE(SameIgnoringAsciiCase(kA, kDi, kPosix));  // POSIX names are never Shift-JIS
+  EXPECT_TRUE(SameIgnoringAsciiCase(kA + "B.bmp", kA + "b.BMP", kWin));
+}
+
+TEST(QueueTexts, ItemTextKeyAndCaption) {
+  EXPECT_EQ(ItemText("C:\\scans\\vol1\\p001.jpg", kWin), "vol1\\p001.jpg");
+  EXPECT_EQ(ItemText("C:\\p.jpg", kWin), "\\p.jpg");
+  EXPECT_EQ(BookKeyOf("/scans/vol1/p001.jpg", kPosix), "vol1/");
+  EXPECT_EQ(BookTitleOf("\x83\x5c\\", kWin), "\x83\x5c");  // ソ keeps its 0x5C trail byte
+  EXPECT_EQ(BookTitleOf("\\", kWin), "");
+  EXPECT_EQ(RemainCaption(3), "3\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab");
+}
+
+TEST(AddPath, AcceptsTheFourExtensionsInAnyCase) {
+  FakeFileSystem fs;
+  for (const char* name : {"a.jpg", "b.Jpeg", "c.PNG", "d.bMp", "e.jpe", "f.gif", "g.txt", "h",
+                           "i.jpg.txt", "j.txt.JPG"}) {
+    fs.AddFile(std::string("C:\\v\\") + name);
+  }
+  FileQueue queue(kWin);
+  EXPECT_EQ(AddPath(fs, queue, "C:\\v"), 5u);
+  EXPECT_EQ(queue.Paths(), (Names{"C:\\v\\a.jpg", "C:\\v\\b.Jpeg", "C:\\v\\c.PNG", "C:\\v\\d.bMp",
+                                  "C:\\v\\j.txt.JPG"}));
+  EXPECT_EQ(AddPath(fs, queue, "C:\\v\\a.jpg"), 1u);  // dropped twice, queued twice
+  EXPECT_EQ(AddPath(fs, queue, "C:\\v\\missing.jpg"), 0u);
+  EXPECT_EQ(AddPath(fs, queue, "C:\\v\\g.txt"), 0u);
+  EXPECT_EQ(queue.Count(), 6u);
+}
+
+TEST(AddPath, WalksEveryDepthAndSkipsUnreadableFolders) {
+  FakeFileSystem fs;
+  fs.AddFile("C:\\d\\z.jpg");
+  fs.AddFile("C:\\d\\s\\t\\deep.png");
+  fs.AddFile("C:\\d\\locked\\x.jpg");
+  fs.MakeUnreadable("C:\\d\\locked");
+  fs.AddFile("C:\\root.jpg");
+  FileQueue queue(kWin);
+  EXPECT_EQ(AddPath(fs, queue, "C:\\d\\"), 2u);
+  EXPECT_EQ(AddPath(fs, queue, "C:\\root.jpg"), 1u);
+  EXPECT_EQ(queue.Paths(), (Names{"C:\\d\\s\\t\\deep.png", "C:\\d\\z.jpg", "C:\\root.jpg"}));
+}
+
+TEST(AddPath, FolderLinksBackIntoTheWalkDoNotLoop) {
+  FakeFileSystem fs;
+  fs.AddFile("C:\\a\\p.jpg");
+  fs.AddFile("C:\\a\\b\\q.jpg");
+  fs.AddFolderLink("C:\\a\\b\\up", "C:\\a");       // back to an ancestor
+  fs.AddFolderLink("C:\\a\\b\\self", "C:\\a\\b");  // to itself
+  FileQueue queue(kWin);
+  EXPECT_EQ(AddPath(fs, queue, "C:\\a"), 2u);
+}
+
+TEST(AddPath, RealFolderWithHiddenFilesAndASymlinkCycle) {
+  TempFolder temp;
+  const auto& root = temp.Path();
+  std::filesystem::create_directories(root / "vol1" / "sub");
+  for (const char* name : {"vol1/.hidden.jpg", "vol1/p1.JPG", "vol1/sub/q.png", "vol1/notes.txt"})
+    std::ofstream(root / name) << "x";
+  std::filesystem::create_directory_symlink(root / "vol1", root / "vol1" / "sub" / "loop");
+  std::filesystem::create_symlink(root / "vol1" / "p1.JPG", root / "vol1" / "link.jpg");
+  std::filesystem::create_symlink(root / "nowhere.jpg", root / "vol1" / "dangling.jpg");
+
+  auto fs = MakeNativeFileSystem();
+  FileQueue queue(kPosix);
+  EXPECT_EQ(AddPath(*fs, queue, (root / "vol1").string()), 4u);
+  const std::string base = (root / "vol1").string() + "/";
+  EXPECT_EQ(queue.Paths(),
+            (Names{base + ".hidden.jpg", base + "link.jpg", base + "p1.JPG", base + "sub/q.png"}));
+}
+
+}  // namespace
+}  // namespace tamsolo
