@@ -54,12 +54,21 @@ class PageImage {
   const std::vector<uint8_t>& ColorTable() const { return colorTable_; }  // 4 bytes an entry
   const std::vector<uint8_t>& PixelArray() const { return pixels_; }
   int32_t Stride() const;
+  int32_t Rows() const;  // |height|
 
  private:
+  size_t RowOffset(int32_t y) const;
+  void CheckPosition(int32_t x, int32_t y) const;
+  void ReplacePixels(std::vector<uint8_t> pixels);
+
   BmpInfoHeader header_;
   std::vector<uint8_t> colorTable_;  // 256 entries of blue, green, red, 0
   std::vector<uint8_t> pixels_;
 };
+
+// The set-up every page gets before its pixels are written: 768 x 1024, 4 bits, 16 grays
+// (entry i = 17 x i). Repeating it on a page that has it keeps the pixels.
+void SetUpPage(PageImage& page);
 
 // A page set up as every page is (768 x 1024, 4 bits, 16 grays) and filled with white.
 PageImage MakeWhitePage();
@@ -71,6 +80,7 @@ class PageBitmap {
   void SaveToFile(const std::string& path) const;
 
   const BmpInfoHeader& Header() const { return header_; }
+  const std::vector<uint8_t>& ColorTable() const { return colorTable_; }  // 16 entries
   const std::vector<uint8_t>& PixelArray() const { return pixels_; }
 
  private:
