@@ -13,6 +13,9 @@
 
 namespace tamsolo {
 
+// The largest scaled image a job allocates; a wider result is refused before scaling.
+inline constexpr int64_t kMaxScaledImageBytes = int64_t{1} << 30;
+
 // One page conversion job: scales SourceImage to 1008 rows, cuts it into 768-column pages
 // from right to left, maps them to 16 grays and hands each page to the owning thread, which
 // writes it. The job runs on a thread of its own and reaches the owner only through the
@@ -20,7 +23,9 @@ namespace tamsolo {
 //
 // Lifetime: created suspended; the owner sets the fields, then calls Start. The end-of-job
 // handler runs on the owning thread; the owner destroys the object after it, and the
-// destructor joins the worker (which has nothing left to do by then).
+// destructor joins the worker (which has nothing left to do by then). The owner must keep
+// pumping its hand-over until the end-of-job handler has run: a job blocked in a hand-over
+// cannot end, so destroying it earlier would wait for ever.
 class TConvertThread {
  public:
   using PageSavedHandler = std::function<void(const std::string& folder, const std::string& name)>;
@@ -63,6 +68,7 @@ class TConvertThread {
   void Execute();
   void AnnouncePageCount();
   void SavePage();
+  void ThrowIfStopped() const;
 
   HandOver& handOver_;
   std::thread thread_;
