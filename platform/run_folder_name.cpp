@@ -1,0 +1,38 @@
+#include "platform/run_folder_name.h"
+
+#include <chrono>
+#include <mutex>
+#include <random>
+
+namespace tamsolo {
+
+std::string MakeRunFolderName(const std::function<uint16_t()>& draw) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string name;
+  for (int group = 0; group < 4; ++group) {
+    if (group > 0)
+      name += '-';
+    for (int half = 0; half < 2; ++half) {
+      const uint16_t number = draw();
+      for (int shift = 12; shift >= 0; shift -= 4)
+        name += kDigits[(number >> shift) & 0xF];
+    }
+  }
+  return name;
+}
+
+std::string MakeRunFolderName() {
+  static std::mutex mutex;
+  static std::mt19937 engine = [] {
+    std::random_device device;
+    const auto stamp = std::chrono::system_clock::now().time_since_epoch().count();
+    std::seed_seq seed{device(), device(), static_cast<unsigned>(stamp),
+                       static_cast<unsigned>(stamp >> 32)};
+    return std::mt19937(seed);
+  }();
+  std::lock_guard lock(mutex);
+  std::uniform_int_distribution<int> number(0, 65535);
+  return MakeRunFolderName([&] { return static_cast<uint16_t>(number(engine)); });
+}
+
+}  // namespace tamsolo

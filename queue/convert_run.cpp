@@ -1,0 +1,165 @@
+#include "queue/convert_run.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "platform/error.h"
+#include "platform/hand_over.h"
+#include "platform/run_folder_name.h"
+#include "queue/convert_report.h"
+#include "queue/folder_book_sink.h"
+#include "queue/queue_scheduler.h"
+#include "queue/tick_driver.h"
+
+namespace tamsolo {
+namespace {
+
+constexpr int kWorkFolderTries = 16;
+constexpr std::chrono::milliseconds kLongestWait{100};  // how late a Ctrl-C may be noticed
+
+// Made absolute and lexically normal, so that "." and ".." never become a book's title.
+std::string NormalPath(const std::string& path) {
+  std::filesystem::path normal = std::filesystem::absolute(path).lexically_normal();
+  if (!normal.has_filename() && normal.has_relative_path())
+    normal = normal.parent_path();  // "vol1/" names the folder vol1
+  return normal.string();
+}
+
+// The private folder the pages wait in until their book is written; created exclusively so
+// that no other run's folder is ever reused.
+std::string CreateWorkFolder(FileSystem& fs, PathStyle style) {
+  const std::string temp = AddTrailingDelimiter(fs.TempFolder(), style);
+  for (int attempt = 1;; ++attempt) {
+    const std::string candidate = temp + MakeRunFolderName();
+    try {
+      fs.CreateFolderExclusive(candidate);
+      return candidate;
+    } catch (const SystemError&) {
+      if (attempt == kWorkFolderTries || fs.KindOf(candidate) == FileSystem::Kind::Missing)
+        throw;
+    }
+  }
+}
+
+// Removes the work folder with anything a failed write may have left in it.
+void RemoveWorkFolder(FileSystem& fs, const std::string& folder, PathStyle style) {
+  if (const auto entries = fs.ListFolder(folder)) {
+    for (const FileSystem::Entry& entry : *entries) {
+      if (!entry.isFolder)
+        fs.DeleteFile(AddTrailingDelimiter(folder, style) + entry.name);
+    }
+  }
+  fs.RemoveFolder(folder);
+}
+
+// Owns the scheduler for one run and makes sure no job outlives it.
+class Run {
+ public:
+  Run(const ConvertRunOptions& options, FileSystem& fs, const std::string& workFolder)
+      : options_(options),
+        sink_(fs, options.outputFolder, options.style),
+        scheduler_(fs, handOver_, sink_,
+                   {workFolder, options.style, options.filterIndex, QueueScheduler::Decoder()}) {}
+
+  ~Run() {
+    try {
+      StopJob();
+      scheduler_.DeleteTempFiles();
+    } catch (...) {
+    }
+  }
+
+  const FolderBookSink& Sink() const { return sink_; }
+
+  size_t Queue() {
+    size_t total = 0;
+    for (const std::string& path : options_.paths)
+      total += scheduler_.AddPath(NormalPath(path));
+    return total;
+  }
+
+  // Converts until everything is built; false when interrupted first.
+  bool Convert(ConvertReport& report, const std::atomic<bool>& interrupted) {
+    scheduler_.SetObserver(&report);
+    scheduler_.SetConverting(true);
+    SteadyClock clock;
+    TickDriver ticks(scheduler_, clock);
+    while (!scheduler_.Idle()) {
+      if (interrupted)
+        return false;
+      // Nothing is dropped while the run goes on, so the next file may start at once
+      // rather than on the next tick.
+      if (!scheduler_.JobRunning())
+        scheduler_.ProcessNext();
+      handOver_.WaitAndRun(std::min(ticks.Poll(), kLongestWait));
+    }
+    return true;
+  }
+
+  void StopJob() {
+    scheduler_.StopJob();
+    while (scheduler_.JobRunning())
+      handOver_.WaitAndRun(kLongestWait);
+  }
+
+ private:
+  const ConvertRunOptions& options_;
+  QueuedHandOver handOver_;
+  FolderBookSink sink_;
+  QueueScheduler scheduler_;
+};
+
+}  // namespace
+
+int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& summary,
+               std::ostream& progress, const std::atomic<bool>& interrupted) {
+  ConvertRunOptions options = given;
+  std::string workFolder;
+  try {
+    options.outputFolder = NormalPath(options.outputFolder);
+    fs.CreateFolders(options.outputFolder);
+    workFolder = CreateWorkFolder(fs, options.style);
+  } catch (const std::exception& e) {
+    progress << "tamsolo-cli: " << e.what() << '\n';
+    return kConvertFatal;
+  }
+
+  int exitCode = kConvertOk;
+  std::unique_ptr<ConvertReport> report;
+  try {
+    Run run(options, fs, workFolder);
+    const size_t total = run.Queue();
+    ConvertReport::Display display{options.quiet ? nullptr : &progress, options.progressIsTerminal};
+    report = std::make_unique<ConvertReport>(run.Sink(), total, display, options.style);
+    const bool finished = run.Convert(*report, interrupted);
+    run.StopJob();
+    report->EndProgress();
+    if (!finished) {
+      exitCode = kConvertInterrupted;
+      report->AddProblem("interrupted: the book being collected was not written");
+    } else if (!report->Complete()) {
+      exitCode = kConvertIncomplete;
+    }
+  } catch (const std::exception& e) {
+    if (report)
+      report->EndProgress();
+    progress << "tamsolo-cli: " << e.what() << '\n';
+    exitCode = kConvertFatal;
+  }
+
+  try {
+    RemoveWorkFolder(fs, workFolder, options.style);
+  } catch (const std::exception& e) {
+    progress << "tamsolo-cli: " << e.what() << '\n';
+    if (exitCode == kConvertOk)
+      exitCode = kConvertFatal;
+  }
+  if (report)
+    report->WriteSummary(summary);
+  if (exitCode == kConvertOk && !report)
+    exitCode = kConvertFatal;
+  return exitCode;
+}
+
+}  // namespace tamsolo

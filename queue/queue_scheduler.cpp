@@ -1,0 +1,220 @@
+#include "queue/queue_scheduler.h"
+
+#include <exception>
+
+#include "convert/decoders.h"
+#include "convert/page_image.h"
+#include "platform/error.h"
+#include "queue/input_collection.h"
+#include "queue/path_order.h"
+#include "queue/queue_texts.h"
+
+namespace tamsolo {
+namespace {
+
+std::string MessageOf(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
+
+}  // namespace
+
+QueueScheduler::QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink,
+                               Settings settings)
+    : fs_(fileSystem),
+      handOver_(handOver),
+      sink_(sink),
+      settings_(std::move(settings)),
+      queue_(settings_.style) {
+  if (!settings_.decode)
+    settings_.decode = [](const std::string& path) { return DecodeImageFile(path); };
+}
+
+// The owner stops and drains a running job (StopJob, then pumps the hand-over) before it
+// destroys the scheduler; the job's destructor joins its thread.
+QueueScheduler::~QueueScheduler() = default;
+
+size_t QueueScheduler::AddPath(const std::string& path) {
+  const size_t added = tamsolo::AddPath(fs_, queue_, path);
+  if (added > 0)
+    Observer().RemainChanged(queue_.Count());
+  return added;
+}
+
+void QueueScheduler::MainTimerTimer() {
+  if (converting_)
+    ProcessNext();
+}
+
+void QueueScheduler::ProcessNext() {
+  if (!convThread_ && !queue_.Empty()) {
+    StartNext();
+  } else if (!convThread_ && queue_.Empty() && !currentBook_.empty()) {
+    CloseBook();  // the queue ran dry: the last book is finished
+  }
+}
+
+std::string QueueScheduler::OutputFolder() const {
+  return AddTrailingDelimiter(settings_.workFolder, settings_.style);
+}
+
+void QueueScheduler::StartNext() {
+  const std::string path = queue_.TakeFirst();
+  Observer().RemainChanged(queue_.Count());
+  const std::string key = BookKeyOf(path, settings_.style);
+  if (key != currentBook_ && !currentBook_.empty())
+    CloseBook();
+  currentBook_ = key;
+
+  auto job = std::make_unique<TConvertThread>(handOver_);
+  job->PageBitmap = std::make_unique<PageBitmap>();
+  job->OutputFolder = OutputFolder();
+  job->BaseName = BaseNameOf(path, settings_.style);
+  job->FilterIndex = settings_.filterIndex;
+  job->OnPageSaved = [this](const std::string& folder, const std::string& name) {
+    PageSaved(folder, name);
+  };
+  job->OnPageCount = [this](int32_t count) { KeepSpreadParity(count); };
+  job->OnNamePage = [this](const std::string& name) { return FreePageName(name); };
+  job->OnPageGivenUp = [this](const std::string& name) { PageGivenUp(name); };
+  job->OnFinish = [this](TConvertThread& finished) { ConvThreadFinish(finished); };
+  jobPath_ = path;
+  jobPages_ = 0;
+  jobIsSpread_ = false;
+  Observer().ConvertingFileChanged(ItemText(path, settings_.style));
+
+  try {
+    fs_.CreateFolders(job->OutputFolder);
+    job->SourceImage = std::make_unique<RgbImage>(settings_.decode(path));
+    convThread_ = std::move(job);
+    convThread_->Start();
+  } catch (...) {
+    // The job is abandoned unstarted: no end-of-job handler, the file is not queued again,
+    // and the label keeps its text until the next job replaces it.
+    const std::exception_ptr error = std::current_exception();
+    if (convThread_)
+      job = std::move(convThread_);
+    job->SourceImage.reset();
+    job->PageBitmap.reset();
+    job.reset();
+    Observer().FileRejected(path, MessageOf(error));
+  }
+}
+
+void QueueScheduler::CloseBook() {
+  BuildBook();
+  pagesAdded_ = 0;
+  blankCount_ = 0;
+  spreadEnd_ = 0;
+  blanksInBook_ = 0;
+  currentBook_.clear();
+}
+
+// The sink sees the book; whatever it does, the page files go and PageList is emptied.
+void QueueScheduler::BuildBook() {
+  std::string error;
+  try {
+    sink_.BuildBook(currentBook_, pageList_, settings_.workFolder);
+  } catch (...) {
+    error = MessageOf(std::current_exception());
+  }
+  const std::vector<std::string> built = pageList_;
+  DeleteTempFiles();
+  pageList_.clear();
+  Observer().PagesChanged();
+  Observer().BookFinished(currentBook_, built, blanksInBook_, error);
+}
+
+void QueueScheduler::ConvThreadFinish(TConvertThread& job) {
+  Observer().ConvertingFileChanged("");
+  job.SourceImage.reset();
+  job.PageBitmap.reset();
+  Observer().FileConverted(jobPath_, jobPages_, job.ErrorText());
+  if (convThread_.get() == &job) {
+    finishedJob_ = std::move(convThread_);
+  }
+  if (converting_)
+    ProcessNext();
+}
+
+void QueueScheduler::StopJob() {
+  converting_ = false;
+  if (convThread_)
+    convThread_->RequestStop();
+}
+
+void QueueScheduler::PageSaved(const std::string& folder, const std::string& name) {
+  ++pagesAdded_;
+  tempFileList_.push_back(folder + name);
+  pageList_.push_back(name);
+  ++jobPages_;
+  Observer().PagesChanged();
+}
+
+void QueueScheduler::KeepSpreadParity(int32_t count) {
+  if (count % 2 != pagesAdded_ % 2) {
+    const std::string folder = OutputFolder();
+    const std::string name = "PGXblnk" + std::to_string(blankCount_ + 1) + ".bmp";
+    ++blankCount_;
+    // Even: right after the previous spread (or at the front). Odd: right before this image.
+    AddBlankPage(folder, FreePageName(name), count % 2 == 0 ? spreadEnd_ : pagesAdded_);
+    ++pagesAdded_;
+  }
+  spreadEnd_ = count + pagesAdded_;
+  jobIsSpread_ = true;
+  Observer().PagesChanged();
+}
+
+void QueueScheduler::AddBlankPage(const std::string& folder, const std::string& name,
+                                  int32_t position) {
+  if (position < 0 || static_cast<size_t>(position) > pageList_.size())
+    throw Error("Blank page position " + std::to_string(position) + " is outside the book");
+  MakeWhitePage().SaveToFile(folder + name);
+  tempFileList_.push_back(folder + name);
+  pageList_.insert(pageList_.begin() + position, name);
+  ++blanksInBook_;
+}
+
+// Two sources with one base name in a book (p1.jpg and p1.png, or P1.jpg and p1.png, which
+// name the same file on Windows) would write one page file and lose a page. A taken name
+// becomes <base>_2.bmp, <base>_3.bmp, ...
+std::string QueueScheduler::FreePageName(const std::string& name) const {
+  const auto taken = [&](const std::string& candidate) {
+    for (const std::string& path : tempFileList_) {
+      if (SameIgnoringAsciiCase(FileNamePart(path, settings_.style), candidate, settings_.style))
+        return true;
+    }
+    return false;
+  };
+  if (!taken(name))
+    return name;
+  const std::string base = BaseNameOf(name, settings_.style);
+  const std::string extension = ExtensionOf(name, settings_.style);
+  for (int suffix = 2;; ++suffix) {
+    const std::string candidate = base + "_" + std::to_string(suffix) + extension;
+    if (!taken(candidate))
+      return candidate;
+  }
+}
+
+// SpreadEnd was set for all pages of the image; a page given up never arrives, so it must
+// come down by one or a later blank would land beyond this image's pages (or beyond the
+// end of PageList). A single-page image never moved SpreadEnd and leaves it alone.
+void QueueScheduler::PageGivenUp(const std::string& name) {
+  if (jobIsSpread_)
+    --spreadEnd_;
+  Observer().PageGivenUp(jobPath_, name);
+}
+
+void QueueScheduler::DeleteTempFiles() {
+  for (const std::string& path : tempFileList_)
+    fs_.DeleteFile(path);  // a file that cannot be deleted stays behind
+  tempFileList_.clear();
+}
+
+}  // namespace tamsolo

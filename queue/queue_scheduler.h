@@ -1,0 +1,135 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "convert/convert_thread.h"
+#include "convert/rgb_image.h"
+#include "platform/file_system.h"
+#include "platform/hand_over.h"
+#include "queue/book_sink.h"
+#include "queue/file_queue.h"
+
+namespace tamsolo {
+
+// What the window (or the command line's progress display) learns from the scheduler. All
+// calls come on the owning thread.
+class SchedulerObserver {
+ public:
+  virtual ~SchedulerObserver() = default;
+  // The converting file's item text changed; empty when no file is being converted.
+  virtual void ConvertingFileChanged(const std::string& /*itemText*/) {}
+  // The number of queued files changed.
+  virtual void RemainChanged(size_t /*count*/) {}
+  // A page or a blank page was recorded, or the page lists changed otherwise.
+  virtual void PagesChanged() {}
+  // A file could not be decoded or its job could not start; it gives no page.
+  virtual void FileRejected(const std::string& /*path*/, const std::string& /*reason*/) {}
+  // A file's job ended; errorText is empty after a normal end.
+  virtual void FileConverted(const std::string& /*path*/, int /*pagesRecorded*/,
+                             const std::string& /*errorText*/) {}
+  // A page was given up after every write attempt failed.
+  virtual void PageGivenUp(const std::string& /*path*/, const std::string& /*pageName*/) {}
+  // A book went through the sink; error is empty when the sink returned normally.
+  virtual void BookFinished(const std::string& /*currentBook*/,
+                            const std::vector<std::string>& /*pageList*/, int /*blankPages*/,
+                            const std::string& /*error*/) {}
+};
+
+// The queue scheduler: takes queued files one at a time, runs one TConvertThread for each,
+// collects the pages of one book (the run of consecutive files with the same parent folder
+// name) in PageList, keeps spreads paired with blank pages, hands each finished book to the
+// sink and deletes its page files. Everything runs on the owning thread; the job reaches it
+// only through the hand-over.
+class QueueScheduler {
+ public:
+  using Decoder = std::function<RgbImage(const std::string& path)>;
+
+  struct Settings {
+    std::string workFolder;  // without trailing delimiter
+    PathStyle style = NativePathStyle();
+    int32_t filterIndex = 5;
+    Decoder decode;  // DecodeImageFile when unset
+  };
+
+  QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);
+  ~QueueScheduler();
+  QueueScheduler(const QueueScheduler&) = delete;
+  QueueScheduler& operator=(const QueueScheduler&) = delete;
+
+  void SetObserver(SchedulerObserver* observer) { observer_ = observer; }
+
+  // Input: queues a dropped path (a file or a whole folder); returns how many files.
+  size_t AddPath(const std::string& path);
+
+  // The convert/hold switch. Holding takes nothing from the queue and builds no book; a
+  // running job still finishes its file.
+  void SetConverting(bool converting) { converting_ = converting; }
+  bool Converting() const { return converting_; }
+
+  // The 500 ms timer.
+  void MainTimerTimer();
+  void ProcessNext();
+
+  // Asks a running job to end before its next page; its end still arrives as usual.
+  void StopJob();
+  // Deletes the page files still listed; for shut-down.
+  void DeleteTempFiles();
+
+  bool JobRunning() const { return convThread_ != nullptr; }
+  // Nothing queued, no job, no book open: everything dropped so far has been handled.
+  bool Idle() const { return !convThread_ && queue_.Empty() && currentBook_.empty(); }
+
+  const FileQueue& Queue() const { return queue_; }
+  const std::string& CurrentBook() const { return currentBook_; }
+  const std::vector<std::string>& PageList() const { return pageList_; }
+  const std::vector<std::string>& TempFileList() const { return tempFileList_; }
+  int32_t SpreadEnd() const { return spreadEnd_; }
+  int32_t PagesAdded() const { return pagesAdded_; }
+  int32_t BlankCount() const { return blankCount_; }
+  const std::string& WorkFolder() const { return settings_.workFolder; }
+
+ private:
+  void StartNext();
+  void BuildBook();
+  void CloseBook();
+  void ConvThreadFinish(TConvertThread& job);
+  void PageSaved(const std::string& folder, const std::string& name);
+  void KeepSpreadParity(int32_t count);
+  void AddBlankPage(const std::string& folder, const std::string& name, int32_t position);
+  std::string FreePageName(const std::string& name) const;
+  void PageGivenUp(const std::string& name);
+  std::string OutputFolder() const;
+
+  FileSystem& fs_;
+  HandOver& handOver_;
+  BookSink& sink_;
+  Settings settings_;
+  SchedulerObserver* observer_ = nullptr;
+  SchedulerObserver silent_;
+  SchedulerObserver& Observer() { return observer_ ? *observer_ : silent_; }
+
+  FileQueue queue_;
+  bool converting_ = false;
+
+  std::unique_ptr<TConvertThread> convThread_;
+  // A finished job is kept until the next one ends: it cannot be destroyed from inside its
+  // own end-of-job handler.
+  std::unique_ptr<TConvertThread> finishedJob_;
+  std::string jobPath_;
+  int jobPages_ = 0;
+  bool jobIsSpread_ = false;
+
+  std::string currentBook_;
+  std::vector<std::string> tempFileList_;
+  std::vector<std::string> pageList_;
+  int32_t spreadEnd_ = 0;
+  int32_t pagesAdded_ = 0;
+  int32_t blankCount_ = 0;
+  int blanksInBook_ = 0;
+};
+
+}  // namespace tamsolo

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "platform/run_folder_name.h"
+#include "queue/convert_run.h"
+#include "support/sample_images.h"
+#include "support/temp_folder.h"
+
+namespace tamsolo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// Each run gets a TMPDIR of its own, so "nothing left behind" can be checked.
+class ConvertRunTest : public ::testing::Test {
+ protected:
+  ConvertRunTest() : fs_(MakeNativeFileSystem()) {
+    fs::create_directories(temp_.Path() / "tmp");
+    previousTmp_ = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    ::setenv("TMPDIR", temp_.File("tmp").c_str(), 1);
+    options_.outputFolder = temp_.File("books");
+    options_.filterIndex = 0;  // Box
+  }
+  ~ConvertRunTest() override {
+    if (previousTmp_.empty())
+      ::unsetenv("TMPDIR");
+    else
+      ::setenv("TMPDIR", previousTmp_.c_str(), 1);
+  }
+
+  std::string Source(const std::string& relative, int pages) {
+    const fs::path path = temp_.Path() / "src" / relative;
+    fs::create_directories(path.parent_path());
+    testing::WriteImageFile(path.string(), testing::MakeSamplePage(768 * pages, 1008, 3),
+                            testing::SampleFormatFor(path.string()));
+    return path.string();
+  }
+
+  int Run(bool interrupt = false) {
+    std::atomic<bool> interrupted{interrupt};
+    return RunConvert(options_, *fs_, summary_, progress_, interrupted);
+  }
+
+  bool TmpIsEmpty() const { return fs::is_empty(temp_.Path() / "tmp"); }
+
+  TempFolder temp_;
+  std::unique_ptr<FileSystem> fs_;
+  std::string previousTmp_;
+  ConvertRunOptions options_;
+  std::ostringstream summary_, progress_;
+};
+
+TEST_F(ConvertRunTest, BuildsOneFolderPerBookAndLeavesNothingBehind) {
+  Source("vol1/a.jpg", 1);
+  Source("vol1/b.bmp", 2);
+  Source("vol2/c.jpg", 3);
+  options_.paths = {temp_.File("src")};
+  EXPECT_EQ(Run(), kConvertOk) << summary_.str() << progress_.str();
+  const fs::path vol1 = temp_.Path() / "books" / "vol1";
+  EXPECT_EQ(ReadText(vol1 / "book.txt"),
+            "title: vol1\nauthor: Tamsolo\npage: PGXblnk1.bmp\npage: a.bmp\n"
+            "page: b-1.bmp\npage: b-2.bmp\n");
+  EXPECT_TRUE(fs::exists(vol1 / "0003_b-1.bmp"));
+  EXPECT_TRUE(fs::exists(temp_.Path() / "books" / "vol2" / "0004_c-3.bmp"));
+  const std::string summary = summary_.str();
+  EXPECT_EQ(summary.rfind("books: 2\npages: 6\nblank pages: 2\n", 0), 0u) << summary;
+  EXPECT_NE(summary.find(vol1.string()), std::string::npos);
+  // Plain progress lines when not on a terminal.
+  EXPECT_NE(progress_.str().find("[1/3] vol1/a.jpg\n"), std::string::npos) << progress_.str();
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
+TEST_F(ConvertRunTest, FilesWithoutPagesAreReportedAndMakeTheRunIncomplete) {
+  Source("vol1/a.jpg", 1);
+  std::ofstream(temp_.Path() / "src" / "vol1" / "broken.png") << "nothing";
+  const std::string narrow = temp_.File("src/vol1/narrow.bmp");
+  testing::WriteImageFile(narrow, testing::MakeSamplePage(300, 1008, 1),
+                          testing::SampleFormat::Bmp);
+  options_.paths = {temp_.File("src/vol1/../vol1/.")};
+  options_.quiet = true;
+  EXPECT_EQ(Run(), kConvertIncomplete);
+  const std::string summary = summary_.str();
+  EXPECT_NE(summary.find("no page from " + temp_.File("src/vol1/broken.png") + ": "),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("no page from " + narrow + ": "), std::string::npos) << summary;
+  EXPECT_EQ(progress_.str(), "");  // quiet silences only the progress
+  EXPECT_TRUE(fs::exists(temp_.Path() / "books" / "vol1" / "0001_a.bmp"));
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
+TEST_F(ConvertRunTest, InterruptAndFatalErrorsStillCleanUp) {
+  Source("vol1/a.jpg", 1);
+  options_.paths = {temp_.File("src")};
+  EXPECT_EQ(Run(/*interrupt=*/true), kConvertInterrupted);
+  EXPECT_FALSE(fs::exists(temp_.Path() / "books" / "vol1"));
+  EXPECT_TRUE(TmpIsEmpty());
+
+  std::ofstream(temp_.Path() / "file") << "x";
+  options_.outputFolder = temp_.File("file/books");
+  EXPECT_EQ(Run(), kConvertFatal);
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
+TEST(RunFolderName, FourGroupsOfTwoNumbersInUppercaseHex) {
+  uint16_t next = 0;
+  const uint16_t numbers[] = {0x0001, 0xABCD, 0xFFFF, 0x0000, 0x1234, 0x00EF, 0x8000, 0x0A0B};
+  EXPECT_EQ(MakeRunFolderName([&] { return numbers[next++]; }),
+            "0001ABCD-FFFF0000-123400EF-80000A0B");
+  const std::regex form("[0-9A-F]{8}(-[0-9A-F]{8}){3}");
+  const std::string first = MakeRunFolderName();
+  EXPECT_TRUE(std::regex_match(first, form)) << first;
+  EXPECT_NE(first, MakeRunFolderName());
+}
+
+}  // namespace
+}  // namespace tamsolo

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "convert/rgb_image.h"
+
+namespace tamsolo::testing {
+
+enum class SampleFormat { Jpeg, Bmp, Png };
+
+// A made-up scanned page: white paper, black panel borders and gray panels whose shades
+// depend on seed, so pages of different images look different.
+RgbImage MakeSamplePage(int width, int height, int seed);
+
+// Writes image to path as a baseline JPEG (libjpeg's compressor, quality 90), a 24-bit
+// bottom-up BMP or an 8-bit RGB PNG (zlib). Throws std::runtime_error on failure.
+void WriteImageFile(const std::string& path, const RgbImage& image, SampleFormat format);
+
+// The format an extension asks for (".bmp", ".png", anything else JPEG), any letter case.
+SampleFormat SampleFormatFor(const std::string& path);
+
+}  // namespace tamsolo::testing
