@@ -9,7 +9,9 @@ namespace tamsolo {
 // a horizontal pass into an 8-bit intermediate image, then a vertical pass. Throws
 // Error("Source bitmap too small") for an empty source, and Error for a one-row source (its
 // vertical pass has no row stride), leaving the destination unwritten.
-// The caller's thread must compute in x87 extended precision (see X87ExtendedPrecision).
+// Sets x87 extended precision for its own arithmetic, whatever mode the calling thread has.
+// A destination of width or height 0 is left as it is; a destination length of 1 from a
+// longer source throws Error (its scale factor would be 0).
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
                    float support);
 

@@ -9,16 +9,15 @@
 
 namespace tamsolo {
 
-// Runs body on a new thread whose x87 precision is first set to 53 bits, the mode Windows
-// starts threads in, and returns its result (or rethrows its exception). Code that relies on
-// the mode a thread happens to have gives different answers here.
+// Runs body on a new thread whose x87 precision control is first set to precision (one of
+// the kX87Precision values), and returns its result or rethrows its exception.
 template <typename Body>
-auto OnThreadIn53BitMode(Body body) {
+auto OnThreadWithPrecision(uint16_t precision, Body body) {
   std::optional<decltype(body())> result;
   std::exception_ptr error;
   std::thread worker([&] {
     LoadX87ControlWord(
-        static_cast<uint16_t>((ReadX87ControlWord() & ~kX87PrecisionMask) | kX87Precision53));
+        static_cast<uint16_t>((ReadX87ControlWord() & ~kX87PrecisionMask) | precision));
     try {
       result.emplace(body());
     } catch (...) {
@@ -29,6 +28,18 @@ auto OnThreadIn53BitMode(Body body) {
   if (error)
     std::rethrow_exception(error);
   return std::move(*result);
+}
+
+// Windows starts threads in 53-bit mode: code that relies on the mode a thread happens to
+// have gives different answers here than on a thread in 64-bit mode.
+template <typename Body>
+auto OnThreadIn53BitMode(Body body) {
+  return OnThreadWithPrecision(kX87Precision53, body);
+}
+
+template <typename Body>
+auto OnThreadIn64BitMode(Body body) {
+  return OnThreadWithPrecision(kX87Precision64, body);
 }
 
 }  // namespace tamsolo
