@@ -1,0 +1,87 @@
+#include "cli/options.h"
+
+#include <algorithm>
+
+#include "convert/filters.h"
+#include "platform/paths.h"
+
+namespace tamsolo {
+namespace {
+
+const OptionSpec* FindOption(std::initializer_list<OptionSpec> known, std::string_view name) {
+  for (const OptionSpec& spec : known) {
+    if (spec.name == name)
+      return &spec;
+  }
+  return nullptr;
+}
+
+bool LooksLikeOption(std::string_view arg) {
+  return arg.size() > 1 && arg[0] == '-';
+}
+
+}  // namespace
+
+const std::string& ParsedOptions::Required(std::string_view name) const {
+  const auto found = values.find(name);
+  if (found == values.end())
+    throw UsageError("missing " + std::string(name));
+  return found->second;
+}
+
+ParsedOptions ParseOptions(const std::vector<std::string>& args,
+                           std::initializer_list<OptionSpec> known) {
+  ParsedOptions parsed;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || !LooksLikeOption(arg)) {
+      parsed.positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+    const std::string name = arg.substr(0, equals);
+    const OptionSpec* spec = FindOption(known, name);
+    if (spec == nullptr)
+      throw UsageError("unknown option " + name);
+    if (parsed.Has(name))
+      throw UsageError(name + " given twice");
+    std::string value;
+    if (equals != std::string::npos) {
+      if (!spec->takesValue)
+        throw UsageError(name + " takes no value");
+      value = arg.substr(equals + 1);
+    } else if (spec->takesValue) {
+      if (i + 1 >= args.size())
+        throw UsageError(name + " needs a value");
+      value = args[++i];
+    }
+    parsed.values.emplace(name, std::move(value));
+  }
+  return parsed;
+}
+
+int32_t ParseFilterIndex(std::string_view text) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] < static_cast<char>('0' + FilterTable.size()))
+    return text[0] - '0';
+  const std::string wanted = UpperAscii(text);
+  for (size_t i = 0; i < FilterTable.size(); ++i) {
+    if (UpperAscii(FilterTable[i].name) == wanted)
+      return static_cast<int32_t>(i);
+  }
+  std::string names;
+  for (const FilterEntry& entry : FilterTable)
+    names += std::string(names.empty() ? "" : ", ") + entry.name;
+  throw UsageError("unknown filter \"" + std::string(text) + "\" (" + names + " or 0..6)");
+}
+
+int32_t FilterIndexOption(const ParsedOptions& options) {
+  const auto found = options.values.find(std::string_view("--filter"));
+  return found == options.values.end() ? kDefaultFilterIndex : ParseFilterIndex(found->second);
+}
+
+}  // namespace tamsolo

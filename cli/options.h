@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamsolo {
+
+// Exit statuses every command shares.
+enum CliExit : int {
+  kCliOk = 0,       // every input gave what was asked
+  kCliPartial = 1,  // some input gave nothing; the run went on
+  kCliUsage = 2,    // unknown option, missing argument, ...
+  kCliFatal = 3,    // the run could not go on (output not writable, ...)
+};
+
+// A mistake on the command line; the dispatcher prints it with the command's usage line.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct OptionSpec {
+  std::string_view name;  // "-o", "--filter", "--quiet"
+  bool takesValue = false;
+};
+
+struct ParsedOptions {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string, std::less<>> values;  // "" for a flag
+
+  bool Has(std::string_view name) const { return values.find(name) != values.end(); }
+  // The option's value; UsageError naming it when it was not given.
+  const std::string& Required(std::string_view name) const;
+};
+
+// Options may come anywhere among the positional arguments; "--name=value" and "--name value"
+// both work, and "--" ends the options. An unknown option, a missing value or an option given
+// twice is a UsageError.
+ParsedOptions ParseOptions(const std::vector<std::string>& args,
+                           std::initializer_list<OptionSpec> known);
+
+// A filter by its name in FilterTable (any letter case) or its index 0..6; UsageError
+// otherwise.
+int32_t ParseFilterIndex(std::string_view text);
+// The "--filter" option's index, or the default (Lanczos3) when it was not given.
+int32_t FilterIndexOption(const ParsedOptions& options);
+
+}  // namespace tamsolo

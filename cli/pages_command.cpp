@@ -1,0 +1,154 @@
+#include <chrono>
+#include <random>
+
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "cli/page_name_pool.h"
+#include "convert/convert_thread.h"
+#include "convert/decoders.h"
+#include "convert/scaled_width.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/output_file.h"
+#include "platform/paths.h"
+
+namespace tamsolo {
+namespace {
+
+struct FileResult {
+  std::vector<std::string> written;
+  std::vector<std::string> notes;
+  std::string failure;  // why the file gave no page, or why its job ended early
+};
+
+// Creates the folder if needed and proves that a file can be created in it, so that an
+// unwritable folder ends the run at once instead of giving up every page of every file.
+void PrepareOutputFolder(const std::string& folder, FileSystem& fileSystem, PathStyle style) {
+  const FileSystem::Kind kind = fileSystem.KindOf(folder);
+  if (kind == FileSystem::Kind::File)
+    throw Error("\"" + folder + "\" is not a folder");
+  if (kind == FileSystem::Kind::Missing)
+    fileSystem.CreateFolders(folder);
+  std::random_device random;
+  const std::string probe =
+      AddTrailingDelimiter(folder, style) + ".tamsolo-write-test-" + std::to_string(random());
+  if (fileSystem.KindOf(probe) != FileSystem::Kind::Missing)
+    return;  // cannot happen in practice; never replace a file that is not ours
+  { OutputFile file(probe); }
+  fileSystem.DeleteFile(probe);
+}
+
+std::string NoPageReason(int width, int height) {
+  if (width == 0 || height == 0)
+    return "empty image";
+  return "too narrow: " + std::to_string(width) + " x " + std::to_string(height) + " scales to " +
+         std::to_string(ScaledWidth(width, height)) + " columns, under half a page";
+}
+
+// Runs the real conversion job for each file, pumping its hand-over on this thread.
+class PagesRun {
+ public:
+  PagesRun(std::string folder, int32_t filterIndex, PathStyle style)
+      : folder_(std::move(folder)), filterIndex_(filterIndex), style_(style), names_(style) {}
+
+  FileResult Convert(const std::string& path) {
+    FileResult result;
+    RgbImage image;
+    try {
+      image = DecodeImageFile(path);
+    } catch (const std::exception& error) {
+      result.failure = error.what();
+      return result;
+    }
+    const int width = image.Width();
+    const int height = image.Height();
+    RunJob(path, std::move(image), result);
+    if (result.written.empty() && result.failure.empty())
+      result.failure = result.notes.empty() ? NoPageReason(width, height) : "no page written";
+    return result;
+  }
+
+ private:
+  void RunJob(const std::string& path, RgbImage image, FileResult& result) {
+    TConvertThread job(handOver_);
+    job.SourceImage = std::make_unique<RgbImage>(std::move(image));
+    job.PageBitmap = std::make_unique<PageBitmap>();
+    job.BaseName = BaseNameOf(path, style_);
+    job.OutputFolder = AddTrailingDelimiter(folder_, style_);
+    job.FilterIndex = filterIndex_;
+    std::string asked;
+    job.OnNamePage = [&](const std::string& name) {
+      asked = name;
+      return names_.FreeName(name);
+    };
+    job.OnPageSaved = [&](const std::string&, const std::string& name) {
+      names_.Take(name);
+      result.written.push_back(name);
+      if (name != asked)
+        result.notes.push_back(asked + " was already written, this page is " + name);
+    };
+    job.OnPageGivenUp = [&](const std::string& name) {
+      result.notes.push_back(name + " could not be written");
+    };
+    bool finished = false;
+    job.OnFinish = [&](TConvertThread& self) {
+      result.failure = self.ErrorText();
+      finished = true;
+    };
+    job.Start();
+    while (!finished)
+      handOver_.WaitAndRun(std::chrono::milliseconds(100));
+  }
+
+  QueuedHandOver handOver_;  // owned by this thread, which runs the job's steps
+  std::string folder_;
+  int32_t filterIndex_;
+  PathStyle style_;
+  PageNamePool names_;
+};
+
+void PrintResult(std::ostream& out, const std::string& path, const FileResult& result) {
+  out << path << ": ";
+  if (result.written.empty()) {
+    out << "no page: " << result.failure;
+  } else {
+    out << result.written.size() << (result.written.size() == 1 ? " page: " : " pages: ");
+    for (size_t i = 0; i < result.written.size(); ++i)
+      out << (i ? ", " : "") << result.written[i];
+    if (!result.failure.empty())
+      out << "; ended early: " << result.failure;
+  }
+  for (const std::string& note : result.notes)
+    out << "; " << note;
+  out << "\n";
+}
+
+}  // namespace
+
+int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const ParsedOptions options = ParseOptions(args, {{"-o", true}, {"--filter", true}});
+  const std::string& folder = options.Required("-o");
+  const int32_t filterIndex = FilterIndexOption(options);
+  if (options.positional.empty())
+    throw UsageError("no input file");
+  if (folder.empty())
+    throw UsageError("-o needs a folder");
+  const PathStyle style = NativePathStyle();
+  try {
+    PrepareOutputFolder(folder, *MakeNativeFileSystem(), style);
+  } catch (const std::exception& error) {
+    err << "tamsolo-cli: cannot write pages into \"" << folder << "\": " << error.what() << "\n";
+    return kCliFatal;
+  }
+  PagesRun run(folder, filterIndex, style);
+  bool everyFileGavePages = true;
+  for (const std::string& path : options.positional) {
+    const FileResult result = run.Convert(path);
+    PrintResult(out, path, result);
+    out.flush();
+    everyFileGavePages = everyFileGavePages && !result.written.empty();
+  }
+  return everyFileGavePages ? kCliOk : kCliPartial;
+}
+
+}  // namespace tamsolo
