@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The README's demo: installs what is missing, builds the release preset, writes a sample
+# volume (two folders of single pages and spreads) into a temp folder, converts it into
+# books and shows where they are.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh native
+cmake --preset release >/dev/null
+cmake --build --preset release --target tamsolo-cli make_samples
+
+demo=$(mktemp -d "${TMPDIR:-/tmp}/tamsolo-demo.XXXXXX")
+build/release/tests/samples/make_samples "$demo/volume" >/dev/null
+echo "sample volume: $demo/volume"
+find "$demo/volume" -type f | sort | sed 's/^/  /'
+
+status=0
+build/release/cli/tamsolo-cli convert "$demo/volume" -o "$demo/books" || status=$?
+echo
+echo "books written to $demo/books:"
+find "$demo/books" -mindepth 1 -maxdepth 1 -type d | sort | while read -r book; do
+  echo "  $book ($(find "$book" -name '*.bmp' | wc -l) pages)"
+  sed 's/^/    /' "$book/book.txt"
+done
+exit "$status"
