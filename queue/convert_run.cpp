@@ -72,10 +72,20 @@ class Run {
 
   const FolderBookSink& Sink() const { return sink_; }
 
-  size_t Queue() {
+  // Queues every path; a path that names nothing, or a file that is no accepted image, is
+  // reported: a drop ignores it silently, but here the user typed it.
+  size_t Queue(FileSystem& fs, std::vector<std::string>& ignored) {
     size_t total = 0;
-    for (const std::string& path : options_.paths)
-      total += scheduler_.AddPath(NormalPath(path));
+    for (const std::string& given : options_.paths) {
+      const std::string path = NormalPath(given);
+      const size_t added = scheduler_.AddPath(path);
+      total += added;
+      const FileSystem::Kind kind = fs.KindOf(path);
+      if (kind == FileSystem::Kind::Missing)
+        ignored.push_back("ignored " + given + ": no such file or folder");
+      else if (kind == FileSystem::Kind::File && added == 0)
+        ignored.push_back("ignored " + given + ": not a .jpg, .jpeg, .png or .bmp file");
+    }
     return total;
   }
 
@@ -129,9 +139,12 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
   std::unique_ptr<ConvertReport> report;
   try {
     Run run(options, fs, workFolder);
-    const size_t total = run.Queue();
+    std::vector<std::string> ignored;
+    const size_t total = run.Queue(fs, ignored);
     ConvertReport::Display display{options.quiet ? nullptr : &progress, options.progressIsTerminal};
     report = std::make_unique<ConvertReport>(run.Sink(), total, display, options.style);
+    for (const std::string& line : ignored)
+      report->AddProblem(line);
     const bool finished = run.Convert(*report, interrupted);
     run.StopJob();
     report->EndProgress();
