@@ -35,4 +35,5 @@ stage "install packages" scripts/install-deps.sh native fuzz bench
 stage "format check" format_check
 stage "native build and unit tests" native_tests
 stage "sanitizer build and unit tests" sanitizer_tests
+stage "deterministic fuzzing" scripts/fuzz-stage.sh
 echo "=== all stages passed in $((SECONDS - total_start)) s"
