@@ -345,6 +345,20 @@ TEST_F(SchedulerTest, PagesGivenUpKeepLaterBlanksInPlace) {
             (Names{"s-1.bmp", "s-2.bmp", "PGXblnk1.bmp", "u.bmp", "v-1.bmp", "v-2.bmp"}));
 }
 
+TEST_F(SchedulerTest, ABlankThatCannotBeWrittenEndsOnlyThatImage) {
+  fs::create_directories(temp_.Path() / "work" / "PGXblnk1.bmp");
+  Source("vol1/x.jpg", 1);
+  Source("vol1/y.jpg", 2);
+  Source("vol1/z.jpg", 2);
+  scheduler_.AddPath(SourceFolder("vol1"));
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  // y's blank fails and y gives nothing; z then needs blank 2, placed at the front.
+  ASSERT_EQ(sink_.books.size(), 1u);
+  EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk2.bmp", "x.bmp", "z-1.bmp", "z-2.bmp"}));
+  EXPECT_EQ(sink_.books[0].tempFiles.size(), 4u);
+}
+
 TEST_F(SchedulerTest, AFailedBookIsReportedAndItsFilesStillGo) {
   Source("vol1/a.jpg", 1);
   Source("vol2/b.jpg", 1);
