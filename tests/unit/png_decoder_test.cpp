@@ -6,6 +6,7 @@
 
 #include "convert/decoders.h"
 #include "convert/halftone_palette.h"
+#include "convert/png_gamma.h"
 #include "platform/error.h"
 #include "support/png_writer.h"
 #include "support/rgb_image_maker.h"
@@ -263,6 +264,25 @@ TEST(PngSamples, PaletteIndexBeyondPlteIsBlack) {
 }
 
 // --- Gamma ---
+
+TEST(PngGamma, TableWorkedValues) {
+  EXPECT_EQ(PngGammaTable(45455), IdentityGammaTable());
+  const GammaTable bright = PngGammaTable(100000);
+  EXPECT_EQ(bright[128], 186);
+  EXPECT_EQ(bright[64], 136);
+  // 255 x (1/255)^(1/2.2) = 20.54 and 255 x (254/255)^(1/2.2) = 254.54.
+  EXPECT_EQ(bright[1], 21);
+  EXPECT_EQ(bright[254], 255);
+  // g = 50000: the exponent is 1/1.1; 255 x (128/255)^(1/1.1) = 136.28.
+  EXPECT_EQ(PngGammaTable(50000)[128], 136);
+  for (uint32_t g : {1u, 1000u, 45454u, 45456u, 100000u, 4294967295u}) {
+    const GammaTable t = PngGammaTable(g);
+    EXPECT_EQ(t[0], 0) << g;
+    EXPECT_EQ(t[255], 255) << g;
+    for (int i = 1; i < 256; ++i)
+      EXPECT_LE(t[i - 1], t[i]) << g << " at " << i;
+  }
+}
 
 TEST(PngGamma, DecodedSamplesFollowTheTable) {
   RawPng image = OnePixel({128, 64, 0});
