@@ -258,10 +258,10 @@ class RleWriter {
  public:
   RleWriter(RgbImage& image, const Palette& palette, bool topDown)
       : image_(image), palette_(palette), topDown_(topDown) {
-    for (int y = 0; y < image.Height(); ++y) {
-      for (int x = 0; x < image.Width(); ++x)
-        PutColor(image.Row(y) + 3 * x, palette[0]);
-    }
+    for (int x = 0; x < image.Width(); ++x)
+      PutColor(image.Row(0) + 3 * x, palette[0]);
+    for (int y = 1; y < image.Height(); ++y)
+      std::copy_n(image.Row(0), image.Stride(), image.Row(y));
   }
 
   bool Done() const { return row_ >= image_.Height(); }

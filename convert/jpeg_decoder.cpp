@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -205,21 +206,38 @@ void ExpandGrayRow(const JSAMPLE* indices, const JSAMPLE* levels, JDIMENSION wid
   }
 }
 
-JpegStatus ReadRowSteps(JpegSession& session, uint8_t* pixels, size_t stride) {
+// Several rows per call: with one row at a time, libjpeg upsamples two-row groups into a
+// spare row and copies it out.
+void ReadRgbRows(JpegSession& session, uint8_t* pixels, size_t stride) {
   jpeg_decompress_struct& cinfo = session.cinfo;
-  JSAMPARRAY indexRow = nullptr;
-  if (cinfo.quantize_colors) {
-    indexRow = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                          cinfo.output_width, 1);
+  constexpr JDIMENSION kRowsPerCall = 16;
+  JSAMPROW rows[kRowsPerCall];
+  while (cinfo.output_scanline < cinfo.output_height) {
+    const JDIMENSION count = std::min(kRowsPerCall, cinfo.output_height - cinfo.output_scanline);
+    for (JDIMENSION i = 0; i < count; ++i)
+      rows[i] = pixels + stride * (cinfo.output_scanline + i);
+    if (jpeg_read_scanlines(&cinfo, rows, count) == 0)
+      FailWith(session, "JPEG decoder delivered no row");
   }
+}
+
+void ReadGrayRows(JpegSession& session, uint8_t* pixels, size_t stride) {
+  jpeg_decompress_struct& cinfo = session.cinfo;
+  JSAMPARRAY indices = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                  JPOOL_IMAGE, cinfo.output_width, 1);
   while (cinfo.output_scanline < cinfo.output_height) {
     uint8_t* out = pixels + stride * cinfo.output_scanline;
-    JSAMPROW row = indexRow ? indexRow[0] : out;
-    if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+    if (jpeg_read_scanlines(&cinfo, indices, 1) != 1)
       FailWith(session, "JPEG decoder delivered no row");
-    if (indexRow)
-      ExpandGrayRow(indexRow[0], cinfo.colormap[0], cinfo.output_width, out);
+    ExpandGrayRow(indices[0], cinfo.colormap[0], cinfo.output_width, out);
   }
+}
+
+JpegStatus ReadRowSteps(JpegSession& session, uint8_t* pixels, size_t stride) {
+  if (session.cinfo.quantize_colors)
+    ReadGrayRows(session, pixels, stride);
+  else
+    ReadRgbRows(session, pixels, stride);
   return JpegStatus::kOk;
 }
 

@@ -1,0 +1,287 @@
+// The road of one colour JPEG from file to written page files, stage by stage (decode,
+// resample, gray mapping and page fill, page writing), and the whole road timed side by side
+// with libjpeg alone decoding the same file with the same settings, the floor of the road.
+// The RoadVsLibjpeg counters give that ratio for each size.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <jpeglib.h>
+#include <unistd.h>
+
+#include "convert/convert_thread.h"
+#include "convert/decoders.h"
+#include "convert/filters.h"
+#include "convert/page_fill.h"
+#include "convert/page_image.h"
+#include "convert/page_layout.h"
+#include "convert/resampler.h"
+#include "convert/scaled_width.h"
+#include "platform/hand_over.h"
+
+namespace tamsolo {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// A folder for the sample files and pages, removed when the program ends.
+struct BenchFolder {
+  BenchFolder() {
+    path = fs::temp_directory_path() / ("tamsolo-bench-" + std::to_string(::getpid()));
+    fs::create_directories(path);
+  }
+  ~BenchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  fs::path path;
+};
+
+const fs::path& Folder() {
+  static BenchFolder folder;
+  return folder.path;
+}
+
+// A scan-like colour page: gradients, fine texture and dark strokes, so the JPEG carries a
+// realistic amount of detail for its decoder.
+RgbImage ScanLikeImage(int width, int height) {
+  RgbImage image(width, height);
+  uint32_t noise = 2463534242u;
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = image.Row(y);
+    for (int x = 0; x < width; ++x) {
+      noise ^= noise << 13, noise ^= noise >> 17, noise ^= noise << 5;
+      const int grain = static_cast<int>(noise & 31) - 16;
+      const bool stroke = (x + 2 * y) % 97 < 3 || (3 * x - y) % 131 < 2;
+      const int base[3] = {x * 255 / width, y * 255 / height, 200 - (x + y) % 64};
+      for (int c = 0; c < 3; ++c)
+        row[3 * x + c] = stroke ? 20 : static_cast<uint8_t>(std::clamp(base[c] + grain, 0, 255));
+    }
+  }
+  return image;
+}
+
+std::vector<uint8_t> Compress(const RgbImage& image) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(image.Width());
+  cinfo.image_height = static_cast<JDIMENSION>(image.Height());
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 90, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<uint8_t*>(image.Row(static_cast<int>(cinfo.next_scanline)));
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::vector<uint8_t> bytes(buffer, buffer + size);
+  std::free(buffer);
+  return bytes;
+}
+
+struct Sample {
+  std::vector<uint8_t> jpeg;
+  std::string path;
+};
+
+// One JPEG file per size, made once.
+const Sample& SampleFor(int width, int height) {
+  static std::map<std::pair<int, int>, Sample> samples;
+  Sample& sample = samples[{width, height}];
+  if (sample.jpeg.empty()) {
+    sample.jpeg = Compress(ScanLikeImage(width, height));
+    sample.path =
+        (Folder() / (std::to_string(width) + "x" + std::to_string(height) + ".jpg")).string();
+    std::ofstream(sample.path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(sample.jpeg.data()),
+               static_cast<std::streamsize>(sample.jpeg.size()));
+  }
+  return sample;
+}
+
+const Sample& SampleFor(const benchmark::State& state) {
+  return SampleFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+}
+
+// libjpeg on its own, with the decoder's settings, into one preallocated buffer.
+void DecodeWithLibjpegAlone(const std::vector<uint8_t>& jpeg, std::vector<uint8_t>& out) {
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = 1;
+  cinfo.dct_method = JDCT_ISLOW;
+  cinfo.do_fancy_upsampling = TRUE;
+  cinfo.do_block_smoothing = TRUE;
+  cinfo.buffered_image = FALSE;
+  jpeg_start_decompress(&cinfo);
+  const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
+  out.resize(stride * cinfo.output_height);
+  JSAMPROW rows[16];
+  while (cinfo.output_scanline < cinfo.output_height) {
+    const JDIMENSION count = std::min(16u, cinfo.output_height - cinfo.output_scanline);
+    for (JDIMENSION i = 0; i < count; ++i)
+      rows[i] = out.data() + stride * (cinfo.output_scanline + i);
+    jpeg_read_scanlines(&cinfo, rows, count);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+}
+
+// The whole road as the program takes it: DecodeJpegFile, then one TConvertThread whose
+// hand-overs (page count, page writes) run here, on the owning thread, while it waits. Only
+// one thread works at any moment.
+int FileToPages(const std::string& path) {
+  QueuedHandOver handOver;
+  auto job = std::make_unique<TConvertThread>(handOver);
+  job->SourceImage = std::make_unique<RgbImage>(DecodeJpegFile(path));
+  job->BaseName = "page";
+  job->OutputFolder = (Folder() / "").string();
+  job->FilterIndex = kDefaultFilterIndex;
+  int pages = 0;
+  bool finished = false;
+  job->OnPageSaved = [&](const std::string&, const std::string&) { ++pages; };
+  job->OnFinish = [&](TConvertThread&) { finished = true; };
+  job->Start();
+  while (!finished)
+    handOver.WaitAndRun(std::chrono::milliseconds(50));
+  return pages;
+}
+
+RgbImage Scaled(const RgbImage& source) {
+  RgbImage scaled(static_cast<int>(ScaledWidth(source.Width(), source.Height())), kScaledHeight);
+  const FilterEntry& filter = FilterTable[kDefaultFilterIndex];
+  ResampleImage(source, scaled, filter.function, filter.support);
+  return scaled;
+}
+
+void Decode(benchmark::State& state) {
+  const Sample& sample = SampleFor(state);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(DecodeJpegFile(sample.path).Data());
+}
+
+void LibjpegAlone(benchmark::State& state) {
+  const Sample& sample = SampleFor(state);
+  std::vector<uint8_t> pixels;
+  for (auto _ : state) {
+    DecodeWithLibjpegAlone(sample.jpeg, pixels);
+    benchmark::DoNotOptimize(pixels.data());
+  }
+}
+
+void Resample(benchmark::State& state) {
+  const RgbImage source = DecodeJpeg(SampleFor(state).jpeg);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(Scaled(source).Data());
+}
+
+void GrayMappingAndPageFill(benchmark::State& state) {
+  const RgbImage scaled = Scaled(DecodeJpeg(SampleFor(state).jpeg));
+  const PageLayout layout = LayoutPages(scaled.Width());
+  PageImage page;
+  for (auto _ : state) {
+    for (int32_t v = 1; v <= layout.count; ++v) {
+      SetUpPage(page);
+      FillPage(scaled, FirstColumnOfPage(layout, v), page);
+      benchmark::DoNotOptimize(page.PictureRow(0));
+    }
+  }
+  state.counters["pages"] = layout.count;
+}
+
+void PageWriting(benchmark::State& state) {
+  const RgbImage scaled = Scaled(DecodeJpeg(SampleFor(state).jpeg));
+  const PageLayout layout = LayoutPages(scaled.Width());
+  std::vector<PageImage> pages(static_cast<size_t>(layout.count));
+  for (int32_t v = 1; v <= layout.count; ++v) {
+    SetUpPage(pages[v - 1]);
+    FillPage(scaled, FirstColumnOfPage(layout, v), pages[v - 1]);
+  }
+  PageBitmap bitmap;
+  for (auto _ : state) {
+    for (int32_t v = 1; v <= layout.count; ++v) {
+      bitmap.Assign(pages[v - 1]);
+      bitmap.SaveToFile((Folder() / PageFileNameFor("write", layout.count, v)).string());
+    }
+  }
+}
+
+// Wall time and the process's CPU time of one piece of work. Only one thread works at any
+// moment on the road, so CPU time measures the work even on a machine busy with other jobs.
+struct Times {
+  double wall = 0;
+  double cpu = 0;
+};
+
+double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+Times TimesOf(const std::function<void()>& work) {
+  const Clock::time_point start = Clock::now();
+  const double cpuStart = ProcessCpuSeconds();
+  work();
+  return {std::chrono::duration<double>(Clock::now() - start).count(),
+          ProcessCpuSeconds() - cpuStart};
+}
+
+// Both measured in every iteration, one after the other, so they see the same machine state.
+void RoadVsLibjpeg(benchmark::State& state) {
+  const Sample& sample = SampleFor(state);
+  std::vector<uint8_t> pixels;
+  Times libjpeg;
+  Times road;
+  for (auto _ : state) {
+    const Times alone = TimesOf([&] { DecodeWithLibjpegAlone(sample.jpeg, pixels); });
+    const Times whole = TimesOf([&] { benchmark::DoNotOptimize(FileToPages(sample.path)); });
+    libjpeg = {libjpeg.wall + alone.wall, libjpeg.cpu + alone.cpu};
+    road = {road.wall + whole.wall, road.cpu + whole.cpu};
+    state.SetIterationTime(whole.wall);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["libjpeg_ms"] = 1000 * libjpeg.wall / n;
+  state.counters["road_ms"] = 1000 * road.wall / n;
+  state.counters["ratio"] = road.wall / libjpeg.wall;
+  state.counters["libjpeg_cpu_ms"] = 1000 * libjpeg.cpu / n;
+  state.counters["road_cpu_ms"] = 1000 * road.cpu / n;
+  state.counters["cpu_ratio"] = road.cpu / libjpeg.cpu;
+}
+
+void Sizes(benchmark::internal::Benchmark* bench) {
+  bench->Args({1200, 1700})->Args({2400, 3400})->Args({4800, 3400});
+  bench->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(LibjpegAlone)->Apply(Sizes);
+BENCHMARK(Decode)->Apply(Sizes);
+BENCHMARK(Resample)->Apply(Sizes);
+BENCHMARK(GrayMappingAndPageFill)->Apply(Sizes);
+BENCHMARK(PageWriting)->Apply(Sizes);
+BENCHMARK(RoadVsLibjpeg)->Apply(Sizes)->UseManualTime();
+
+}  // namespace
+}  // namespace tamsolo
