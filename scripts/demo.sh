@@ -17,9 +17,9 @@ find "$demo/volume" -type f | sort | sed 's/^/  /'
 status=0
 build/release/cli/tamsolo-cli convert "$demo/volume" -o "$demo/books" || status=$?
 echo
-echo "books written to $demo/books:"
+echo "The books are in $demo/books, one folder each, pages numbered in book order:"
 find "$demo/books" -mindepth 1 -maxdepth 1 -type d | sort | while read -r book; do
-  echo "  $book ($(find "$book" -name '*.bmp' | wc -l) pages)"
-  sed 's/^/    /' "$book/book.txt"
+  echo "  $book/"
+  ls "$book" | sed 's/^/    /'
 done
 exit "$status"
