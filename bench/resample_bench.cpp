@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "convert/filters.h"
-#include "convert/resampler.h"
+#include "convert/resample_passes.h"
 #include "convert/rgb_image.h"
 #include "convert/scaled_width.h"
 
@@ -28,21 +28,34 @@ RgbImage ColourSource(int width, int height) {
   return image;
 }
 
-void ResampleTo1008Rows(benchmark::State& state) {
+void Resample(benchmark::State& state, AccumulatePath path) {
   const RgbImage source =
       ColourSource(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const FilterEntry& filter = FilterTable[kDefaultFilterIndex];
   RgbImage scaled(static_cast<int>(ScaledWidth(source.Width(), source.Height())), 1008);
   for (auto _ : state) {
-    ResampleImage(source, scaled, filter.function, filter.support);
+    ResampleImageUsing(path, source, scaled, filter.function, filter.support);
     benchmark::DoNotOptimize(scaled.Data());
   }
+}
+
+void ResampleTo1008Rows(benchmark::State& state) {
+  Resample(state, Fma3Available() ? AccumulatePath::kFma3 : AccumulatePath::kEmulated);
+}
+
+// The path taken on processors without FMA3.
+void ResampleTo1008RowsEmulated(benchmark::State& state) {
+  Resample(state, AccumulatePath::kEmulated);
 }
 
 BENCHMARK(ResampleTo1008Rows)
     ->Args({1200, 1700})
     ->Args({2400, 3400})
     ->Args({4800, 3400})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(ResampleTo1008RowsEmulated)
+    ->Args({2400, 3400})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
