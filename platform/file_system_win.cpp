@@ -1,0 +1,168 @@
+#include <windows.h>
+// windows.h maps these names to the A functions; here they name the interface's methods.
+#undef CopyFile
+#undef DeleteFile
+
+#include <cstdio>
+
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+#include "platform/system_text.h"
+
+namespace tamsolo {
+namespace {
+
+constexpr PathStyle kStyle = PathStyle::Windows;
+
+[[noreturn]] void ThrowSystemError(const std::string& what, const std::string& path, DWORD code) {
+  throw SystemError(what + " \"" + path + "\": " + SystemErrorDescription(static_cast<int>(code)),
+                    static_cast<int>(code));
+}
+
+class SearchHandle {
+ public:
+  explicit SearchHandle(HANDLE handle) : handle_(handle) {}
+  ~SearchHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE)
+      FindClose(handle_);
+  }
+  SearchHandle(const SearchHandle&) = delete;
+  SearchHandle& operator=(const SearchHandle&) = delete;
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE)
+      CloseHandle(handle_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+bool IsDotEntry(const char* name) {
+  return std::string_view(name) == "." || std::string_view(name) == "..";
+}
+
+FileSystem::Entry EntryOf(const WIN32_FIND_DATAA& found) {
+  return {found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  Kind KindOf(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+      return Kind::Missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Kind::Folder : Kind::File;
+  }
+
+  std::optional<std::vector<Entry>> ListFolder(const std::string& path) override {
+    const std::string pattern = AddTrailingDelimiter(path, kStyle) + "*.*";
+    WIN32_FIND_DATAA found{};
+    SearchHandle search(FindFirstFileA(pattern.c_str(), &found));
+    if (search.Get() == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      // A drive root has no "." entry, so an empty one matches nothing at all.
+      if (code == ERROR_FILE_NOT_FOUND)
+        return std::vector<Entry>{};
+      return std::nullopt;
+    }
+    std::vector<Entry> entries;
+    do {
+      if (!IsDotEntry(found.cFileName))
+        entries.push_back(EntryOf(found));
+    } while (FindNextFileA(search.Get(), &found));
+    const DWORD code = GetLastError();
+    if (code != ERROR_NO_MORE_FILES)
+      return std::nullopt;
+    return entries;
+  }
+
+  std::optional<std::string> FolderIdentity(const std::string& path) override {
+    // Backup semantics is what lets CreateFile open a folder; links are followed to the target.
+    FileHandle folder(CreateFileA(path.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (folder.Get() == INVALID_HANDLE_VALUE)
+      return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(folder.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      return std::nullopt;
+    char key[32];
+    std::snprintf(key, sizeof key, "%08lX:%08lX%08lX", info.dwVolumeSerialNumber,
+                  info.nFileIndexHigh, info.nFileIndexLow);
+    return std::string(key);
+  }
+
+  void CreateFolders(const std::string& path) override {
+    const std::string folder = RemoveTrailingDelimiter(path, kStyle);
+    if (folder.empty() || KindOf(folder) == Kind::Folder)
+      return;
+    const std::string parent = RemoveTrailingDelimiter(FolderPart(folder, kStyle), kStyle);
+    if (!parent.empty() && parent != folder)
+      CreateFolders(parent);
+    if (!CreateDirectoryA(folder.c_str(), nullptr)) {
+      const DWORD code = GetLastError();
+      // Made by someone else meanwhile is as good as made here.
+      if (code != ERROR_ALREADY_EXISTS || KindOf(folder) != Kind::Folder)
+        ThrowSystemError("Cannot create folder", folder, code);
+    }
+  }
+
+  void CreateFolderExclusive(const std::string& path) override {
+    if (!CreateDirectoryA(path.c_str(), nullptr)) {
+      const DWORD code = GetLastError();
+      ThrowSystemError("Cannot create folder", path, code);
+    }
+  }
+
+  bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
+
+  void RemoveFolder(const std::string& path) override {
+    if (!RemoveDirectoryA(path.c_str())) {
+      const DWORD code = GetLastError();
+      ThrowSystemError("Cannot remove folder", path, code);
+    }
+  }
+
+  void CopyFile(const std::string& from, const std::string& to) override {
+    if (!::CopyFileA(from.c_str(), to.c_str(), TRUE)) {
+      const DWORD code = GetLastError();
+      ThrowSystemError("Cannot copy file to \"" + to + "\" from", from, code);
+    }
+  }
+
+  std::string TempFolder() override {
+    char buffer[MAX_PATH];
+    const DWORD length = GetTempPathA(sizeof buffer, buffer);
+    if (length == 0) {
+      const DWORD code = GetLastError();
+      ThrowSystemError("Cannot find the temp folder", "", code);
+    }
+    // The ANSI calls cannot reach anything below a path that does not fit MAX_PATH, so a
+    // longer one is refused here rather than cut short.
+    if (length >= sizeof buffer)
+      ThrowSystemError("Cannot find the temp folder", "", ERROR_FILENAME_EXCED_RANGE);
+    return AddTrailingDelimiter(std::string(buffer, length), kStyle);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() {
+  return std::make_unique<Win32FileSystem>();
+}
+
+}  // namespace tamsolo
