@@ -30,10 +30,30 @@ sanitizer_tests() {
   ctest --preset sanitize
 }
 
+# The Windows build: MinGW-w64 with libjpeg-turbo and GoogleTest cross-built once and cached.
+windows_cross_build() {
+  scripts/build-mingw-deps.sh
+  cmake --preset mingw >/dev/null
+  cmake --build --preset mingw -j "$jobs"
+}
+
+# Each Wine stage gets a fresh copy of the prefix and its own Xvfb display; the tests run one
+# at a time. End-to-end tests carry the label "e2e".
+windows_unit_tests() {
+  scripts/wine-env.sh build/mingw ctest --preset mingw --label-exclude e2e
+}
+
+windows_e2e_tests() {
+  scripts/wine-env.sh build/mingw ctest --preset mingw --label-regex e2e --no-tests=error
+}
+
 total_start=$SECONDS
-stage "install packages" scripts/install-deps.sh native fuzz bench
+stage "install packages" scripts/install-deps.sh native fuzz bench windows
 stage "format check" format_check
 stage "native build and unit tests" native_tests
 stage "sanitizer build and unit tests" sanitizer_tests
 stage "deterministic fuzzing" scripts/fuzz-stage.sh
+stage "windows cross build" windows_cross_build
+stage "unit tests under wine" windows_unit_tests
+stage "end-to-end tests under wine" windows_e2e_tests
 echo "=== all stages passed in $((SECONDS - total_start)) s"

@@ -7,4 +7,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 build_dir=$1
 shift
 wine_env_use "$build_dir"
-wine_env_with_some_display wine "$@"
+
+run() {
+  # Wine's helper processes (services, explorer) outlive the program and keep the output
+  # it was given open, and CTest waits for that output to close; so they start here, away
+  # from it, if they are not running already.
+  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+  wine "$@"
+}
+wine_env_with_some_display run "$@"
