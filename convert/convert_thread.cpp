@@ -35,6 +35,7 @@ TConvertThread::TConvertThread(HandOver& handOver) : handOver_(handOver) {}
 TConvertThread::~TConvertThread() {
   if (thread_.joinable())
     thread_.join();
+  *alive_ = false;
 }
 
 void TConvertThread::Start() {
@@ -48,7 +49,8 @@ void TConvertThread::RequestStop() {
 }
 
 // No exception leaves the thread: the end-of-job handler reads ErrorText instead. The handler
-// is copied into the queued step so that it may destroy this object.
+// is copied into the queued step so that it may destroy this object, and the step checks that
+// the object still exists when the owner gets round to it.
 void TConvertThread::Run() {
   {
     X87ExtendedPrecision precision;
@@ -60,8 +62,8 @@ void TConvertThread::Run() {
       errorText_ = "Conversion failed";
     }
   }
-  handOver_.Queue([this, finish = OnFinish] {
-    if (finish)
+  handOver_.Queue([this, alive = alive_, finish = OnFinish] {
+    if (*alive && finish)
       finish(*this);
   });
 }

@@ -25,7 +25,8 @@ inline constexpr int64_t kMaxScaledImageBytes = int64_t{1} << 30;
 // handler runs on the owning thread; the owner destroys the object after it, and the
 // destructor joins the worker (which has nothing left to do by then). The owner must keep
 // pumping its hand-over until the end-of-job handler has run: a job blocked in a hand-over
-// cannot end, so destroying it earlier would wait for ever.
+// cannot end, so destroying it earlier would wait for ever. A job destroyed after it ended
+// but before its queued end-of-job step ran has that step do nothing.
 class TConvertThread {
  public:
   using PageSavedHandler = std::function<void(const std::string& folder, const std::string& name)>;
@@ -76,6 +77,7 @@ class TConvertThread {
   std::string PageFileName;
   int32_t pageCount_ = 0;
   std::string errorText_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // read only on the owner
 };
 
 }  // namespace tamsolo

@@ -263,6 +263,16 @@ TEST_F(JobTest, FinishHandlerMayDestroyTheJob) {
   EXPECT_EQ(job, nullptr);
 }
 
+TEST_F(JobTest, JobDestroyedBeforeItsEndStepRanIsNotFinishedLater) {
+  auto job = MakeJob(StripedSource(300, 1000));  // ends without a hand-over
+  bool finished = false;
+  job->OnFinish = [&](TConvertThread&) { finished = true; };
+  job->Start();
+  job.reset();  // joins: the end step is queued by now
+  EXPECT_EQ(handOver_.RunPending(), 1u);
+  EXPECT_FALSE(finished);
+}
+
 TEST_F(JobTest, UnstartedJobIsDestroyedWithoutRunning) {
   auto job = MakeJob(StripedSource(1000, 1000));
   job->OnFinish = [](TConvertThread&) { FAIL() << "an unstarted job ran its end handler"; };
