@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -24,25 +23,49 @@ std::string ReadText(const fs::path& path) {
   return text.str();
 }
 
-// Each run gets a TMPDIR of its own, so "nothing left behind" can be checked.
+// The native file system with a temp folder of the test's own, so that "nothing left behind"
+// can be checked.
+class OwnTempFileSystem final : public FileSystem {
+ public:
+  explicit OwnTempFileSystem(std::string temp) : temp_(std::move(temp)) {}
+  Kind KindOf(const std::string& path) override { return native_->KindOf(path); }
+  std::optional<std::vector<Entry>> ListFolder(const std::string& path) override {
+    return native_->ListFolder(path);
+  }
+  std::optional<std::string> FolderIdentity(const std::string& path) override {
+    return native_->FolderIdentity(path);
+  }
+  void CreateFolders(const std::string& path) override { native_->CreateFolders(path); }
+  void CreateFolderExclusive(const std::string& path) override {
+    native_->CreateFolderExclusive(path);
+  }
+  bool DeleteFile(const std::string& path) override { return native_->DeleteFile(path); }
+  void RemoveFolder(const std::string& path) override { native_->RemoveFolder(path); }
+  void CopyFile(const std::string& from, const std::string& to) override {
+    native_->CopyFile(from, to);
+  }
+  std::string TempFolder() override { return temp_; }
+
+ private:
+  std::unique_ptr<FileSystem> native_ = MakeNativeFileSystem();
+  std::string temp_;
+};
+
 class ConvertRunTest : public ::testing::Test {
  protected:
-  ConvertRunTest() : fs_(MakeNativeFileSystem()) {
+  ConvertRunTest()
+      : fs_(std::make_unique<OwnTempFileSystem>((temp_.Path() / "tmp" / "").string())) {
     fs::create_directories(temp_.Path() / "tmp");
-    previousTmp_ = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-    ::setenv("TMPDIR", temp_.File("tmp").c_str(), 1);
     options_.outputFolder = temp_.File("books");
     options_.filterIndex = 0;  // Box
   }
-  ~ConvertRunTest() override {
-    if (previousTmp_.empty())
-      ::unsetenv("TMPDIR");
-    else
-      ::setenv("TMPDIR", previousTmp_.c_str(), 1);
+
+  std::string Native(const std::string& relative) const {
+    return (temp_.Path() / relative).make_preferred().string();
   }
 
   std::string Source(const std::string& relative, int pages) {
-    const fs::path path = temp_.Path() / "src" / relative;
+    const fs::path path = (temp_.Path() / "src" / relative).make_preferred();
     fs::create_directories(path.parent_path());
     testing::WriteImageFile(path.string(), testing::MakeSamplePage(768 * pages, 1008, 3),
                             testing::SampleFormatFor(path.string()));
@@ -58,7 +81,6 @@ class ConvertRunTest : public ::testing::Test {
 
   TempFolder temp_;
   std::unique_ptr<FileSystem> fs_;
-  std::string previousTmp_;
   ConvertRunOptions options_;
   std::ostringstream summary_, progress_;
 };
@@ -79,22 +101,22 @@ TEST_F(ConvertRunTest, BuildsOneFolderPerBookAndLeavesNothingBehind) {
   EXPECT_EQ(summary.rfind("books: 2\npages: 6\nblank pages: 2\n", 0), 0u) << summary;
   EXPECT_NE(summary.find(vol1.string()), std::string::npos);
   // Plain progress lines when not on a terminal.
-  EXPECT_NE(progress_.str().find("[1/3] vol1/a.jpg\n"), std::string::npos) << progress_.str();
+  const std::string line = std::string("[1/3] vol1") + PathDelimiter(NativePathStyle()) + "a.jpg\n";
+  EXPECT_NE(progress_.str().find(line), std::string::npos) << progress_.str();
   EXPECT_TRUE(TmpIsEmpty());
 }
 
 TEST_F(ConvertRunTest, FilesWithoutPagesAreReportedAndMakeTheRunIncomplete) {
   Source("vol1/a.jpg", 1);
   std::ofstream(temp_.Path() / "src" / "vol1" / "broken.png") << "nothing";
-  const std::string narrow = temp_.File("src/vol1/narrow.bmp");
+  const std::string narrow = Native("src/vol1/narrow.bmp");
   testing::WriteImageFile(narrow, testing::MakeSamplePage(300, 1008, 1),
                           testing::SampleFormat::Bmp);
   options_.paths = {temp_.File("src/vol1/../vol1/.")};
   options_.quiet = true;
   EXPECT_EQ(Run(), kConvertIncomplete);
   const std::string summary = summary_.str();
-  EXPECT_NE(summary.find("no page from " + temp_.File("src/vol1/broken.png") + ": "),
-            std::string::npos)
+  EXPECT_NE(summary.find("no page from " + Native("src/vol1/broken.png") + ": "), std::string::npos)
       << summary;
   EXPECT_NE(summary.find("no page from " + narrow + ": "), std::string::npos) << summary;
   EXPECT_EQ(progress_.str(), "");  // quiet silences only the progress

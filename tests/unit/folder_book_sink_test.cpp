@@ -15,6 +15,11 @@ namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using testing::TempFolder;
 
+const PathStyle kNative = NativePathStyle();
+std::string K(const std::string& folder) {
+  return folder + PathDelimiter(kNative);
+}
+
 std::string ReadText(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream text;
@@ -32,7 +37,7 @@ Names Listing(const fs::path& folder) {
 
 class FolderSinkTest : public ::testing::Test {
  protected:
-  FolderSinkTest() : fs_(MakeNativeFileSystem()), sink_(*fs_, temp_.File("out"), PathStyle::Posix) {
+  FolderSinkTest() : fs_(MakeNativeFileSystem()), sink_(*fs_, temp_.File("out"), kNative) {
     fs::create_directories(temp_.Path() / "out");
     fs::create_directories(temp_.Path() / "work");
   }
@@ -51,7 +56,7 @@ class FolderSinkTest : public ::testing::Test {
 TEST_F(FolderSinkTest, CopiesPagesInBookOrderAndDescribesTheBook) {
   Page("b.bmp", "B");
   Page("PGXblnk1.bmp", "blank");
-  Build("vol1/", {"PGXblnk1.bmp", "b.bmp"});
+  Build(K("vol1"), {"PGXblnk1.bmp", "b.bmp"});
   const fs::path book = temp_.Path() / "out" / "vol1";
   EXPECT_EQ(Listing(book), (Names{"0001_PGXblnk1.bmp", "0002_b.bmp", "book.txt"}));
   EXPECT_EQ(ReadText(book / "0002_b.bmp"), "B");
@@ -66,21 +71,21 @@ TEST_F(FolderSinkTest, NeverWritesIntoAFolderThatExists) {
   Page("a.bmp", "A");
   fs::create_directories(temp_.Path() / "out" / "vol1");
   std::ofstream(temp_.Path() / "out" / "vol1" / "mine.txt") << "keep";
-  Build("vol1/", {"a.bmp"});
-  Build("vol1/", {"a.bmp"});
+  Build(K("vol1"), {"a.bmp"});
+  Build(K("vol1"), {"a.bmp"});
   EXPECT_EQ(Listing(temp_.Path() / "out"), (Names{"vol1", "vol1 (2)", "vol1 (3)"}));
   EXPECT_EQ(Listing(temp_.Path() / "out" / "vol1"), (Names{"mine.txt"}));
 }
 
 TEST_F(FolderSinkTest, UnusableTitlesBecomeUntitledAndEmptyBooksMakeNoFolder) {
   Page("a.bmp", "A");
-  Build("/", {"a.bmp"});
-  Build("vol2/", {});
+  Build(K(""), {"a.bmp"});
+  Build(K("vol2"), {});
   EXPECT_EQ(Listing(temp_.Path() / "out"), (Names{"_untitled"}));
   EXPECT_EQ(ReadText(temp_.Path() / "out" / "_untitled" / "book.txt"),
             "title: \nauthor: Tamsolo\npage: a.bmp\n");
   for (const char* title : {"", ".", ".."})
-    EXPECT_EQ(BookFolderName(title, PathStyle::Posix), "_untitled");
+    EXPECT_EQ(BookFolderName(title, kNative), "_untitled");
   EXPECT_EQ(BookFolderName("a:b", PathStyle::Windows), "_untitled");
   EXPECT_EQ(BookFolderName("\x83\x5c", PathStyle::Windows), "\x83\x5c");  // ソ is no delimiter
 }
@@ -93,7 +98,7 @@ TEST_F(FolderSinkTest, NumbersGrowPastFourDigitsOnlyForHugeBooks) {
 
 TEST_F(FolderSinkTest, AFailedCopyLeavesNoHalfBook) {
   Page("a.bmp", "A");
-  EXPECT_THROW(Build("vol1/", {"a.bmp", "missing.bmp"}), Error);
+  EXPECT_THROW(Build(K("vol1"), {"a.bmp", "missing.bmp"}), Error);
   EXPECT_TRUE(Listing(temp_.Path() / "out").empty());
   EXPECT_TRUE(sink_.Folders().empty());
 }

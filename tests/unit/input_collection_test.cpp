@@ -105,22 +105,27 @@ TEST(AddPath, FolderLinksBackIntoTheWalkDoNotLoop) {
   EXPECT_EQ(AddPath(fs, queue, "C:\\a"), 2u);
 }
 
-TEST(AddPath, RealFolderWithHiddenFilesAndASymlinkCycle) {
+TEST(AddPath, RealFoldersAndLinksBackIntoThem) {
   TempFolder temp;
   const auto& root = temp.Path();
   std::filesystem::create_directories(root / "vol1" / "sub");
-  for (const char* name : {"vol1/.hidden.jpg", "vol1/p1.JPG", "vol1/sub/q.png", "vol1/notes.txt"})
-    std::ofstream(root / name) << "x";
-  std::filesystem::create_directory_symlink(root / "vol1", root / "vol1" / "sub" / "loop");
-  std::filesystem::create_symlink(root / "vol1" / "p1.JPG", root / "vol1" / "link.jpg");
-  std::filesystem::create_symlink(root / "nowhere.jpg", root / "vol1" / "dangling.jpg");
-
+  for (const char* name : {".hidden.jpg", "p1.JPG", "notes.txt"})
+    std::ofstream(root / "vol1" / name) << "x";
+  std::ofstream(root / "vol1" / "sub" / "q.png") << "x";
   auto fs = MakeNativeFileSystem();
-  FileQueue queue(kPosix);
-  EXPECT_EQ(AddPath(*fs, queue, (root / "vol1").string()), 4u);
-  const std::string base = (root / "vol1").string() + "/";
-  EXPECT_EQ(queue.Paths(),
-            (Names{base + ".hidden.jpg", base + "link.jpg", base + "p1.JPG", base + "sub/q.png"}));
+  const PathStyle style = NativePathStyle();
+  const std::string base = AddTrailingDelimiter((root / "vol1").string(), style);
+  const std::string sub = AddTrailingDelimiter(base + "sub", style);
+  FileQueue queue(style);
+  EXPECT_EQ(AddPath(*fs, queue, (root / "vol1").string()), 3u);
+  EXPECT_EQ(queue.Paths(), (Names{base + ".hidden.jpg", base + "p1.JPG", sub + "q.png"}));
+
+  std::error_code noLinks;
+  std::filesystem::create_directory_symlink(root / "vol1", root / "vol1" / "sub" / "loop", noLinks);
+  if (noLinks)
+    GTEST_SKIP() << "this system makes no folder links: " << noLinks.message();
+  FileQueue again(style);
+  EXPECT_EQ(AddPath(*fs, again, (root / "vol1").string()), 3u);
 }
 
 }  // namespace

@@ -27,6 +27,12 @@ int WidthFor(int pages) {
   return 768 * pages;
 }
 
+const PathStyle kNative = NativePathStyle();
+// A book key in the native style: the folder name and the delimiter.
+std::string K(const std::string& folder) {
+  return folder + PathDelimiter(kNative);
+}
+
 struct Book {
   std::string key;
   Names pages;
@@ -102,7 +108,7 @@ class Recorder final : public SchedulerObserver {
 
 class SchedulerTest : public ::testing::Test {
  protected:
-  explicit SchedulerTest(FileSystem* fileSystem = nullptr, PathStyle style = PathStyle::Posix,
+  explicit SchedulerTest(FileSystem* fileSystem = nullptr, PathStyle style = kNative,
                          QueueScheduler::Decoder decode = {})
       : fs_(fileSystem ? nullptr : MakeNativeFileSystem()),
         scheduler_(fileSystem ? *fileSystem : *fs_, handOver_, sink_,
@@ -114,14 +120,14 @@ class SchedulerTest : public ::testing::Test {
   }
 
   std::string Source(const std::string& relative, int pages) {
-    const fs::path path = temp_.Path() / "src" / relative;
+    const fs::path path = (temp_.Path() / "src" / relative).make_preferred();
     fs::create_directories(path.parent_path());
     testing::WriteImageFile(path.string(), testing::MakeSamplePage(WidthFor(pages), kHeight, 1),
                             testing::SampleFormatFor(path.string()));
     return path.string();
   }
   std::string SourceFolder(const std::string& relative = "") {
-    return (temp_.Path() / "src" / relative).string();
+    return (temp_.Path() / "src" / relative).make_preferred().string();
   }
 
   // Ticks while no job runs and pumps the hand-over, until everything queued is handled.
@@ -164,7 +170,7 @@ TEST_F(SchedulerTest, WorkedExampleThroughTheRealJobs) {
   Source("vol1/c.png", 3);
   Source("vol1/d.jpg", 1);
   Source("vol1/e.jpg", 2);
-  FolderBookSink folderSink(*fs_, temp_.File("books"), PathStyle::Posix);
+  FolderBookSink folderSink(*fs_, temp_.File("books"), kNative);
   fs::create_directory(temp_.Path() / "books");
   sink_.next = &folderSink;
   EXPECT_EQ(scheduler_.AddPath(SourceFolder("vol1")), 5u);
@@ -193,13 +199,13 @@ TEST_F(SchedulerTest, WorkedExampleThroughTheRealJobs) {
 
   ASSERT_EQ(sink_.books.size(), 1u);
   const Book& book = sink_.books[0];
-  EXPECT_EQ(book.key, "vol1/");
+  EXPECT_EQ(book.key, K("vol1"));
   EXPECT_EQ(book.pages, afterE);
   EXPECT_TRUE(book.allFilesPresent);
   Names written;
   for (const char* name : {"a", "PGXblnk1", "b-1", "b-2", "PGXblnk2", "c-1", "c-2", "c-3", "d",
                            "PGXblnk3", "e-1", "e-2"}) {
-    written.push_back(temp_.File("work") + "/" + name + ".bmp");
+    written.push_back(K(temp_.File("work")) + name + ".bmp");
   }
   EXPECT_EQ(book.tempFiles, written);
 
@@ -228,7 +234,7 @@ TEST_F(SchedulerTest, BooksStartingWithASpread) {
   scheduler_.AddPath(SourceFolder());
   scheduler_.SetConverting(true);
   RunUntilIdle();
-  ASSERT_EQ(Keys(), (Names{"three/", "two/"}));
+  ASSERT_EQ(Keys(), (Names{K("three"), K("two")}));
   EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk1.bmp", "y-1.bmp", "y-2.bmp", "y-3.bmp"}));
   EXPECT_EQ(sink_.books[1].pages, (Names{"x-1.bmp", "x-2.bmp"}));
   EXPECT_EQ(recorder_.snapshots[0].spreadEnd, 4);  // three pages after blank 1
@@ -241,17 +247,15 @@ TEST_F(SchedulerTest, BookKeysFollowTheParentFolderName) {
   Source("vol1/z.jpg", 1);
   Source("a/same/x.jpg", 1);
   Source("b/same/y.jpg", 1);
-  Source("case/Vol/m.jpg", 1);
-  Source("case/vol/n.jpg", 1);
   scheduler_.AddPath(SourceFolder());
   scheduler_.SetConverting(true);
   RunUntilIdle();
   // Sub-folder sorting splits vol1 into three books; same-named folders in different places
-  // follow each other and form one; folder names differing in case form two.
-  EXPECT_EQ(Keys(), (Names{"same/", "Vol/", "vol/", "vol1/", "sub/", "vol1/"}));
+  // follow each other and form one.
+  EXPECT_EQ(Keys(), (Names{K("same"), K("vol1"), K("sub"), K("vol1")}));
   EXPECT_EQ(sink_.books[0].pages, (Names{"x.bmp", "y.bmp"}));
-  EXPECT_EQ(sink_.books[3].pages, (Names{"p1.bmp"}));
-  EXPECT_EQ(sink_.books[5].pages, (Names{"z.bmp"}));
+  EXPECT_EQ(sink_.books[1].pages, (Names{"p1.bmp"}));
+  EXPECT_EQ(sink_.books[3].pages, (Names{"z.bmp"}));
 }
 
 TEST_F(SchedulerTest, UndecodableFileIsDroppedAndTheBookGoesOn) {
@@ -262,10 +266,11 @@ TEST_F(SchedulerTest, UndecodableFileIsDroppedAndTheBookGoesOn) {
   scheduler_.SetConverting(true);
   RunUntilIdle();
   EXPECT_EQ(recorder_.rejected, (Names{SourceFolder("vol1/b.jpg")}));
-  ASSERT_EQ(Keys(), (Names{"vol1/"}));
+  ASSERT_EQ(Keys(), (Names{K("vol1")}));
   EXPECT_EQ(sink_.books[0].pages, (Names{"a.bmp", "c.bmp"}));
   // The label keeps the failed file's text until the next job replaces it.
-  EXPECT_EQ(recorder_.labels, (Names{"vol1/a.jpg", "", "vol1/b.jpg", "vol1/c.jpg", ""}));
+  EXPECT_EQ(recorder_.labels,
+            (Names{K("vol1") + "a.jpg", "", K("vol1") + "b.jpg", K("vol1") + "c.jpg", ""}));
 }
 
 TEST_F(SchedulerTest, HoldStopsTakingFilesButLetsTheRunningJobFinish) {
@@ -366,8 +371,8 @@ TEST_F(SchedulerTest, AFailedBookIsReportedAndItsFilesStillGo) {
   sink_.failNext = true;
   scheduler_.SetConverting(true);
   RunUntilIdle();
-  EXPECT_EQ(recorder_.failedBooks, (Names{"vol1/"}));
-  EXPECT_EQ(Keys(), (Names{"vol1/", "vol2/"}));
+  EXPECT_EQ(recorder_.failedBooks, (Names{K("vol1")}));
+  EXPECT_EQ(Keys(), (Names{K("vol1"), K("vol2")}));
   EXPECT_TRUE(fs::is_empty(temp_.Path() / "work"));
 }
 
@@ -382,21 +387,26 @@ class WindowsStyleTest : public SchedulerTest {
 };
 testing::FakeFileSystem WindowsStyleTest::fake_;
 
-TEST_F(WindowsStyleTest, TrailByteNamesFormTwoBooksAndRootFilesOneUntitled) {
+TEST_F(WindowsStyleTest, TrailByteOrCaseDifferencesFormTwoBooksAndRootFilesOneUntitled) {
   const std::string a = "\x83\x41", di = "\x83\x61";  // ア and ヂ
-  for (const std::string& path :
-       {"C:\\" + di + "\\p1.jpg", "C:\\" + a + "\\p1.jpg", "C:\\" + di + "\\p2.jpg",
-        "C:\\" + a + "\\p2.jpg", std::string("C:\\r.jpg")}) {
+  const Names paths = {"C:\\" + di + "\\p1.jpg",
+                       "C:\\" + a + "\\p1.jpg",
+                       "C:\\" + di + "\\p2.jpg",
+                       "C:\\" + a + "\\p2.jpg",
+                       "C:\\r.jpg",  // a drive's root: key "\\" alone
+                       "D:\\Vol\\m.jpg",
+                       "D:\\vol\\n.jpg"};
+  for (const std::string& path : paths) {
     fake_.AddFile(path);
     scheduler_.AddPath(path);
   }
-  // Windows-style page paths land beside the work folder on this disk; only the names count.
+  // The sources are the fake's; the page files are written to this disk.
   scheduler_.SetConverting(true);
   RunUntilIdle();
-  EXPECT_EQ(Keys(), (Names{"\\", a + "\\", di + "\\"}));
+  EXPECT_EQ(Keys(), (Names{"\\", a + "\\", di + "\\", "Vol\\", "vol\\"}));
   EXPECT_EQ(sink_.books[1].pages, (Names{"p1.bmp", "p2.bmp"}));
   EXPECT_EQ(BookFolderName("", PathStyle::Windows), "_untitled");
-  EXPECT_EQ(fake_.deleted.size(), 5u);
+  EXPECT_EQ(fake_.deleted.size(), 7u);
 }
 
 }  // namespace
