@@ -235,6 +235,15 @@ std::span<const uint8_t> PixelData(std::span<const uint8_t> file, const BmpHeade
   return file.subspan(header.pixelOffset, std::min(amount, remaining));
 }
 
+// Whether every row is there; the last row may lack its padding. Divides rather than
+// multiplies, so no size a header can declare overflows.
+bool RowsPresent(const BmpHeader& header, uint64_t available) {
+  const uint64_t lastRowBytes = (static_cast<uint64_t>(header.width) * header.bitCount + 7) / 8;
+  if (lastRowBytes > available)
+    return false;
+  return (available - lastRowBytes) / RowStride(header) >= static_cast<uint64_t>(header.height) - 1;
+}
+
 void DecodeUncompressed(std::span<const uint8_t> data, const BmpHeader& header,
                         const Palette& palette, RgbImage& image) {
   const uint64_t stride = RowStride(header);
@@ -349,8 +358,7 @@ RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit) {
   CheckDecodeBudget(RgbImageBytes(width, height), memoryLimit);
   const std::span<const uint8_t> pixels = PixelData(data, header);
   const bool rle = header.compression == kRle8 || header.compression == kRle4;
-  const uint64_t lastRowBytes = (static_cast<uint64_t>(width) * header.bitCount + 7) / 8;
-  if (!rle && RowStride(header) * (height - 1) + lastRowBytes > pixels.size())
+  if (!rle && !RowsPresent(header, pixels.size()))
     Fail("the pixel data is truncated");
   const Palette palette = header.bitCount <= 8 ? ReadPalette(data, header) : Palette{};
   RgbImage image(width, height);
