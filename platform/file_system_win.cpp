@@ -3,6 +3,7 @@
 #undef CopyFile
 #undef DeleteFile
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/error.h"
@@ -107,7 +108,11 @@ class Win32FileSystem final : public FileSystem {
   }
 
   void CreateFolders(const std::string& path) override {
-    const std::string folder = RemoveTrailingDelimiter(path, kStyle);
+    // The system also takes "/" between folders; 0x2F is never a trail byte, so it can be
+    // swapped without looking at the characters.
+    std::string folder = path;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    folder = RemoveTrailingDelimiter(folder, kStyle);
     if (folder.empty() || KindOf(folder) == Kind::Folder)
       return;
     const std::string parent = RemoveTrailingDelimiter(FolderPart(folder, kStyle), kStyle);

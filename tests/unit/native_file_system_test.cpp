@@ -91,6 +91,8 @@ TEST_F(NativeFileSystemTest, CreatesAndRemovesFolders) {
   EXPECT_EQ(fs_->KindOf(deep), Kind::Folder);
   fs_->CreateFolders(deep);  // already there: nothing to do
   fs_->CreateFolders(Join(deep, ""));
+  fs_->CreateFolders(Path("p/q/r"));  // "/" divides folders on either system
+  EXPECT_EQ(fs_->KindOf(Path("p/q/r")), Kind::Folder);
 
   EXPECT_THROW(fs_->CreateFolderExclusive(deep), SystemError);
   WriteFile(Path("file"), "x");
