@@ -8,11 +8,12 @@ build_dir=$1
 shift
 wine_env_use "$build_dir"
 
-run() {
-  # Wine's helper processes (services, explorer) outlive the program and keep the output
-  # it was given open, and CTest waits for that output to close; so they start here, away
-  # from it, if they are not running already.
-  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-  wine "$@"
-}
-wine_env_with_some_display run "$@"
+# Wine's helper processes (services, the desktop process started by the first window) outlive
+# the program and keep the output it was given open; CTest waits for its pipe to close. So the
+# program writes to a file, and the file is passed on when the program ends.
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+status=0
+wine_env_with_some_display wine "$@" >"$output" 2>&1 </dev/null || status=$?
+cat "$output"
+exit $status
