@@ -58,6 +58,13 @@ void WritePngSeeds(const fs::path& folder) {
       const std::string name = "type" + std::to_string(type) + "_depth" + std::to_string(depth) +
                                (interlaced ? "_adam7" : "") + ".png";
       Write(folder / name, MakePng(image, extra));
+      // The fuzz target's raw-rows form: 'R', the IHDR data, the uncompressed filtered rows.
+      Bytes raw = {'R'};
+      const Bytes ihdr = IhdrData(image.width, image.height, depth, type, interlaced ? 1 : 0);
+      const Bytes rows = FilteredImageData(image);
+      raw.insert(raw.end(), ihdr.begin(), ihdr.end());
+      raw.insert(raw.end(), rows.begin(), rows.end());
+      Write(folder / ("raw_" + name.substr(0, name.size() - 4) + ".bin"), raw);
     }
   }
 }
