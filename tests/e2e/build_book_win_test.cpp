@@ -59,13 +59,6 @@ std::vector<std::string> Joined(std::vector<std::string> first,
   return first;
 }
 
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines)
-    text += line + "\n";
-  return text;
-}
-
 class BuildBookTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,10 +68,11 @@ class BuildBookTest : public ::testing::Test {
   // Builds one book against standIn (null: no builder) and waits until BuildBook returns.
   void Build(StandIn* standIn, const std::string& currentBook,
              const std::vector<std::string>& pages, const PageFolder& folder) {
+    const ULONGLONG start = GetTickCount64();
     BuildRun run([&] { sink_.BuildBook(currentBook, pages, folder.Path()); }, standIn);
     ASSERT_TRUE(run.Wait(kBuildTimeout))
-        << "BuildBook did not return; the builder logged:\n"
-        << (standIn != nullptr ? Lines(standIn->Events()) : std::string());
+        << "BuildBook started at " << start << " and did not return; the builder logged:\n"
+        << (standIn != nullptr ? standIn->Trace() : std::string());
   }
 
   void ExpectCopies(const StandIn& standIn, int book, const std::vector<std::string>& pages,
@@ -117,7 +111,7 @@ TEST_F(BuildBookTest, DoubleByteTitleEndingInSoKeepsItsLastCharacter) {
   // ソ ends in 0x5C; the dialogs come late, so the watchers have to search more than once.
   const auto pages = PageNames(3);
   PageFolder folder(pages);
-  StandIn standIn({"--dialog-delay", "400"});
+  StandIn standIn({"--dialog-delay", "300"});
   ASSERT_EQ(standIn.StartError(), "");
   Build(&standIn, SystemText("漫画ソ") + "\\", pages, folder);
 

@@ -95,6 +95,10 @@ std::vector<std::string> StandIn::Events() const {
   return events;
 }
 
+std::string StandIn::Trace() const {
+  return FileText(record_.File("trace.txt"));
+}
+
 bool StandIn::HasEvent(const std::string& event) const {
   for (const std::string& line : Events())
     if (line == event)

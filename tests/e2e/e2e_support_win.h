@@ -32,6 +32,7 @@ class StandIn {
   const std::string& StartError() const { return startError_; }
   HWND Window() const { return window_; }
   std::vector<std::string> Events() const;
+  std::string Trace() const;  // the timed log, for failure messages
   bool HasEvent(const std::string& event) const;
   // Waits until an event starting with prefix is logged; false on timeout or on an "error:".
   bool WaitForEvent(const std::string& prefix, DWORD timeoutMs) const;

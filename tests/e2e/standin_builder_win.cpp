@@ -103,10 +103,10 @@ bool Builder::Create() {
 void Builder::CreateControls() {
   HWND toolbar = AddPanel(main_, 0, 0, 640, 40);
   if (!options_.noClear)
-    AddChild(toolbar, "Button", SystemText("クリア"), WS_VISIBLE, 10, 5, 90, 28, kClearId);
+    AddButton(toolbar, SystemText("クリア"), 10, 5, 90, 28, kClearId);
   // The image data screen; with --hide-add the builder shows another one.
   HWND screen = AddPanel(toolbar, 110, 0, 200, 40, !options_.hideAdd);
-  AddChild(screen, "Button", SystemText("リストに追加"), WS_VISIBLE, 0, 5, 120, 28, kAddId);
+  AddButton(screen, SystemText("リストに追加"), 0, 5, 120, 28, kAddId);
 
   HWND form = AddPanel(main_, 0, 40, 640, 150);
   AddChild(form, "Static", SystemText("タイトル"), WS_VISIBLE, 10, 10, 80, 20);
@@ -115,7 +115,7 @@ void Builder::CreateControls() {
   edits_[1] = TypedEdit::Create(form, 100, 38, 400, 24, kAuthorId);
   AddChild(form, "Static", SystemText("出版社"), WS_VISIBLE, 10, 70, 80, 20);
   edits_[2] = TypedEdit::Create(form, 100, 68, 400, 24, kThirdId);
-  AddChild(form, "Button", SystemText("作成"), WS_VISIBLE, 100, 105, 90, 28, kCreateId);
+  AddButton(form, SystemText("作成"), 100, 105, 90, 28, kCreateId);
 
   listBox_ = AddChild(main_, "ListBox", "", WS_VISIBLE | WS_BORDER | WS_VSCROLL, 10, 200, 600, 230,
                       kListId);
@@ -165,6 +165,7 @@ void Builder::Clear() {
 }
 
 void Builder::AddToList() {
+  log_.Trace("add-to-list clicked");
   Sleep(options_.dialogDelay);
   OpenFileDialog dialog(log_, folder_);
   dialog.Run(main_, SystemText("ファイルを開く"), 500, 360);
@@ -176,6 +177,7 @@ void Builder::AddToList() {
 }
 
 void Builder::CreateBook() {
+  log_.Trace("create clicked");
   Sleep(options_.dialogDelay);
   MessageDialog confirm(log_, "confirm", SystemText("オリジナル書籍を作成しますか？"),
                         {{SystemText("はい(&Y)"), IDYES}, {SystemText("いいえ(&N)"), IDNO}});

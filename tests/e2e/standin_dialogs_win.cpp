@@ -61,10 +61,8 @@ void OpenFileDialog::CreateControls() {
                          200, kFolderListId);
   AddChild(Handle(), "Static", SystemText("ファイル名(&N):"), WS_VISIBLE, 10, 248, 110, 20);
   edit_ = TypedEdit::Create(Handle(), 120, 245, 250, 24, kFileNameId);
-  AddChild(Handle(), "Button", SystemText("開く(&O)"), WS_VISIBLE | BS_PUSHBUTTON, 380, 245, 90, 26,
-           IDOK);
-  AddChild(Handle(), "Button", SystemText("キャンセル"), WS_VISIBLE | BS_PUSHBUTTON, 380, 280, 90,
-           26, IDCANCEL);
+  AddButton(Handle(), SystemText("開く(&O)"), 380, 245, 90, 26, IDOK);
+  AddButton(Handle(), SystemText("キャンセル"), 380, 280, 90, 26, IDCANCEL);
   ShowFolder();
 }
 
@@ -122,8 +120,7 @@ void MessageDialog::CreateControls() {
   AddChild(Handle(), "Static", message_, WS_VISIBLE | SS_LEFT, 10, 10, 420, 80);
   int x = 10;
   for (const Button& button : buttons_) {
-    AddChild(Handle(), "Button", button.caption, WS_VISIBLE | BS_PUSHBUTTON, x, 100, 100, 26,
-             button.id);
+    AddButton(Handle(), button.caption, x, 100, 100, 26, button.id);
     x += 110;
   }
 }

@@ -26,8 +26,9 @@ void Register(const char* name, WNDPROC proc) {
 
 }  // namespace
 
-void EventLog::Write(const std::string& line) const {
-  const std::string path = folder_ + "\\events.txt";
+namespace {
+
+void AppendLine(const std::string& path, const std::string& line) {
   if (FILE* file = std::fopen(path.c_str(), "ab")) {
     std::fwrite(line.data(), 1, line.size(), file);
     std::fputc('\n', file);
@@ -35,11 +36,46 @@ void EventLog::Write(const std::string& line) const {
   }
 }
 
+}  // namespace
+
+void EventLog::Write(const std::string& line) const {
+  AppendLine(folder_ + "\\events.txt", line);
+  Trace(line);
+}
+
+void EventLog::Trace(const std::string& line) const {
+  AppendLine(folder_ + "\\trace.txt", std::to_string(GetTickCount64()) + " " + line);
+}
+
 HWND AddChild(HWND parent, const char* className, const std::string& text, DWORD style, int x,
               int y, int width, int height, int id) {
   return CreateWindowExA(0, className, text.c_str(), WS_CHILD | style, x, y, width, height, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                          GetModuleHandleA(nullptr), nullptr);
+}
+
+namespace {
+
+LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == BM_CLICK) {
+    SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(window));
+    return 0;
+  }
+  return CallWindowProcA(original, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+HWND AddButton(HWND parent, const std::string& caption, int x, int y, int width, int height,
+               int id) {
+  HWND button =
+      AddChild(parent, "Button", caption, WS_VISIBLE | BS_PUSHBUTTON, x, y, width, height, id);
+  const LONG_PTR original =
+      SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ButtonProc));
+  SetWindowLongPtrA(button, GWLP_USERDATA, original);
+  return button;
 }
 
 HWND AddPanel(HWND parent, int x, int y, int width, int height, bool visible) {

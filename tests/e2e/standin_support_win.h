@@ -8,11 +8,14 @@
 namespace tamsolo::standin {
 
 // Appends one line per event to events.txt in the record folder, opening the file for each
-// line so that a test can read it at any moment.
+// line so that a test can read it at any moment; trace.txt has the same lines and a few more,
+// each with the time.
 class EventLog {
  public:
   explicit EventLog(std::string folder) : folder_(std::move(folder)) {}
   void Write(const std::string& line) const;
+  // Also with the time in milliseconds, into trace.txt, for reading when a test fails.
+  void Trace(const std::string& line) const;
   const std::string& Folder() const { return folder_; }
 
  private:
@@ -22,6 +25,12 @@ class EventLog {
 // A child window of any class, visible unless style says otherwise.
 HWND AddChild(HWND parent, const char* className, const std::string& text, DWORD style, int x,
               int y, int width, int height, int id = 0);
+
+// A push button that answers BM_CLICK by notifying its parent at once. Wine's own button
+// simulates the click through focus and mouse capture, and a focus change arriving from the
+// display in between can swallow it; the builder's reaction is the same either way.
+HWND AddButton(HWND parent, const std::string& caption, int x, int y, int width, int height,
+               int id);
 
 // A plain container that passes its children's notifications up to its own parent.
 HWND AddPanel(HWND parent, int x, int y, int width, int height, bool visible = true);

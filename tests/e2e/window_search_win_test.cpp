@@ -198,16 +198,6 @@ TEST_F(WindowTree, CreateWatcherCountsItsTries) {
   EXPECT_EQ(Of(root_).clicks, 0);
 }
 
-TEST_F(WindowTree, CreateWatcherLeavesATopLevelWindowWithItsTextAlone) {
-  // The root's own title is the text: a top-level match, so nothing is clicked.
-  Add(root_, "yes", "Button");
-  ShowWindow(root_, SW_SHOWNOACTIVATE);
-  SetWindowPos(root_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  Add(Add(root_, "panel"), rootTitle_);
-  CreateWatcher(rootTitle_, "yes", 1).Execute();
-  EXPECT_EQ(Of(root_).clicks, 0);
-}
-
 TEST_F(WindowTree, OpenWatcherGivesUpAfterTenSearches) {
   Of(root_).textQueries = 0;
   const auto start = std::chrono::steady_clock::now();
