@@ -28,7 +28,7 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
   const std::string& source = options.positional.front();
   RgbImage image;
   try {
-    image = DecodeImageFile(source);
+    image = DecodeImageFile(PathFromArgument(source, NativePathStyle()));
   } catch (const std::exception& error) {
     err << "tamsolo-cli: " << source << ": " << error.what() << "\n";
     return kCliPartial;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/paths.h"
+
 namespace tamsolo {
 
 // Exit statuses every command shares.
@@ -49,5 +51,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args,
 int32_t ParseFilterIndex(std::string_view text);
 // The "--filter" option's index, or the default (Lanczos3) when it was not given.
 int32_t FilterIndexOption(const ParsedOptions& options);
+
+// A path typed on the command line, in the form the path helpers take: Windows accepts "/"
+// as well as "\" there, but the helpers split only at "\" and ":", so "/" becomes "\"
+// (never a trail byte: those start at 0x40).
+std::string PathFromArgument(std::string argument, PathStyle style);
 
 }  // namespace tamsolo

@@ -127,23 +127,24 @@ void PrintResult(std::ostream& out, const std::string& path, const FileResult& r
 
 int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   const ParsedOptions options = ParseOptions(args, {{"-o", true}, {"--filter", true}});
-  const std::string& folder = options.Required("-o");
+  const PathStyle style = NativePathStyle();
+  const std::string folder = PathFromArgument(options.Required("-o"), style);
   const int32_t filterIndex = FilterIndexOption(options);
   if (options.positional.empty())
     throw UsageError("no input file");
   if (folder.empty())
     throw UsageError("-o needs a folder");
-  const PathStyle style = NativePathStyle();
   try {
     PrepareOutputFolder(folder, *MakeNativeFileSystem(), style);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: cannot write pages into \"" << folder << "\": " << error.what() << "\n";
+    err << "tamsolo-cli: cannot write pages into \"" << options.Required("-o")
+        << "\": " << error.what() << "\n";
     return kCliFatal;
   }
   PagesRun run(folder, filterIndex, style);
   bool everyFileGavePages = true;
   for (const std::string& path : options.positional) {
-    const FileResult result = run.Convert(path);
+    const FileResult result = run.Convert(PathFromArgument(path, style));
     PrintResult(out, path, result);
     out.flush();
     everyFileGavePages = everyFileGavePages && !result.written.empty();
