@@ -67,6 +67,7 @@ wine_env_init_prefix() {
   # its windows are unmanaged.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -w
+  wine --version >"$WINEPREFIX/.wine-version"
 }
 
 wine_env_use() {
@@ -79,17 +80,23 @@ wine_env_use() {
   # Two CTest runs may start at once; only one of them makes the prefix.
   (
     flock 9
-    [[ -d $wine_dir/template ]] || wine_env_make_template "$wine_dir/template"
+    # A prefix made by another Wine version would be upgraded again in every copy.
+    if [[ $(cat "$wine_dir/template/.wine-version" 2>/dev/null) != "$(wine --version)" ]]; then
+      rm -rf "$wine_dir/template" "$WINEPREFIX"
+      wine_env_make_template "$wine_dir/template"
+    fi
     [[ -d $WINEPREFIX ]] || cp -a "$wine_dir/template" "$WINEPREFIX"
   ) 9>"$wine_dir/lock"
 }
 
 wine_env_reset() {
-  wine_env_use "$1" || return 1
+  local build_dir
+  build_dir=$(cd "$1" && pwd) || return 1
+  wine_env_exports "$build_dir"
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   rm -rf "$WINEPREFIX"
-  cp -a "$(dirname "$WINEPREFIX")/template" "$WINEPREFIX"
+  wine_env_use "$build_dir"
 }
 
 wine_env_start_display() {
