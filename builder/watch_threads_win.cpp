@@ -22,14 +22,26 @@ const std::string& CancelButtonCaption() {
   return text;
 }
 
-HWND FindOpenDialog() {
-  for (int attempt = 0; attempt < kOpenDialogTries; ++attempt) {
-    HWND parent = nullptr;
-    if (HWND dialog = FindChildByText(nullptr, parent, OpenDialogTitle()))
-      return dialog;
-    Sleep(kSearchRetryDelay);
-  }
-  return nullptr;
+// The controls of the open-file dialog that the watcher uses.
+struct OpenDialogControls {
+  HWND openButton = nullptr;
+  HWND edit = nullptr;
+};
+
+// One search for the dialog and its controls. A dialog whose controls are not all there yet
+// counts as not found: it may still be building them.
+bool FindOpenDialog(OpenDialogControls& controls) {
+  HWND parent = nullptr;
+  HWND dialog = FindChildByText(nullptr, parent, OpenDialogTitle());
+  if (dialog == nullptr)
+    return false;
+  controls.openButton = FindChildByText(dialog, parent, OpenButtonCaption());
+  HWND cancelButton = FindChildByText(dialog, parent, CancelButtonCaption());
+  if (controls.openButton == nullptr || cancelButton == nullptr)
+    return false;
+  // The file-name field sits beside the cancel button.
+  controls.edit = FindWindowExA(parent, nullptr, "Edit", nullptr);
+  return controls.edit != nullptr;
 }
 
 }  // namespace
@@ -53,24 +65,19 @@ void TWatchOpenDialogThread::Start(std::string folderPath, std::string fileNames
 
 void TWatchOpenDialogThread::Execute() {
   Sleep(kWatchStartDelay);
-  HWND dialog = FindOpenDialog();
-  if (dialog == nullptr)
-    return;
-  HWND parent = nullptr;
-  HWND openButton = FindChildByText(dialog, parent, OpenButtonCaption());
-  HWND cancelButton = FindChildByText(dialog, parent, CancelButtonCaption());
-  if (openButton == nullptr || cancelButton == nullptr)
-    return;
-  HWND edit = FindWindowExA(parent, nullptr, "Edit", nullptr);
-  if (edit == nullptr)
-    return;
+  OpenDialogControls controls;
+  for (int attempt = 0; !FindOpenDialog(controls); ++attempt) {
+    Sleep(kSearchRetryDelay);
+    if (attempt + 1 == kOpenDialogTries)
+      return;
+  }
   Sleep(kBeforeFolderTypingDelay);
-  TypeText(edit, FolderPath);
-  ClickButton(openButton);
+  TypeText(controls.edit, FolderPath);
+  ClickButton(controls.openButton);
   Sleep(kFolderOpenToClearDelay);
-  SendMessageA(edit, WM_CLEAR, 0, 0);
-  TypeText(edit, FileNames);
-  ClickButton(openButton);
+  SendMessageA(controls.edit, WM_CLEAR, 0, 0);
+  TypeText(controls.edit, FileNames);
+  ClickButton(controls.openButton);
 }
 
 void TWatchCreateDialogThread::Start(std::string windowText, std::string buttonCaption,
@@ -84,23 +91,24 @@ void TWatchCreateDialogThread::Start(std::string windowText, std::string buttonC
 
 void TWatchCreateDialogThread::Execute() {
   Sleep(kWatchStartDelay);
-  HWND holder = nullptr;
-  HWND match = nullptr;
+  HWND button = nullptr;
   int32_t remaining = MaxTries;
-  while (match == nullptr && (remaining > 0 || MaxTries == 0)) {
-    holder = nullptr;
-    match = FindChildByText(nullptr, holder, WindowText);
-    if (match == nullptr) {
+  while (button == nullptr && (remaining > 0 || MaxTries == 0)) {
+    HWND holder = nullptr;
+    HWND match = FindChildByText(nullptr, holder, WindowText);
+    // A top-level window with the text is not the dialog's message line: leave it alone.
+    if (match != nullptr && holder == nullptr)
+      return;
+    // Text without its button yet is a dialog still being built: search again.
+    HWND buttonParent = nullptr;
+    if (match != nullptr)
+      button = FindChildByText(holder, buttonParent, ButtonCaption);
+    if (button == nullptr) {
       if (MaxTries != 0)
         --remaining;
       Sleep(kSearchRetryDelay);
     }
   }
-  // A top-level window with the text is not the dialog's message line: leave it alone.
-  if (match == nullptr || holder == nullptr)
-    return;
-  HWND buttonParent = nullptr;
-  HWND button = FindChildByText(holder, buttonParent, ButtonCaption);
   if (button == nullptr)
     return;
   Sleep(kBeforeCreateClickDelay);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 
 #include "builder/watch_threads_win.h"
 #include "builder/window_search_win.h"
+#include "e2e_support_win.h"
 
 namespace tamsolo {
 namespace {
@@ -165,6 +167,27 @@ class CreateWatcher : public TWatchCreateDialogThread {
   }
   using TWatchCreateDialogThread::Execute;
 };
+
+TEST_F(WindowTree, UnlimitedCreateWatcherWaitsForItsTextAndItsButton) {
+  ShowWindow(root_, SW_SHOWNOACTIVATE);
+  // Every search reads the root's text; the watcher's reads are served while this thread pumps.
+  const auto searchesReach = [&](int count) {
+    return e2e::PumpUntil([&] { return Of(root_).textQueries >= count; }, 10000);
+  };
+  Of(root_).textQueries = 0;
+  std::thread watcher([] { CreateWatcher("late text", "late button", 0).Execute(); });
+  ASSERT_TRUE(searchesReach(2));
+  Add(root_, "late text");  // a dialog still being built: its button comes later
+  ASSERT_TRUE(searchesReach(Of(root_).textQueries + 2));
+  EXPECT_EQ(Of(root_).clicks, 0);
+  Add(root_, "late button", "Button");
+  const bool clicked = e2e::PumpUntil([&] { return Of(root_).clicks == 1; }, 10000);
+  EXPECT_TRUE(clicked);
+  if (clicked)
+    watcher.join();
+  else
+    watcher.detach();  // it would poll for ever
+}
 
 class OpenWatcher : public TWatchOpenDialogThread {
  public:
