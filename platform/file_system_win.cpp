@@ -16,8 +16,12 @@ namespace {
 
 constexpr PathStyle kStyle = PathStyle::Windows;
 
-[[noreturn]] void ThrowSystemError(const std::string& what, const std::string& path, DWORD code) {
-  throw SystemError(what + " \"" + path + "\": " + SystemErrorDescription(static_cast<int>(code)),
+std::string Quoted(const std::string& path) {
+  return "\"" + path + "\"";
+}
+
+[[noreturn]] void ThrowSystemError(const std::string& what, DWORD code) {
+  throw SystemError(what + ": " + SystemErrorDescription(static_cast<int>(code)),
                     static_cast<int>(code));
 }
 
@@ -122,14 +126,14 @@ class Win32FileSystem final : public FileSystem {
       const DWORD code = GetLastError();
       // Made by someone else meanwhile is as good as made here.
       if (code != ERROR_ALREADY_EXISTS || KindOf(folder) != Kind::Folder)
-        ThrowSystemError("Cannot create folder", folder, code);
+        ThrowSystemError("Cannot create folder " + Quoted(folder), code);
     }
   }
 
   void CreateFolderExclusive(const std::string& path) override {
     if (!CreateDirectoryA(path.c_str(), nullptr)) {
       const DWORD code = GetLastError();
-      ThrowSystemError("Cannot create folder", path, code);
+      ThrowSystemError("Cannot create folder " + Quoted(path), code);
     }
   }
 
@@ -138,14 +142,14 @@ class Win32FileSystem final : public FileSystem {
   void RemoveFolder(const std::string& path) override {
     if (!RemoveDirectoryA(path.c_str())) {
       const DWORD code = GetLastError();
-      ThrowSystemError("Cannot remove folder", path, code);
+      ThrowSystemError("Cannot remove folder " + Quoted(path), code);
     }
   }
 
   void CopyFile(const std::string& from, const std::string& to) override {
     if (!::CopyFileA(from.c_str(), to.c_str(), TRUE)) {
       const DWORD code = GetLastError();
-      ThrowSystemError("Cannot copy file to \"" + to + "\" from", from, code);
+      ThrowSystemError("Cannot copy " + Quoted(from) + " to " + Quoted(to), code);
     }
   }
 
@@ -154,12 +158,12 @@ class Win32FileSystem final : public FileSystem {
     const DWORD length = GetTempPathA(sizeof buffer, buffer);
     if (length == 0) {
       const DWORD code = GetLastError();
-      ThrowSystemError("Cannot find the temp folder", "", code);
+      ThrowSystemError("Cannot find the temp folder", code);
     }
     // The ANSI calls cannot reach anything below a path that does not fit MAX_PATH, so a
     // longer one is refused here rather than cut short.
     if (length >= sizeof buffer)
-      ThrowSystemError("Cannot find the temp folder", "", ERROR_FILENAME_EXCED_RANGE);
+      ThrowSystemError("Cannot find the temp folder", ERROR_FILENAME_EXCED_RANGE);
     return AddTrailingDelimiter(std::string(buffer, length), kStyle);
   }
 };
