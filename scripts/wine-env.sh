@@ -135,11 +135,9 @@ if [[ ${BASH_SOURCE[0]} == "$0" ]]; then
   build_dir=$1
   shift
   wine_env_reset "$build_dir"
+  trap wine_env_stop EXIT
   wine_env_start_display
   # Kept running for the whole command, so each program skips Wine's start-up.
   wineserver -p
-  status=0
-  "$@" || status=$?
-  wine_env_stop
-  exit $status
+  "$@"
 fi

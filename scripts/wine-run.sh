@@ -12,7 +12,8 @@ wine_env_use "$build_dir"
 # the program and keep the output it was given open; CTest waits for its pipe to close. So the
 # program writes to a file, and the file is passed on when the program ends.
 output=$(mktemp)
-trap 'rm -f "$output"' EXIT
+# A private display left behind by an interrupted run is stopped too.
+trap 'rm -f "$output"; [[ -z ${WINE_ENV_XVFB_PID:-} ]] || wine_env_stop' EXIT
 status=0
 wine_env_with_some_display wine "$@" >"$output" 2>&1 </dev/null || status=$?
 cat "$output"
