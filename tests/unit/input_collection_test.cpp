@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "platform/system_text.h"
 #include "queue/file_queue.h"
 #include "queue/input_collection.h"
 #include "queue/path_order.h"
@@ -63,7 +64,8 @@ TEST(QueueTexts, ItemTextKeyAndCaption) {
   EXPECT_EQ(BookKeyOf("/scans/vol1/p001.jpg", kPosix), "vol1/");
   EXPECT_EQ(BookTitleOf("\x83\x5c\\", kWin), "\x83\x5c");  // ソ keeps its 0x5C trail byte
   EXPECT_EQ(BookTitleOf("\\", kWin), "");
-  EXPECT_EQ(RemainCaption(3), "3\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab");
+  EXPECT_EQ(RemainCaption(12),
+            "12" + SystemText("\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab"));
 }
 
 TEST(AddPath, AcceptsTheFourExtensionsInAnyCase) {
