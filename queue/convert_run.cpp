@@ -1,11 +1,12 @@
 #include "queue/convert_run.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
+#include "platform/current_folder.h"
 #include "platform/error.h"
 #include "platform/hand_over.h"
+#include "platform/path_normal.h"
 #include "platform/run_folder_name.h"
 #include "queue/convert_report.h"
 #include "queue/folder_book_sink.h"
@@ -17,14 +18,6 @@ namespace {
 
 constexpr int kWorkFolderTries = 16;
 constexpr std::chrono::milliseconds kLongestWait{100};  // how late a Ctrl-C may be noticed
-
-// Made absolute and lexically normal, so that "." and ".." never become a book's title.
-std::string NormalPath(const std::string& path) {
-  std::filesystem::path normal = std::filesystem::absolute(path).lexically_normal();
-  if (!normal.has_filename() && normal.has_relative_path())
-    normal = normal.parent_path();  // "vol1/" names the folder vol1
-  return normal.string();
-}
 
 // The private folder the pages wait in until their book is written; created exclusively so
 // that no other run's folder is ever reused.
@@ -76,15 +69,14 @@ class Run {
   // reported: a drop ignores it silently, but here the user typed it.
   size_t Queue(FileSystem& fs, std::vector<std::string>& ignored) {
     size_t total = 0;
-    for (const std::string& given : options_.paths) {
-      const std::string path = NormalPath(given);
+    for (const std::string& path : options_.paths) {
       const size_t added = scheduler_.AddPath(path);
       total += added;
       const FileSystem::Kind kind = fs.KindOf(path);
       if (kind == FileSystem::Kind::Missing)
-        ignored.push_back("ignored " + given + ": no such file or folder");
+        ignored.push_back("ignored " + path + ": no such file or folder");
       else if (kind == FileSystem::Kind::File && added == 0)
-        ignored.push_back("ignored " + given + ": not a .jpg, .jpeg, .png or .bmp file");
+        ignored.push_back("ignored " + path + ": not a .jpg, .jpeg, .png or .bmp file");
     }
     return total;
   }
@@ -120,14 +112,45 @@ class Run {
   QueueScheduler scheduler_;
 };
 
+// Absolute and lexically normal, so that "." and ".." never become a book's title.
+ConvertRunOptions Normalized(ConvertRunOptions options) {
+  const std::string current = CurrentFolder();
+  for (std::string& path : options.paths)
+    path = NormalizePath(path, current, options.style);
+  options.outputFolder = NormalizePath(options.outputFolder, current, options.style);
+  return options;
+}
+
+// Queues and converts everything; the report is made as soon as the files are counted.
+int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::string& workFolder,
+               std::ostream& progress, const std::atomic<bool>& interrupted,
+               std::unique_ptr<ConvertReport>& report) {
+  Run run(options, fs, workFolder);
+  std::vector<std::string> ignored;
+  const size_t total = run.Queue(fs, ignored);
+  const ConvertReport::Display display{options.quiet ? nullptr : &progress,
+                                       options.progressIsTerminal};
+  report = std::make_unique<ConvertReport>(run.Sink(), total, display, options.style);
+  for (const std::string& line : ignored)
+    report->AddProblem(line);
+  const bool finished = run.Convert(*report, interrupted);
+  run.StopJob();
+  report->EndProgress();
+  if (!finished) {
+    report->AddProblem("interrupted: the book being collected was not written");
+    return kConvertInterrupted;
+  }
+  return report->Complete() ? kConvertOk : kConvertIncomplete;
+}
+
 }  // namespace
 
 int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& summary,
                std::ostream& progress, const std::atomic<bool>& interrupted) {
-  ConvertRunOptions options = given;
+  ConvertRunOptions options;
   std::string workFolder;
   try {
-    options.outputFolder = NormalPath(options.outputFolder);
+    options = Normalized(given);
     fs.CreateFolders(options.outputFolder);
     workFolder = CreateWorkFolder(fs, options.style);
   } catch (const std::exception& e) {
@@ -135,32 +158,15 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
     return kConvertFatal;
   }
 
-  int exitCode = kConvertOk;
+  int exitCode = kConvertFatal;
   std::unique_ptr<ConvertReport> report;
   try {
-    Run run(options, fs, workFolder);
-    std::vector<std::string> ignored;
-    const size_t total = run.Queue(fs, ignored);
-    ConvertReport::Display display{options.quiet ? nullptr : &progress, options.progressIsTerminal};
-    report = std::make_unique<ConvertReport>(run.Sink(), total, display, options.style);
-    for (const std::string& line : ignored)
-      report->AddProblem(line);
-    const bool finished = run.Convert(*report, interrupted);
-    run.StopJob();
-    report->EndProgress();
-    if (!finished) {
-      exitCode = kConvertInterrupted;
-      report->AddProblem("interrupted: the book being collected was not written");
-    } else if (!report->Complete()) {
-      exitCode = kConvertIncomplete;
-    }
+    exitCode = ConvertAll(options, fs, workFolder, progress, interrupted, report);
   } catch (const std::exception& e) {
     if (report)
       report->EndProgress();
     progress << "tamsolo-cli: " << e.what() << '\n';
-    exitCode = kConvertFatal;
   }
-
   try {
     RemoveWorkFolder(fs, workFolder, options.style);
   } catch (const std::exception& e) {
@@ -170,8 +176,6 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
   }
   if (report)
     report->WriteSummary(summary);
-  if (exitCode == kConvertOk && !report)
-    exitCode = kConvertFatal;
   return exitCode;
 }
 
