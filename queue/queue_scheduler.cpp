@@ -70,7 +70,15 @@ void QueueScheduler::StartNext() {
   if (key != currentBook_ && !currentBook_.empty())
     CloseBook();
   currentBook_ = key;
+  jobPath_ = path;
+  jobPages_ = 0;
+  jobIsSpread_ = false;
+  std::unique_ptr<TConvertThread> job = MakeJob(path);
+  Observer().ConvertingFileChanged(ItemText(path, settings_.style));
+  StartJob(std::move(job), path);
+}
 
+std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const std::string& path) {
   auto job = std::make_unique<TConvertThread>(handOver_);
   job->PageBitmap = std::make_unique<PageBitmap>();
   job->OutputFolder = OutputFolder();
@@ -83,11 +91,10 @@ void QueueScheduler::StartNext() {
   job->OnNamePage = [this](const std::string& name) { return FreePageName(name); };
   job->OnPageGivenUp = [this](const std::string& name) { PageGivenUp(name); };
   job->OnFinish = [this](TConvertThread& finished) { ConvThreadFinish(finished); };
-  jobPath_ = path;
-  jobPages_ = 0;
-  jobIsSpread_ = false;
-  Observer().ConvertingFileChanged(ItemText(path, settings_.style));
+  return job;
+}
 
+void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const std::string& path) {
   try {
     fs_.CreateFolders(job->OutputFolder);
     job->SourceImage = std::make_unique<RgbImage>(settings_.decode(path));

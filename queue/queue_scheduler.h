@@ -94,6 +94,8 @@ class QueueScheduler {
 
  private:
   void StartNext();
+  std::unique_ptr<TConvertThread> MakeJob(const std::string& path);
+  void StartJob(std::unique_ptr<TConvertThread> job, const std::string& path);
   void BuildBook();
   void CloseBook();
   void ConvThreadFinish(TConvertThread& job);
