@@ -118,6 +118,7 @@ void Libpng(benchmark::State& state, uint8_t colorType) {
       state.SkipWithError("libpng failed");
     benchmark::DoNotOptimize(rgb.data());
   }
+  state.counters["MB"] = static_cast<double>(file.size()) / 1e6;
 }
 
 BENCHMARK_CAPTURE(Ours, Rgb, uint8_t{2})->Unit(benchmark::kMillisecond)->MinTime(2.0);
