@@ -54,28 +54,9 @@ HWND AddChild(HWND parent, const char* className, const std::string& text, DWORD
                          GetModuleHandleA(nullptr), nullptr);
 }
 
-namespace {
-
-LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == BM_CLICK) {
-    SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(window));
-    return 0;
-  }
-  return CallWindowProcA(original, window, message, wParam, lParam);
-}
-
-}  // namespace
-
 HWND AddButton(HWND parent, const std::string& caption, int x, int y, int width, int height,
                int id) {
-  HWND button =
-      AddChild(parent, "Button", caption, WS_VISIBLE | BS_PUSHBUTTON, x, y, width, height, id);
-  const LONG_PTR original =
-      SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ButtonProc));
-  SetWindowLongPtrA(button, GWLP_USERDATA, original);
-  return button;
+  return AddChild(parent, "Button", caption, WS_VISIBLE | BS_PUSHBUTTON, x, y, width, height, id);
 }
 
 HWND AddPanel(HWND parent, int x, int y, int width, int height, bool visible) {

@@ -26,9 +26,7 @@ class EventLog {
 HWND AddChild(HWND parent, const char* className, const std::string& text, DWORD style, int x,
               int y, int width, int height, int id = 0);
 
-// A push button that answers BM_CLICK by notifying its parent at once. Wine's own button
-// simulates the click through focus and mouse capture, and a focus change arriving from the
-// display in between can swallow it; the builder's reaction is the same either way.
+// A push button; its clicks reach the parent as WM_COMMAND BN_CLICKED.
 HWND AddButton(HWND parent, const std::string& caption, int x, int y, int width, int height,
                int id);
 
