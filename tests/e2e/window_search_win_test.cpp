@@ -11,6 +11,7 @@
 #include "builder/watch_threads_win.h"
 #include "builder/window_search_win.h"
 #include "e2e_support_win.h"
+#include "platform/system_text.h"
 
 namespace tamsolo {
 namespace {
@@ -59,8 +60,9 @@ class WindowTree : public ::testing::Test {
 
   void TearDown() override { DestroyWindow(root_); }
 
-  HWND Add(HWND parent, const std::string& text, const char* className = kRecorderClass) {
-    const DWORD style = parent == nullptr ? WS_OVERLAPPED : WS_CHILD | WS_VISIBLE;
+  HWND Add(HWND parent, const std::string& text, const char* className = kRecorderClass,
+           DWORD extraStyle = 0) {
+    const DWORD style = (parent == nullptr ? WS_OVERLAPPED : WS_CHILD | WS_VISIBLE) | extraStyle;
     HWND window = CreateWindowExA(0, className, text.c_str(), style, 0, 0, 100, 30, parent, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     received_.emplace_back(std::make_unique<Received>());
@@ -229,6 +231,36 @@ TEST_F(WindowTree, OpenWatcherGivesUpAfterTenSearches) {
   EXPECT_EQ(Of(root_).textQueries, kOpenDialogTries);
   // 200 ms before the first search and 100 ms after each; a little slack for the clock.
   EXPECT_GE(elapsed, std::chrono::milliseconds(1100));
+}
+
+TEST_F(WindowTree, OpenWatcherWaitsForTheDialogsControlsThenFillsItIn) {
+  ASSERT_EQ(GetACP(), 932u) << "the dialog's captions are Shift-JIS";
+  ShowWindow(root_, SW_SHOWNOACTIVATE);
+  // The watcher's searches wait on this thread, so each step below lands between two of them.
+  const auto searchesReach = [&](int count) {
+    return e2e::PumpUntil([&] { return Of(root_).textQueries >= count; }, 10000);
+  };
+  Of(root_).textQueries = 0;
+  std::thread watcher([] {
+    OpenWatcher open;
+    open.FolderPath = "C:\\pages";
+    open.FileNames = "\"p001.bmp\" \"p002.bmp\" ";
+    open.Execute();
+  });
+  ASSERT_TRUE(searchesReach(2));
+  SetWindowTextA(root_, SystemText("ファイルを開く").c_str());
+  ASSERT_TRUE(searchesReach(Of(root_).textQueries + 2));
+  Add(root_, SystemText("開く(&O)"), "Button");
+  Add(root_, SystemText("キャンセル"), "Button");
+  HWND edit = Add(root_, "", "Edit", ES_AUTOHSCROLL);
+
+  EXPECT_TRUE(e2e::PumpUntil([&] { return Of(root_).clicks == 2; }, 10000));
+  watcher.join();
+  // WM_CLEAR found no selection, so the names follow the folder.
+  char text[256] = {};
+  GetWindowTextA(edit, text, sizeof text);
+  EXPECT_STREQ(text, "C:\\pages\"p001.bmp\" \"p002.bmp\" ");
+  EXPECT_EQ(Of(root_).clicks, 2);
 }
 
 }  // namespace
