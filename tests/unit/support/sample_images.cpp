@@ -1,5 +1,7 @@
 #include "support/sample_images.h"
 
+#include "support/jpeg_encoder.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -9,8 +11,6 @@
 #include <fstream>
 #include <stdexcept>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace tamsolo::testing {
 namespace {
@@ -87,33 +87,6 @@ std::vector<uint8_t> EncodePng(const RgbImage& image) {
   return out;
 }
 
-// libjpeg's default error handler ends the program, which suits a test or sample tool.
-std::vector<uint8_t> EncodeJpeg(const RgbImage& image) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(image.Width());
-  cinfo.image_height = static_cast<JDIMENSION>(image.Height());
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 90, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPLE*>(image.Row(static_cast<int>(cinfo.next_scanline)));
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<uint8_t> bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
-}
-
 }  // namespace
 
 RgbImage MakeSamplePage(int width, int height, int seed) {
@@ -141,9 +114,10 @@ RgbImage MakeSamplePage(int width, int height, int seed) {
 }
 
 void WriteImageFile(const std::string& path, const RgbImage& image, SampleFormat format) {
-  const std::vector<uint8_t> bytes = format == SampleFormat::Bmp   ? EncodeBmp(image)
-                                     : format == SampleFormat::Png ? EncodePng(image)
-                                                                   : EncodeJpeg(image);
+  const std::vector<uint8_t> bytes = format == SampleFormat::Bmp ? EncodeBmp(image)
+                                     : format == SampleFormat::Png
+                                         ? EncodePng(image)
+                                         : EncodeJpeg(image, {.quality = 90});
   std::ofstream file(path, std::ios::binary);
   file.write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
