@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh native
+scripts/install-deps.sh native bench  # the release preset also builds the benchmarks
 cmake --preset release >/dev/null
 cmake --build --preset release --target tamsolo-cli make_samples
 
