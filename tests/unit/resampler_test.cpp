@@ -11,16 +11,14 @@
 
 #include "convert/resample_passes.h"
 #include "platform/error.h"
+#include "support/filter_by_name.h"
 #include "support/x87_thread.h"
 
 namespace tamsolo {
 namespace {
 
 const FilterEntry& Named(const std::string& name) {
-  for (const FilterEntry& entry : FilterTable)
-    if (name == entry.name)
-      return entry;
-  throw std::invalid_argument(name);
+  return testing::FilterNamed(name);
 }
 
 template <typename Channel>

@@ -6,16 +6,14 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "support/filter_by_name.h"
 #include "support/x87_thread.h"
 
 namespace tamsolo {
 namespace {
 
 const FilterEntry& Named(const std::string& name) {
-  for (const FilterEntry& entry : FilterTable)
-    if (name == entry.name)
-      return entry;
-  throw std::invalid_argument(name);
+  return testing::FilterNamed(name);
 }
 
 AxisTaps Taps(const std::string& filter, int32_t source, int32_t destination) {
