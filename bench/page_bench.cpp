@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "convert/page_fill.h"
-#include "convert/page_image.h"
-#include "convert/page_layout.h"
-#include "convert/rgb_image.h"
-#include "convert/scaled_width.h"
+#include "page/page_fill.h"
+#include "page/page_bitmap.h"
+#include "page/page_image.h"
+#include "page/page_layout.h"
+#include "image/rgb_image.h"
+#include "page/scaled_width.h"
 
 namespace tamsolo {
 namespace {

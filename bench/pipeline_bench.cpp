@@ -18,14 +18,15 @@
 #include <jpeglib.h>
 #include <unistd.h>
 
-#include "convert/convert_thread.h"
-#include "convert/decoders.h"
-#include "convert/filters.h"
-#include "convert/page_fill.h"
-#include "convert/page_image.h"
-#include "convert/page_layout.h"
-#include "convert/resampler.h"
-#include "convert/scaled_width.h"
+#include "job/convert_thread.h"
+#include "decode/decoders.h"
+#include "resample/filters.h"
+#include "page/page_fill.h"
+#include "page/page_bitmap.h"
+#include "page/page_image.h"
+#include "page/page_layout.h"
+#include "resample/resampler.h"
+#include "page/scaled_width.h"
 #include "platform/hand_over.h"
 
 namespace tamsolo {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/decoders.h"
+#include "decode/decoders.h"
 #include "support/png_writer.h"
 
 namespace {

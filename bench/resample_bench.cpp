@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "convert/filters.h"
-#include "convert/resample_passes.h"
-#include "convert/rgb_image.h"
-#include "convert/scaled_width.h"
+#include "resample/filters.h"
+#include "resample/resample_passes.h"
+#include "image/rgb_image.h"
+#include "page/scaled_width.h"
 
 namespace tamsolo {
 namespace {

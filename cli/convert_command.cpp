@@ -8,7 +8,7 @@
 
 #include "cli/options.h"
 #include "platform/file_system.h"
-#include "queue/convert_run.h"
+#include "cli/convert_run.h"
 
 namespace tamsolo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
-#include "convert/decoders.h"
+#include "decode/decoders.h"
 #include "platform/output_file.h"
 
 namespace tamsolo {

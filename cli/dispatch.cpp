@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
-#include "convert/filters.h"
+#include "resample/filters.h"
 
 #ifndef TAMSOLO_VERSION
 #define TAMSOLO_VERSION "unknown"

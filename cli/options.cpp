@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "convert/filters.h"
+#include "resample/filters.h"
 #include "platform/paths.h"
 
 namespace tamsolo {

@@ -15,10 +15,15 @@ function(tamsolo_sources out dir)
   set(${out} "${kept}" PARENT_SCOPE)
 endfunction()
 
-# One static library per folder, named tamsolo_<folder>.
+# One static library per folder, named tamsolo_<folder>; SUBDIRS adds the sources of folders
+# inside it (decode/png belongs to decode). LINKS are the libraries below it.
 function(tamsolo_library name)
-  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINKS;SUBDIRS" ${ARGN})
   tamsolo_sources(srcs "${CMAKE_CURRENT_SOURCE_DIR}")
+  foreach(sub IN LISTS ARG_SUBDIRS)
+    tamsolo_sources(sub_srcs "${CMAKE_CURRENT_SOURCE_DIR}/${sub}")
+    list(APPEND srcs ${sub_srcs})
+  endforeach()
   if(NOT srcs)  # a folder that holds only headers so far
     add_library(tamsolo_${name} INTERFACE)
     target_include_directories(tamsolo_${name} INTERFACE "${PROJECT_SOURCE_DIR}")

@@ -95,13 +95,4 @@ std::string UpperAscii(std::string_view text) {
   return result;
 }
 
-DecoderKind DecoderForPath(std::string_view path, PathStyle style) {
-  const std::string extension = UpperAscii(ExtensionOf(path, style));
-  if (extension == ".PNG")
-    return DecoderKind::Png;
-  if (extension == ".BMP")
-    return DecoderKind::Bmp;
-  return DecoderKind::Jpeg;
-}
-
 }  // namespace tamsolo

@@ -35,8 +35,4 @@ std::string ParentFolderName(std::string_view path, PathStyle style);
 // ASCII letters upper-cased byte by byte; meant for comparing extensions.
 std::string UpperAscii(std::string_view text);
 
-enum class DecoderKind { Jpeg, Png, Bmp };
-// ".PNG" selects PNG, ".BMP" BMP, anything else JPEG (compared upper-cased).
-DecoderKind DecoderForPath(std::string_view path, PathStyle style);
-
 }  // namespace tamsolo

@@ -1,5 +1,7 @@
 #include "queue/input_collection.h"
 
+#include "decode/image_kind.h"
+
 #include <array>
 #include <set>
 
@@ -57,13 +59,7 @@ class FolderWalk {
 }  // namespace
 
 bool IsAcceptedImage(const std::string& path, PathStyle style) {
-  static const std::array<std::string_view, 4> accepted = {".JPG", ".JPEG", ".PNG", ".BMP"};
-  const std::string extension = UpperAscii(ExtensionOf(path, style));
-  for (std::string_view candidate : accepted) {
-    if (extension == candidate)
-      return true;
-  }
-  return false;
+  return AcceptedImageKind(path, style).has_value();
 }
 
 size_t AddPath(FileSystem& fileSystem, FileQueue& queue, const std::string& path) {

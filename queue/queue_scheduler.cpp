@@ -2,8 +2,9 @@
 
 #include <exception>
 
-#include "convert/decoders.h"
-#include "convert/page_image.h"
+#include "decode/decoders.h"
+#include "page/page_bitmap.h"
+#include "page/page_image.h"
 #include "platform/error.h"
 #include "queue/input_collection.h"
 #include "queue/path_order.h"

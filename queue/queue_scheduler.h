@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/convert_thread.h"
-#include "convert/rgb_image.h"
+#include "job/convert_thread.h"
+#include "image/rgb_image.h"
 #include "platform/file_system.h"
 #include "platform/hand_over.h"
 #include "queue/book_sink.h"

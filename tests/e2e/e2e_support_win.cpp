@@ -4,7 +4,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "convert/page_image.h"
+#include "page/page_bitmap.h"
+#include "page/page_image.h"
 #include "platform/system_text.h"
 
 namespace tamsolo::e2e {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "convert/rgb_image.h"
+#include "image/rgb_image.h"
 #include "platform/error.h"
 
 // Every decoder target passes this limit, so a hostile header cannot ask for gigabytes and the

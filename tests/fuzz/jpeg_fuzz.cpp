@@ -1,4 +1,4 @@
-#include "convert/decoders.h"
+#include "decode/decoders.h"
 #include "tests/fuzz/fuzz_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,7 +3,7 @@
 
 #include <zlib.h>
 
-#include "convert/decoders.h"
+#include "decode/decoders.h"
 #include "platform/error.h"
 #include "tests/fuzz/fuzz_target.h"
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "convert/filters.h"
+#include "resample/filters.h"
 
 namespace tamsolo::testing {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "convert/rgb_image.h"
+#include "image/rgb_image.h"
 
 namespace tamsolo::testing {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "convert/rgb_image.h"
+#include "image/rgb_image.h"
 
 namespace tamsolo::testing {
 

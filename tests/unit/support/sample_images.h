@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "convert/rgb_image.h"
+#include "image/rgb_image.h"
 
 namespace tamsolo::testing {
 

@@ -1,0 +1,377 @@
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <string>
+
+#include "decode/decoders.h"
+#include "platform/error.h"
+#include "platform/file_bytes.h"
+
+// Sizes and offsets in a BMP are untrusted: every one is widened to 64 bits and checked
+// against the bytes actually present before it is used, and nothing is allocated until the
+// image has passed the memory limit and, for uncompressed data, the data is known present.
+
+namespace tamsolo {
+namespace {
+
+constexpr uint64_t kFileHeaderSize = 14;
+constexpr uint32_t kCoreHeaderSize = 12;  // the OS/2 form: 16-bit sizes, 3-byte palette entries
+constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kMasksInHeaderSize = 52;  // from here on the masks live in the header
+
+enum Compression : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
+
+struct Field {
+  uint32_t mask = 0;
+  int shift = 0;
+  int bits = 0;
+};
+
+struct BmpHeader {
+  uint64_t pixelOffset = 0;
+  uint32_t headerSize = 0;
+  int64_t width = 0;
+  int64_t height = 0;  // always positive; topDown keeps the sign
+  bool topDown = false;
+  uint16_t planes = 0;
+  uint16_t bitCount = 0;
+  uint32_t compression = kRgb;
+  uint32_t imageSize = 0;
+  uint32_t colorsUsed = 0;
+  std::array<uint32_t, 3> masks{};  // red, green, blue
+};
+
+using Palette = std::array<std::array<uint8_t, 3>, 256>;
+
+[[noreturn]] void Fail(const std::string& why) {
+  throw Error("BMP decoding failed: " + why);
+}
+
+uint16_t U16(std::span<const uint8_t> bytes, uint64_t at) {
+  return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+uint32_t U32(std::span<const uint8_t> bytes, uint64_t at) {
+  return static_cast<uint32_t>(U16(bytes, at)) | static_cast<uint32_t>(U16(bytes, at + 2)) << 16;
+}
+
+void Require(std::span<const uint8_t> file, uint64_t end) {
+  if (end > file.size())
+    Fail("the file is truncated");
+}
+
+void ReadCoreHeader(std::span<const uint8_t> file, BmpHeader& header) {
+  Require(file, kFileHeaderSize + kCoreHeaderSize);
+  header.width = U16(file, 18);
+  header.height = U16(file, 20);
+  header.planes = U16(file, 22);
+  header.bitCount = U16(file, 24);
+}
+
+void ReadMasks(std::span<const uint8_t> file, BmpHeader& header) {
+  const uint64_t at =
+      kFileHeaderSize +
+      (header.headerSize >= kMasksInHeaderSize ? kInfoHeaderSize : uint64_t{header.headerSize});
+  Require(file, at + 12);
+  for (int i = 0; i < 3; ++i)
+    header.masks[i] = U32(file, at + 4 * i);
+}
+
+void ReadInfoHeader(std::span<const uint8_t> file, BmpHeader& header) {
+  Require(file, kFileHeaderSize + kInfoHeaderSize);
+  header.width = static_cast<int32_t>(U32(file, 18));
+  const int64_t height = static_cast<int32_t>(U32(file, 22));
+  header.topDown = height < 0;
+  header.height = height < 0 ? -height : height;
+  header.planes = U16(file, 26);
+  header.bitCount = U16(file, 28);
+  header.compression = U32(file, 30);
+  header.imageSize = U32(file, 34);
+  header.colorsUsed = U32(file, 46);
+  if (header.compression == kBitFields)
+    ReadMasks(file, header);
+}
+
+void CheckForm(const BmpHeader& header) {
+  if (header.planes != 1)
+    Fail("the number of planes must be 1, not " + std::to_string(header.planes));
+  if (header.width < 0 || header.width > INT32_MAX || header.height > INT32_MAX)
+    Fail("invalid image size");
+  const uint16_t bits = header.bitCount;
+  const bool known = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+  if (!known)
+    Fail("unsupported bit count " + std::to_string(bits));
+  const uint32_t compression = header.compression;
+  const bool fits = compression == kRgb || (compression == kRle8 && bits == 8) ||
+                    (compression == kRle4 && bits == 4) ||
+                    (compression == kBitFields && (bits == 16 || bits == 32));
+  if (!fits) {
+    Fail("unsupported compression " + std::to_string(compression) + " for " + std::to_string(bits) +
+         " bits per pixel");
+  }
+}
+
+BmpHeader ReadHeaders(std::span<const uint8_t> file) {
+  if (file.size() < 2 || file[0] != 'B' || file[1] != 'M')
+    throw Error("BMP decoding failed: not a BMP file (no \"BM\")");
+  Require(file, kFileHeaderSize + 4);
+  BmpHeader header;
+  header.pixelOffset = U32(file, 10);
+  header.headerSize = U32(file, 14);
+  if (header.headerSize == kCoreHeaderSize)
+    ReadCoreHeader(file, header);
+  else if (header.headerSize >= kInfoHeaderSize)
+    ReadInfoHeader(file, header);
+  else
+    Fail("unsupported info header size " + std::to_string(header.headerSize));
+  CheckForm(header);
+  return header;
+}
+
+// Entries missing from the file stay black, so an index past the palette reads black.
+Palette ReadPalette(std::span<const uint8_t> file, const BmpHeader& header) {
+  Palette palette{};
+  const uint64_t entrySize = header.headerSize == kCoreHeaderSize ? 3 : 4;
+  const uint64_t start = kFileHeaderSize + header.headerSize;
+  // The palette ends where the pixel data begins, unless the offset points before it.
+  const uint64_t end = header.pixelOffset >= start
+                           ? std::min<uint64_t>(header.pixelOffset, file.size())
+                           : file.size();
+  const uint64_t present = end > start ? (end - start) / entrySize : 0;
+  const uint64_t declared = header.colorsUsed != 0 ? header.colorsUsed : 1u << header.bitCount;
+  const uint64_t count = std::min<uint64_t>({declared, present, palette.size()});
+  for (uint64_t i = 0; i < count; ++i) {
+    const uint64_t at = start + i * entrySize;
+    palette[i] = {file[at + 2], file[at + 1], file[at]};
+  }
+  return palette;
+}
+
+Field MakeField(uint32_t mask) {
+  Field field{mask, 0, 0};
+  if (mask != 0) {
+    field.shift = std::countr_zero(mask);
+    field.bits = std::bit_width(mask >> field.shift);
+  }
+  return field;
+}
+
+// Fields narrower than 8 bits are widened by repeating their bits from the top (5 bits
+// abcde give abcdeabc), so full scale maps to 255; wider fields keep their top 8 bits.
+uint8_t Widen(const Field& field, uint32_t pixel) {
+  if (field.bits == 0)
+    return 0;
+  const uint32_t value = (pixel & field.mask) >> field.shift;
+  if (field.bits >= 8)
+    return static_cast<uint8_t>(value >> (field.bits - 8));
+  uint32_t out = 0;
+  int position = 8 - field.bits;
+  for (; position > 0; position -= field.bits)
+    out |= value << position;
+  return static_cast<uint8_t>(out | value >> -position);
+}
+
+std::array<Field, 3> FieldsFor(const BmpHeader& header) {
+  std::array<uint32_t, 3> masks = header.masks;
+  if (header.compression != kBitFields) {
+    masks = header.bitCount == 16 ? std::array<uint32_t, 3>{0x7C00, 0x03E0, 0x001F}
+                                  : std::array<uint32_t, 3>{0xFF0000, 0x00FF00, 0x0000FF};
+  }
+  return {MakeField(masks[0]), MakeField(masks[1]), MakeField(masks[2])};
+}
+
+void PutColor(uint8_t* out, const std::array<uint8_t, 3>& color) {
+  out[0] = color[0];
+  out[1] = color[1];
+  out[2] = color[2];
+}
+
+void DecodeIndexedRow(const uint8_t* in, int width, int bits, const Palette& palette,
+                      uint8_t* out) {
+  const int perByte = 8 / bits;
+  const unsigned valueMask = (1u << bits) - 1;
+  for (int x = 0; x < width; ++x) {
+    const int shift = 8 - bits * (x % perByte + 1);
+    PutColor(out + 3 * x, palette[(in[x / perByte] >> shift) & valueMask]);
+  }
+}
+
+void DecodeMaskedRow(const uint8_t* in, int width, int bytesPerPixel,
+                     const std::array<Field, 3>& fields, uint8_t* out) {
+  for (int x = 0; x < width; ++x, in += bytesPerPixel, out += 3) {
+    uint32_t pixel = in[0] | static_cast<uint32_t>(in[1]) << 8;
+    if (bytesPerPixel == 4)
+      pixel |= static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24;
+    out[0] = Widen(fields[0], pixel);
+    out[1] = Widen(fields[1], pixel);
+    out[2] = Widen(fields[2], pixel);
+  }
+}
+
+void DecodeBgrRow(const uint8_t* in, int width, uint8_t* out) {
+  for (int x = 0; x < width; ++x, in += 3, out += 3) {
+    out[0] = in[2];
+    out[1] = in[1];
+    out[2] = in[0];
+  }
+}
+
+uint64_t RowStride(const BmpHeader& header) {
+  return (static_cast<uint64_t>(header.width) * header.bitCount + 31) / 32 * 4;
+}
+
+// The bytes the pixel data may be read from: the image size field, or the computed size when
+// it is 0 (uncompressed) or the rest of the file (RLE); never past the end of the file.
+std::span<const uint8_t> PixelData(std::span<const uint8_t> file, const BmpHeader& header) {
+  if (header.pixelOffset > file.size())
+    Fail("the pixel data offset lies outside the file");
+  const uint64_t remaining = file.size() - header.pixelOffset;
+  uint64_t amount = header.imageSize;
+  if (amount == 0)
+    amount = header.compression == kRle8 || header.compression == kRle4
+                 ? remaining
+                 : RowStride(header) * static_cast<uint64_t>(header.height);
+  return file.subspan(header.pixelOffset, std::min(amount, remaining));
+}
+
+// Whether every row is there; the last row may lack its padding. Divides rather than
+// multiplies, so no size a header can declare overflows.
+bool RowsPresent(const BmpHeader& header, uint64_t available) {
+  const uint64_t lastRowBytes = (static_cast<uint64_t>(header.width) * header.bitCount + 7) / 8;
+  if (lastRowBytes > available)
+    return false;
+  return (available - lastRowBytes) / RowStride(header) >= static_cast<uint64_t>(header.height) - 1;
+}
+
+void DecodeUncompressed(std::span<const uint8_t> data, const BmpHeader& header,
+                        const Palette& palette, RgbImage& image) {
+  const uint64_t stride = RowStride(header);
+  const int width = image.Width();
+  const int height = image.Height();
+  const std::array<Field, 3> fields = FieldsFor(header);
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* in = data.data() + stride * static_cast<uint64_t>(row);
+    uint8_t* out = image.Row(header.topDown ? row : height - 1 - row);
+    if (header.bitCount <= 8)
+      DecodeIndexedRow(in, width, header.bitCount, palette, out);
+    else if (header.bitCount == 24)
+      DecodeBgrRow(in, width, out);
+    else
+      DecodeMaskedRow(in, width, header.bitCount / 8, fields, out);
+  }
+}
+
+// Fills the image first with palette entry 0, the colour of pixels RLE data skips.
+class RleWriter {
+ public:
+  RleWriter(RgbImage& image, const Palette& palette, bool topDown)
+      : image_(image), palette_(palette), topDown_(topDown) {
+    for (int x = 0; x < image.Width(); ++x)
+      PutColor(image.Row(0) + 3 * x, palette[0]);
+    for (int y = 1; y < image.Height(); ++y)
+      std::copy_n(image.Row(0), image.Stride(), image.Row(y));
+  }
+
+  bool Done() const { return row_ >= image_.Height(); }
+  void EndLine() {
+    x_ = 0;
+    ++row_;
+  }
+  void Move(int dx, int dy) {
+    x_ += dx;
+    row_ += dy;
+  }
+  // Writes one pixel at the cursor and advances; pixels beyond the row are dropped.
+  void Put(unsigned index) {
+    if (x_ < image_.Width() && row_ < image_.Height()) {
+      const int64_t y = topDown_ ? row_ : image_.Height() - 1 - row_;
+      PutColor(image_.Row(static_cast<int>(y)) + 3 * x_, palette_[index]);
+    }
+    ++x_;
+  }
+
+ private:
+  RgbImage& image_;
+  const Palette& palette_;
+  bool topDown_;
+  int64_t x_ = 0;
+  int64_t row_ = 0;
+};
+
+void PutEncodedRun(RleWriter& writer, unsigned count, uint8_t value, bool four) {
+  for (unsigned i = 0; i < count; ++i)
+    writer.Put(four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
+}
+
+// An absolute run: count pixels stored literally, padded to an even number of bytes.
+size_t PutAbsoluteRun(RleWriter& writer, std::span<const uint8_t> data, size_t at, unsigned count,
+                      bool four) {
+  const size_t bytes = four ? (count + 1) / 2 : count;
+  if (at + bytes > data.size())
+    Fail("the RLE data is truncated");
+  for (unsigned i = 0; i < count; ++i) {
+    const uint8_t byte = data[at + (four ? i / 2 : i)];
+    writer.Put(four ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte);
+  }
+  return at + bytes + (bytes & 1);
+}
+
+void DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Palette& palette,
+               RgbImage& image) {
+  const bool four = header.compression == kRle4;
+  RleWriter writer(image, palette, header.topDown);
+  size_t at = 0;
+  while (!writer.Done()) {
+    if (at + 2 > data.size())
+      Fail("the RLE data is truncated");
+    const uint8_t count = data[at];
+    const uint8_t value = data[at + 1];
+    at += 2;
+    if (count != 0) {
+      PutEncodedRun(writer, count, value, four);
+    } else if (value == 0) {
+      writer.EndLine();
+    } else if (value == 1) {
+      return;
+    } else if (value == 2) {
+      if (at + 2 > data.size())
+        Fail("the RLE data is truncated");
+      writer.Move(data[at], data[at + 1]);
+      at += 2;
+    } else {
+      at = PutAbsoluteRun(writer, data, at, value, four);
+    }
+  }
+}
+
+}  // namespace
+
+// A header declaring a width or height of 0 gives an empty image (the job makes no page
+// from it) rather than an error: the file is well formed, it just holds no pixels.
+RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit) {
+  const BmpHeader header = ReadHeaders(data);
+  const int width = static_cast<int>(header.width);
+  const int height = static_cast<int>(header.height);
+  if (width == 0 || height == 0)
+    return RgbImage(width, height);
+  CheckDecodeBudget(RgbImageBytes(width, height), memoryLimit);
+  const std::span<const uint8_t> pixels = PixelData(data, header);
+  const bool rle = header.compression == kRle8 || header.compression == kRle4;
+  if (!rle && !RowsPresent(header, pixels.size()))
+    Fail("the pixel data is truncated");
+  const Palette palette = header.bitCount <= 8 ? ReadPalette(data, header) : Palette{};
+  RgbImage image(width, height);
+  if (rle)
+    DecodeRle(pixels, header, palette, image);
+  else
+    DecodeUncompressed(pixels, header, palette, image);
+  return image;
+}
+
+RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit) {
+  const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit);
+  return DecodeBmp(bytes, memoryLimit);
+}
+
+}  // namespace tamsolo

@@ -1,0 +1,18 @@
+#include "decode/decoders.h"
+#include "decode/image_kind.h"
+
+namespace tamsolo {
+
+RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit) {
+  switch (DecoderForPath(path, NativePathStyle())) {
+    case DecoderKind::Png:
+      return DecodePngFile(path, memoryLimit);
+    case DecoderKind::Bmp:
+      return DecodeBmpFile(path, memoryLimit);
+    case DecoderKind::Jpeg:
+      break;
+  }
+  return DecodeJpegFile(path, memoryLimit);
+}
+
+}  // namespace tamsolo

@@ -1,0 +1,127 @@
+#include "job/convert_thread.h"
+
+#include "resample/filters.h"
+#include "page/page_fill.h"
+#include "page/page_layout.h"
+#include "resample/resampler.h"
+#include "page/scaled_width.h"
+#include "platform/error.h"
+#include "platform/x87_precision.h"
+
+namespace tamsolo {
+namespace {
+
+constexpr int kWriteAttempts = 10;
+
+// A source only a few rows high would otherwise scale into an image of many gigabytes
+// (20000 x 10 gives 2,016,000 x 1008); refuse it before anything is allocated.
+void CheckScaledSize(int64_t scaledWidth) {
+  const int64_t bytes = scaledWidth * kScaledHeight * 3;
+  if (bytes > kMaxScaledImageBytes)
+    throw Error("Scaled image too large: " + std::to_string(scaledWidth) +
+                " x 1008 pixels would need more than 1 GiB");
+}
+
+const FilterEntry& SelectedFilter(int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(FilterTable.size()))
+    throw Error("Invalid filter index " + std::to_string(index));
+  return FilterTable[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
+TConvertThread::TConvertThread(HandOver& handOver) : handOver_(handOver) {}
+
+TConvertThread::~TConvertThread() {
+  if (thread_.joinable())
+    thread_.join();
+  *alive_ = false;
+}
+
+void TConvertThread::Start() {
+  if (thread_.joinable())
+    throw Error("The conversion job has already been started");
+  thread_ = std::thread([this] { Run(); });
+}
+
+void TConvertThread::RequestStop() {
+  stopRequested_ = true;
+}
+
+// No exception leaves the thread: the end-of-job handler reads ErrorText instead. The handler
+// is copied into the queued step so that it may destroy this object, and the step checks that
+// the object still exists when the owner gets round to it.
+void TConvertThread::Run() {
+  {
+    X87ExtendedPrecision precision;
+    try {
+      Execute();
+    } catch (const std::exception& error) {
+      errorText_ = *error.what() ? error.what() : "Conversion failed";
+    } catch (...) {
+      errorText_ = "Conversion failed";
+    }
+  }
+  handOver_.Queue([this, alive = alive_, finish = OnFinish] {
+    if (*alive && finish)
+      finish(*this);
+  });
+}
+
+void TConvertThread::ThrowIfStopped() const {
+  if (stopRequested_)
+    throw Error("Conversion stopped");
+}
+
+void TConvertThread::Execute() {
+  if (!SourceImage || SourceImage->Empty())
+    return;
+  if (!PageBitmap)
+    PageBitmap = std::make_unique<tamsolo::PageBitmap>();
+  const int64_t scaledWidth = ScaledWidth(SourceImage->Width(), SourceImage->Height());
+  CheckScaledSize(scaledWidth);
+  const PageLayout layout = LayoutPages(scaledWidth);
+  if (layout.count == 0)  // under half a page: dropped without scaling
+    return;
+  const FilterEntry& filter = SelectedFilter(FilterIndex);
+  ThrowIfStopped();
+  RgbImage scaled(static_cast<int>(scaledWidth), kScaledHeight);
+  ResampleImage(*SourceImage, scaled, filter.function, filter.support);
+  if (layout.count >= 2) {
+    pageCount_ = layout.count;
+    handOver_.Synchronize([this] { AnnouncePageCount(); });
+  }
+  PageImage page;
+  for (int32_t v = 1; v <= layout.count; ++v) {
+    ThrowIfStopped();
+    SetUpPage(page);
+    FillPage(scaled, FirstColumnOfPage(layout, v), page);
+    PageBitmap->Assign(page);
+    PageFileName = PageFileNameFor(BaseName, layout.count, v);
+    handOver_.Synchronize([this] { SavePage(); });
+  }
+}
+
+void TConvertThread::AnnouncePageCount() {
+  if (OnPageCount)
+    OnPageCount(pageCount_);
+}
+
+// On the owning thread. A failed write or a failing OnPageSaved only ends that attempt; a
+// page that fails every attempt is given up and the job goes on with the next one.
+void TConvertThread::SavePage() {
+  const std::string name = OnNamePage ? OnNamePage(PageFileName) : PageFileName;
+  for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+    try {
+      PageBitmap->SaveToFile(OutputFolder + name);
+      if (OnPageSaved)
+        OnPageSaved(OutputFolder, name);
+      return;
+    } catch (...) {
+    }
+  }
+  if (OnPageGivenUp)
+    OnPageGivenUp(name);
+}
+
+}  // namespace tamsolo

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "image/rgb_image.h"
+#include "resample/axis_taps.h"
+
+namespace tamsolo {
+
+// The 8-bit image between the two passes. Rows are padded to a multiple of 32 bytes and
+// their number to a multiple of 8, so vector loops may load and store whole blocks; the
+// padding never reaches the destination.
+class PaddedRaster {
+ public:
+  PaddedRaster(int32_t row_bytes, int32_t rows);
+
+  int32_t RowBytes() const { return row_bytes_; }
+  int32_t Rows() const { return rows_; }
+  size_t Stride() const { return stride_; }
+  uint8_t* Row(int32_t y) { return data_.get() + stride_ * static_cast<size_t>(y); }
+  const uint8_t* Row(int32_t y) const { return data_.get() + stride_ * static_cast<size_t>(y); }
+
+ private:
+  int32_t row_bytes_;
+  int32_t rows_;
+  size_t stride_;
+  std::unique_ptr<uint8_t[]> data_;
+};
+
+// How each accumulation step sum + value * weight is rounded once to float32: by the FMA3
+// instruction, or by an exact emulation on processors without it. Both give the same bits.
+enum class AccumulatePath { kFma3, kEmulated };
+
+// True when the processor (and the operating system) supports AVX2 and FMA3.
+bool Fma3Available();
+
+// The accumulation step: the exact sum + value * weight, rounded once to float32.
+float FusedMultiplyAddEmulated(float sum, float value, float weight);
+// The same through the FMA3 instruction; only when Fma3Available().
+float FusedMultiplyAddFma3(float sum, float value, float weight);
+
+// A float32 sum as a channel byte: clamped to 0..255, else nearest, ties to even.
+uint8_t SumToByte(float sum);
+
+// Horizontal pass: every source row through the width axis's lists into the intermediate.
+void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out);
+void HorizontalPassFma3(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out);
+// Vertical pass: the intermediate's rows through the height axis's lists into destination.
+void VerticalPassEmulated(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination);
+void VerticalPassFma3(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination);
+
+// ResampleImage with a chosen path, so tests can hold the two against each other.
+void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
+                        FilterFunction filter, float support);
+
+}  // namespace tamsolo

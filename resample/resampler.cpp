@@ -1,0 +1,48 @@
+#include "resample/resampler.h"
+
+#include "resample/resample_passes.h"
+#include "platform/error.h"
+#include "platform/x87_precision.h"
+
+namespace tamsolo {
+
+PaddedRaster::PaddedRaster(int32_t row_bytes, int32_t rows)
+    : row_bytes_(row_bytes), rows_(rows), stride_((static_cast<size_t>(row_bytes) + 31) / 32 * 32) {
+  const size_t padded_rows = (static_cast<size_t>(rows) + 7) / 8 * 8;
+  data_ = std::make_unique_for_overwrite<uint8_t[]>(stride_ * padded_rows);
+}
+
+void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
+                        FilterFunction filter, float support) {
+  if (source.Empty())
+    throw Error("Source bitmap too small");
+  if (destination.Empty())
+    return;
+  // The tap weights are defined in extended precision, whatever mode this thread began in.
+  X87ExtendedPrecision precision;
+  const bool fma3 = path == AccumulatePath::kFma3;
+  PaddedRaster intermediate(destination.Width() * 3, source.Height());
+  {
+    const AxisTaps columns(source.Width(), destination.Width(), filter, support);
+    if (fma3)
+      HorizontalPassFma3(source, columns, intermediate);
+    else
+      HorizontalPassEmulated(source, columns, intermediate);
+  }
+  // The vertical pass walks the intermediate with the distance between its rows 0 and 1.
+  if (source.Height() == 1)
+    throw Error("Source bitmap only one row high: no distance between rows to scale with");
+  const AxisTaps rows(source.Height(), destination.Height(), filter, support);
+  if (fma3)
+    VerticalPassFma3(intermediate, rows, destination);
+  else
+    VerticalPassEmulated(intermediate, rows, destination);
+}
+
+void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
+                   float support) {
+  const AccumulatePath path = Fma3Available() ? AccumulatePath::kFma3 : AccumulatePath::kEmulated;
+  ResampleImageUsing(path, source, destination, filter, support);
+}
+
+}  // namespace tamsolo

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "resample/filters.h"
+#include "image/rgb_image.h"
+
+namespace tamsolo {
+
+// Scales source into destination, whose size the caller has set, with a separable filter:
+// a horizontal pass into an 8-bit intermediate image, then a vertical pass. Throws
+// Error("Source bitmap too small") for an empty source, and Error for a one-row source (its
+// vertical pass has no row stride), leaving the destination unwritten.
+// Sets x87 extended precision for its own arithmetic, whatever mode the calling thread has.
+// A destination of width or height 0 is left as it is; a destination length of 1 from a
+// longer source throws Error (its scale factor would be 0).
+void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
+                   float support);
+
+}  // namespace tamsolo

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "platform/run_folder_name.h"
+#include "cli/convert_run.h"
+#include "support/sample_images.h"
+#include "support/temp_folder.h"
+
+namespace tamsolo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The native file system with a temp folder of the test's own, so that "nothing left behind"
+// can be checked.
+class OwnTempFileSystem final : public FileSystem {
+ public:
+  explicit OwnTempFileSystem(std::string temp) : temp_(std::move(temp)) {}
+  Kind KindOf(const std::string& path) override { return native_->KindOf(path); }
+  std::optional<std::vector<Entry>> ListFolder(const std::string& path) override {
+    return native_->ListFolder(path);
+  }
+  std::optional<std::string> FolderIdentity(const std::string& path) override {
+    return native_->FolderIdentity(path);
+  }
+  void CreateFolders(const std::string& path) override { native_->CreateFolders(path); }
+  void CreateFolderExclusive(const std::string& path) override {
+    native_->CreateFolderExclusive(path);
+  }
+  bool DeleteFile(const std::string& path) override { return native_->DeleteFile(path); }
+  void RemoveFolder(const std::string& path) override { native_->RemoveFolder(path); }
+  void CopyFile(const std::string& from, const std::string& to) override {
+    native_->CopyFile(from, to);
+  }
+  std::string TempFolder() override { return temp_; }
+
+ private:
+  std::unique_ptr<FileSystem> native_ = MakeNativeFileSystem();
+  std::string temp_;
+};
+
+class ConvertRunTest : public ::testing::Test {
+ protected:
+  ConvertRunTest()
+      : fs_(std::make_unique<OwnTempFileSystem>((temp_.Path() / "tmp" / "").string())) {
+    fs::create_directories(temp_.Path() / "tmp");
+    options_.outputFolder = temp_.File("books");
+    options_.filterIndex = 0;  // Box
+  }
+
+  std::string Native(const std::string& relative) const {
+    return (temp_.Path() / relative).make_preferred().string();
+  }
+
+  std::string Source(const std::string& relative, int pages) {
+    const fs::path path = (temp_.Path() / "src" / relative).make_preferred();
+    fs::create_directories(path.parent_path());
+    testing::WriteImageFile(path.string(), testing::MakeSamplePage(768 * pages, 1008, 3),
+                            testing::SampleFormatFor(path.string()));
+    return path.string();
+  }
+
+  int Run(bool interrupt = false) {
+    std::atomic<bool> interrupted{interrupt};
+    return RunConvert(options_, *fs_, summary_, progress_, interrupted);
+  }
+
+  bool TmpIsEmpty() const { return fs::is_empty(temp_.Path() / "tmp"); }
+
+  TempFolder temp_;
+  std::unique_ptr<FileSystem> fs_;
+  ConvertRunOptions options_;
+  std::ostringstream summary_, progress_;
+};
+
+TEST_F(ConvertRunTest, BuildsOneFolderPerBookAndLeavesNothingBehind) {
+  Source("vol1/a.jpg", 1);
+  Source("vol1/b.bmp", 2);
+  Source("vol2/c.jpg", 3);
+  options_.paths = {temp_.File("src")};
+  EXPECT_EQ(Run(), kConvertOk) << summary_.str() << progress_.str();
+  const fs::path vol1 = temp_.Path() / "books" / "vol1";
+  EXPECT_EQ(ReadText(vol1 / "book.txt"),
+            "title: vol1\nauthor: Tamsolo\npage: PGXblnk1.bmp\npage: a.bmp\n"
+            "page: b-1.bmp\npage: b-2.bmp\n");
+  EXPECT_TRUE(fs::exists(vol1 / "0003_b-1.bmp"));
+  EXPECT_TRUE(fs::exists(temp_.Path() / "books" / "vol2" / "0004_c-3.bmp"));
+  const std::string summary = summary_.str();
+  EXPECT_EQ(summary.rfind("books: 2\npages: 6\nblank pages: 2\n", 0), 0u) << summary;
+  EXPECT_NE(summary.find(vol1.string()), std::string::npos);
+  // Plain progress lines when not on a terminal.
+  const std::string line = std::string("[1/3] vol1") + PathDelimiter(NativePathStyle()) + "a.jpg\n";
+  EXPECT_NE(progress_.str().find(line), std::string::npos) << progress_.str();
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
+TEST_F(ConvertRunTest, FilesWithoutPagesAreReportedAndMakeTheRunIncomplete) {
+  Source("vol1/a.jpg", 1);
+  std::ofstream(temp_.Path() / "src" / "vol1" / "broken.png") << "nothing";
+  const std::string narrow = Native("src/vol1/narrow.bmp");
+  testing::WriteImageFile(narrow, testing::MakeSamplePage(300, 1008, 1),
+                          testing::SampleFormat::Bmp);
+  options_.paths = {temp_.File("src/vol1/../vol1/.")};
+  options_.quiet = true;
+  EXPECT_EQ(Run(), kConvertIncomplete);
+  const std::string summary = summary_.str();
+  EXPECT_NE(summary.find("no page from " + Native("src/vol1/broken.png") + ": "), std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("no page from " + narrow + ": "), std::string::npos) << summary;
+  EXPECT_EQ(progress_.str(), "");  // quiet silences only the progress
+  EXPECT_TRUE(fs::exists(temp_.Path() / "books" / "vol1" / "0001_a.bmp"));
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
+TEST_F(ConvertRunTest, InterruptAndFatalErrorsStillCleanUp) {
+  Source("vol1/a.jpg", 1);
+  options_.paths = {temp_.File("src")};
+  EXPECT_EQ(Run(/*interrupt=*/true), kConvertInterrupted);
+  EXPECT_FALSE(fs::exists(temp_.Path() / "books" / "vol1"));
+  EXPECT_TRUE(TmpIsEmpty());
+
+  std::ofstream(temp_.Path() / "file") << "x";
+  options_.outputFolder = temp_.File("file/books");
+  EXPECT_EQ(Run(), kConvertFatal);
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
+TEST(RunFolderName, FourGroupsOfTwoNumbersInUppercaseHex) {
+  uint16_t next = 0;
+  const uint16_t numbers[] = {0x0001, 0xABCD, 0xFFFF, 0x0000, 0x1234, 0x00EF, 0x8000, 0x0A0B};
+  EXPECT_EQ(MakeRunFolderName([&] { return numbers[next++]; }),
+            "0001ABCD-FFFF0000-123400EF-80000A0B");
+  const std::regex form("[0-9A-F]{8}(-[0-9A-F]{8}){3}");
+  const std::string first = MakeRunFolderName();
+  EXPECT_TRUE(std::regex_match(first, form)) << first;
+  EXPECT_NE(first, MakeRunFolderName());
+}
+
+}  // namespace
+}  // namespace tamsolo

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/error.h"
+#include "cli/folder_book_sink.h"
+#include "support/temp_folder.h"
+
+namespace tamsolo {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using testing::TempFolder;
+
+const PathStyle kNative = NativePathStyle();
+std::string K(const std::string& folder) {
+  return folder + PathDelimiter(kNative);
+}
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+Names Listing(const fs::path& folder) {
+  Names names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class FolderSinkTest : public ::testing::Test {
+ protected:
+  FolderSinkTest() : fs_(MakeNativeFileSystem()), sink_(*fs_, temp_.File("out"), kNative) {
+    fs::create_directories(temp_.Path() / "out");
+    fs::create_directories(temp_.Path() / "work");
+  }
+  void Page(const std::string& name, const std::string& content) {
+    std::ofstream(temp_.Path() / "work" / name, std::ios::binary) << content;
+  }
+  void Build(const std::string& key, const Names& pages) {
+    sink_.BuildBook(key, pages, temp_.File("work"));
+  }
+
+  TempFolder temp_;
+  std::unique_ptr<FileSystem> fs_;
+  FolderBookSink sink_;
+};
+
+TEST_F(FolderSinkTest, CopiesPagesInBookOrderAndDescribesTheBook) {
+  Page("b.bmp", "B");
+  Page("PGXblnk1.bmp", "blank");
+  Build(K("vol1"), {"PGXblnk1.bmp", "b.bmp"});
+  const fs::path book = temp_.Path() / "out" / "vol1";
+  EXPECT_EQ(Listing(book), (Names{"0001_PGXblnk1.bmp", "0002_b.bmp", "book.txt"}));
+  EXPECT_EQ(ReadText(book / "0002_b.bmp"), "B");
+  EXPECT_EQ(ReadText(book / "book.txt"),
+            "title: vol1\nauthor: Tamsolo\npage: PGXblnk1.bmp\npage: b.bmp\n");
+  // The work files stay: deleting them is the scheduler's business.
+  EXPECT_TRUE(fs::exists(temp_.Path() / "work" / "b.bmp"));
+  EXPECT_EQ(sink_.Folders(), (Names{book.string()}));
+}
+
+TEST_F(FolderSinkTest, NeverWritesIntoAFolderThatExists) {
+  Page("a.bmp", "A");
+  fs::create_directories(temp_.Path() / "out" / "vol1");
+  std::ofstream(temp_.Path() / "out" / "vol1" / "mine.txt") << "keep";
+  Build(K("vol1"), {"a.bmp"});
+  Build(K("vol1"), {"a.bmp"});
+  EXPECT_EQ(Listing(temp_.Path() / "out"), (Names{"vol1", "vol1 (2)", "vol1 (3)"}));
+  EXPECT_EQ(Listing(temp_.Path() / "out" / "vol1"), (Names{"mine.txt"}));
+}
+
+TEST_F(FolderSinkTest, UnusableTitlesBecomeUntitledAndEmptyBooksMakeNoFolder) {
+  Page("a.bmp", "A");
+  Build(K(""), {"a.bmp"});
+  Build(K("vol2"), {});
+  EXPECT_EQ(Listing(temp_.Path() / "out"), (Names{"_untitled"}));
+  EXPECT_EQ(ReadText(temp_.Path() / "out" / "_untitled" / "book.txt"),
+            "title: \nauthor: Tamsolo\npage: a.bmp\n");
+  for (const char* title : {"", ".", ".."})
+    EXPECT_EQ(BookFolderName(title, kNative), "_untitled");
+  EXPECT_EQ(BookFolderName("a:b", PathStyle::Windows), "_untitled");
+  EXPECT_EQ(BookFolderName("\x83\x5c", PathStyle::Windows), "\x83\x5c");  // ソ is no delimiter
+}
+
+TEST_F(FolderSinkTest, NumbersGrowPastFourDigitsOnlyForHugeBooks) {
+  EXPECT_EQ(NumberedPageName(7, 9999, "p.bmp"), "0007_p.bmp");
+  EXPECT_EQ(NumberedPageName(7, 10000, "p.bmp"), "00007_p.bmp");
+  EXPECT_EQ(NumberedPageName(10000, 10000, "p.bmp"), "10000_p.bmp");
+}
+
+TEST_F(FolderSinkTest, AFailedCopyLeavesNoHalfBook) {
+  Page("a.bmp", "A");
+  EXPECT_THROW(Build(K("vol1"), {"a.bmp", "missing.bmp"}), Error);
+  EXPECT_TRUE(Listing(temp_.Path() / "out").empty());
+  EXPECT_TRUE(sink_.Folders().empty());
+}
+
+}  // namespace
+}  // namespace tamsolo

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+
+#include "decode/decoders.h"
+#include "platform/error.h"
+#include "support/jpeg_encoder.h"
+#include "support/rgb_image_maker.h"
+#include "support/temp_folder.h"
+
+namespace tamsolo {
+namespace {
+
+using testing::EncodeJpeg;
+using testing::MakeRgbImage;
+using testing::PixelAt;
+using testing::Rgb;
+
+RgbImage Gradient(int width, int height) {
+  return MakeRgbImage(width, height, [](int x, int y) {
+    return Rgb{uint8_t(x * 5), uint8_t(y * 7), uint8_t(128 + (x + y) % 16)};
+  });
+}
+
+RgbImage Flat(int width, int height, uint8_t gray) {
+  return MakeRgbImage(width, height, [=](int, int) { return Rgb{gray, gray, gray}; });
+}
+
+std::string DecodeError(const std::vector<uint8_t>& bytes, uint64_t limit) {
+  try {
+    DecodeJpeg(bytes, limit);
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+bool SamePixels(const RgbImage& a, const RgbImage& b, int rows) {
+  return a.Width() == b.Width() && std::equal(a.Data(), a.Data() + a.Stride() * rows, b.Data());
+}
+
+// The 236 values of the one-pass quantiser's gray levels: (255k + 117) div 235.
+std::set<int> GrayLevels() {
+  std::set<int> levels;
+  for (int k = 0; k < 236; ++k)
+    levels.insert((255 * k + 117) / 235);
+  return levels;
+}
+
+TEST(JpegDecoder, ColourImageKeepsItsChannels) {
+  const RgbImage source = Gradient(48, 32);
+  const RgbImage image = DecodeJpeg(EncodeJpeg(source, {.quality = 100}));
+  ASSERT_EQ(image.Width(), 48);
+  ASSERT_EQ(image.Height(), 32);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 48; ++x) {
+      for (int c = 0; c < 3; ++c)
+        ASSERT_NEAR(PixelAt(image, x, y)[c], PixelAt(source, x, y)[c], 10) << x << "," << y;
+    }
+  }
+}
+
+TEST(JpegDecoder, GrayscaleGivesOnlyTheQuantiserLevels) {
+  const std::set<int> levels = GrayLevels();
+  const RgbImage ramp = MakeRgbImage(256, 8, [](int x, int) { return Rgb{uint8_t(x), 0, 0}; });
+  const RgbImage image = DecodeJpeg(testing::EncodeGrayJpeg(ramp, {.quality = 100}));
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      const Rgb p = PixelAt(image, x, y);
+      ASSERT_TRUE(p[0] == p[1] && p[1] == p[2] && levels.count(p[0])) << x << "," << y;
+    }
+  }
+  // A flat gray between two levels is dithered from its two neighbours.
+  int between = 0;
+  while (levels.count(between))
+    ++between;
+  const RgbImage flat =
+      DecodeJpeg(testing::EncodeGrayJpeg(Flat(64, 64, between), {.quality = 100}));
+  std::set<int> seen;
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x)
+      seen.insert(PixelAt(flat, x, y)[0]);
+  }
+  EXPECT_EQ(seen, (std::set<int>{between - 1, between + 1}));
+}
+
+TEST(JpegDecoder, ProgressiveDecodesLikeBaseline) {
+  const RgbImage source = Gradient(40, 40);
+  const RgbImage baseline = DecodeJpeg(EncodeJpeg(source));
+  const RgbImage progressive = DecodeJpeg(EncodeJpeg(source, {.progressive = true}));
+  EXPECT_TRUE(SamePixels(baseline, progressive, 40));
+}
+
+TEST(JpegDecoder, TruncatedDataIsFinishedNotRefused) {
+  const RgbImage source = Gradient(64, 128);
+  for (bool progressive : {false, true}) {
+    const std::vector<uint8_t> whole = EncodeJpeg(source, {.progressive = progressive});
+    const RgbImage full = DecodeJpeg(whole);
+    const RgbImage cut =
+        DecodeJpeg(std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * 6 / 10));
+    ASSERT_EQ(cut.Height(), 128);
+    if (!progressive) {
+      EXPECT_TRUE(SamePixels(full, cut, 16));
+    }
+  }
+}
+
+TEST(JpegDecoder, RefusesWhatItCannotDecode) {
+  const std::vector<uint8_t> notJpeg = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_NE(DecodeError({}, kDefaultDecodeMemoryLimit).find("empty"), std::string::npos);
+  EXPECT_NE(DecodeError(notJpeg, kDefaultDecodeMemoryLimit).find("JPEG"), std::string::npos);
+  const std::vector<uint8_t> cmyk = testing::EncodeCmykJpeg(Gradient(16, 16));
+  EXPECT_NE(DecodeError(cmyk, kDefaultDecodeMemoryLimit).find("CMYK"), std::string::npos);
+}
+
+// Sets the height and width of the first start-of-frame marker.
+void DeclareSize(std::vector<uint8_t>& jpeg, uint16_t width, uint16_t height) {
+  for (size_t i = 0; i + 9 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+      jpeg[i + 5] = height >> 8;
+      jpeg[i + 6] = height & 0xFF;
+      jpeg[i + 7] = width >> 8;
+      jpeg[i + 8] = width & 0xFF;
+      return;
+    }
+  }
+  FAIL() << "no frame marker";
+}
+
+TEST(JpegDecoder, MemoryLimitCountsTheImageAndTheLibrarysBuffers) {
+  std::vector<uint8_t> huge = EncodeJpeg(Gradient(16, 16));
+  DeclareSize(huge, 60000, 60000);  // about 10 GB of pixels from a few hundred bytes
+  EXPECT_NE(DecodeError(huge, kDefaultDecodeMemoryLimit).find("too large"), std::string::npos);
+  // A progressive file also keeps every coefficient until its last scan.
+  const RgbImage source = Gradient(512, 512);
+  const uint64_t limit = 1'200'000;
+  EXPECT_EQ(DecodeError(EncodeJpeg(source), limit), "no error");
+  EXPECT_NE(DecodeError(EncodeJpeg(source, {.progressive = true}), limit).find("too large"),
+            std::string::npos);
+}
+
+TEST(JpegDecoder, EndlessScansAreRefused) {
+  const std::vector<uint8_t> jpeg = EncodeJpeg(Gradient(16, 16), {.progressive = true});
+  size_t lastScan = 0;
+  for (size_t i = 0; i + 1 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA)
+      lastScan = i;
+  }
+  const auto repeated = [&](int times) {
+    std::vector<uint8_t> out(jpeg.begin(), jpeg.end() - 2);
+    for (int i = 0; i < times; ++i)
+      out.insert(out.end(), jpeg.begin() + lastScan, jpeg.end() - 2);
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+  };
+  EXPECT_EQ(DecodeError(repeated(5), kDefaultDecodeMemoryLimit), "no error");
+  EXPECT_NE(DecodeError(repeated(1100), kDefaultDecodeMemoryLimit).find("scans"),
+            std::string::npos);
+}
+
+TEST(JpegDecoder, DecodesFiles) {
+  testing::TempFolder folder;
+  const std::vector<uint8_t> bytes = EncodeJpeg(Gradient(8, 8));
+  std::ofstream(folder.File("a.jpg"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(folder.File("empty.jpg"), std::ios::binary);
+  EXPECT_EQ(DecodeJpegFile(folder.File("a.jpg")).Width(), 8);
+  EXPECT_THROW(DecodeJpegFile(folder.File("empty.jpg")), Error);
+  EXPECT_THROW(DecodeJpegFile(folder.File("missing.jpg")), Error);
+}
+
+}  // namespace
+}  // namespace tamsolo

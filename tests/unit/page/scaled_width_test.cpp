@@ -1,0 +1,85 @@
+#include "page/scaled_width.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "platform/x87_precision.h"
+#include "support/x87_thread.h"
+
+namespace tamsolo {
+namespace {
+
+struct Case {
+  int64_t width, height, scaled;
+};
+
+// Products that fall just below a whole number (1000 x 1000, 715 x 176, 1400 x 1920) decide
+// the floor; 1400 x 1920 gives 736 in exact arithmetic.
+constexpr std::array<Case, 10> kCases = {{{1000, 1000, 1008},
+                                          {715, 176, 4094},
+                                          {1400, 1920, 734},
+                                          {1600, 1200, 1344},
+                                          {1200, 1600, 756},
+                                          {383, 1008, 384},
+                                          {300, 1000, 302},
+                                          {2400, 1200, 2016},
+                                          {1, 1008, 2},
+                                          {3, 3, 1008}}};
+
+std::vector<int64_t> AllWidths() {
+  std::vector<int64_t> widths;
+  for (const Case& c : kCases)
+    widths.push_back(ScaledWidth(c.width, c.height));
+  return widths;
+}
+
+TEST(ScaledWidth, WorkedExamples) {
+  const std::vector<int64_t> widths = AllWidths();
+  for (size_t i = 0; i < kCases.size(); ++i)
+    EXPECT_EQ(widths[i], kCases[i].scaled) << kCases[i].width << " x " << kCases[i].height;
+}
+
+TEST(ScaledWidth, ZeroOrNegativeSizeGivesZero) {
+  EXPECT_EQ(ScaledWidth(0, 1000), 0);
+  EXPECT_EQ(ScaledWidth(1000, 0), 0);
+  EXPECT_EQ(ScaledWidth(-5, 10), 0);
+  // A source more than 1008 times as tall as it is wide.
+  EXPECT_EQ(ScaledWidth(1, 2000), 0);
+}
+
+TEST(ScaledWidth, SameOnAThreadStartedIn53BitMode) {
+  const std::vector<int64_t> widths = OnThreadIn53BitMode(AllWidths);
+  for (size_t i = 0; i < kCases.size(); ++i)
+    EXPECT_EQ(widths[i], kCases[i].scaled) << kCases[i].width << " x " << kCases[i].height;
+  // The mode matters: the same arithmetic without the guard gives the other answer.
+  const long double product = OnThreadIn53BitMode([] {
+    volatile long double height = 1920, width = 1400;
+    volatile long double quotient = 1008.0L / height;
+    return static_cast<long double>(quotient * width);
+  });
+  EXPECT_EQ(product, 735.0L);
+}
+
+TEST(X87ExtendedPrecision, SetsFullPrecisionAndNearestThenRestores) {
+  const auto words = OnThreadIn53BitMode([] {
+    const auto before = static_cast<uint16_t>(ReadX87ControlWord() | 0x0C00);  // round to zero
+    LoadX87ControlWord(before);
+    uint16_t inside;
+    {
+      X87ExtendedPrecision precision;
+      inside = ReadX87ControlWord();
+    }
+    return std::array<uint16_t, 3>{before, inside, ReadX87ControlWord()};
+  });
+  EXPECT_EQ(words[0] & kX87PrecisionMask, kX87Precision53);
+  EXPECT_EQ(words[1] & kX87PrecisionMask, kX87Precision64);
+  EXPECT_EQ(words[1] & kX87RoundingMask, 0);
+  EXPECT_EQ(words[1] & ~(kX87PrecisionMask | kX87RoundingMask),
+            words[0] & ~(kX87PrecisionMask | kX87RoundingMask));
+  EXPECT_EQ(words[2], words[0]);
+}
+
+}  // namespace
+}  // namespace tamsolo

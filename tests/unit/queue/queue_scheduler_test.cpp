@@ -1,0 +1,382 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/error.h"
+#include "queue/queue_scheduler.h"
+#include "support/fake_file_system.h"
+#include "support/sample_images.h"
+#include "support/temp_folder.h"
+
+namespace tamsolo {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using testing::TempFolder;
+
+constexpr int kBox = 0;
+// Sources 1008 rows high keep their width under Box scaling: 768 gives one page, 1536 two,
+// 2304 three.
+constexpr int kHeight = 1008;
+int WidthFor(int pages) {
+  return 768 * pages;
+}
+
+const PathStyle kNative = NativePathStyle();
+// A book key in the native style: the folder name and the delimiter.
+std::string K(const std::string& folder) {
+  return folder + PathDelimiter(kNative);
+}
+
+struct Book {
+  std::string key;
+  Names pages;
+  Names tempFiles;
+  bool allFilesPresent = true;
+};
+
+// Records every book and checks that its page files are there while it is built.
+class RecordingSink final : public BookSink {
+ public:
+  void BuildBook(const std::string& currentBook, const Names& pageList,
+                 const std::string&) override {
+    Book book{currentBook, pageList, scheduler ? scheduler->TempFileList() : Names{}};
+    for (const std::string& path : book.tempFiles)
+      book.allFilesPresent = book.allFilesPresent && fs::is_regular_file(path);
+    books.push_back(book);
+    if (failNext) {
+      failNext = false;
+      throw Error("builder went away");
+    }
+  }
+
+  const QueueScheduler* scheduler = nullptr;
+  bool failNext = false;
+  std::vector<Book> books;
+};
+
+struct Snapshot {
+  Names pageList;
+  int32_t pagesAdded, blankCount, spreadEnd;
+  bool operator==(const Snapshot&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Snapshot& s) {
+  out << "{";
+  for (const auto& name : s.pageList)
+    out << name << " ";
+  return out << "| " << s.pagesAdded << " " << s.blankCount << " " << s.spreadEnd << "}";
+}
+
+class Recorder final : public SchedulerObserver {
+ public:
+  explicit Recorder(const QueueScheduler& scheduler) : scheduler_(scheduler) {}
+  void PagesChanged() override {
+    if (!scheduler_.PageList().empty())
+      snapshots.push_back({scheduler_.PageList(), scheduler_.PagesAdded(), scheduler_.BlankCount(),
+                           scheduler_.SpreadEnd()});
+  }
+  void FileRejected(const std::string& path, const std::string&) override {
+    rejected.push_back(path);
+  }
+  void PageGivenUp(const std::string&, const std::string& name) override {
+    givenUp.push_back(name);
+  }
+  void BookFinished(const std::string& key, const Names&, int, const std::string& error) override {
+    if (!error.empty())
+      failedBooks.push_back(key);
+  }
+  void RemainChanged(size_t count) override { remain = count; }
+  void ConvertingFileChanged(const std::string& text) override { labels.push_back(text); }
+
+  std::vector<Snapshot> snapshots;
+  Names rejected, givenUp, failedBooks, labels;
+  size_t remain = 0;
+
+ private:
+  const QueueScheduler& scheduler_;
+};
+
+class SchedulerTest : public ::testing::Test {
+ protected:
+  explicit SchedulerTest(FileSystem* fileSystem = nullptr, PathStyle style = kNative,
+                         QueueScheduler::Decoder decode = {})
+      : fs_(fileSystem ? nullptr : MakeNativeFileSystem()),
+        scheduler_(fileSystem ? *fileSystem : *fs_, handOver_, sink_,
+                   {temp_.File("work"), style, kBox, std::move(decode)}),
+        recorder_(scheduler_) {
+    fs::create_directory(temp_.Path() / "work");
+    sink_.scheduler = &scheduler_;
+    scheduler_.SetObserver(&recorder_);
+  }
+
+  std::string Source(const std::string& relative, int pages) {
+    const fs::path path = (temp_.Path() / "src" / relative).make_preferred();
+    fs::create_directories(path.parent_path());
+    testing::WriteImageFile(path.string(), testing::MakeSamplePage(WidthFor(pages), kHeight, 1),
+                            testing::SampleFormatFor(path.string()));
+    return path.string();
+  }
+  std::string SourceFolder(const std::string& relative = "") {
+    return (temp_.Path() / "src" / relative).make_preferred().string();
+  }
+
+  // Ticks while no job runs and pumps the hand-over, until everything queued is handled.
+  void RunUntilIdle() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!scheduler_.Idle()) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "scheduler never went idle";
+      if (!scheduler_.JobRunning())
+        scheduler_.MainTimerTimer();
+      handOver_.WaitAndRun(std::chrono::milliseconds(5));
+    }
+  }
+  // Pumps the hand-over until the running job has ended.
+  void FinishJob() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (scheduler_.JobRunning()) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "job never ended";
+      handOver_.WaitAndRun(std::chrono::milliseconds(5));
+    }
+  }
+
+  Names Keys() const {
+    Names keys;
+    for (const Book& book : sink_.books)
+      keys.push_back(book.key);
+    return keys;
+  }
+
+  TempFolder temp_;
+  std::unique_ptr<FileSystem> fs_;
+  QueuedHandOver handOver_;
+  RecordingSink sink_;
+  QueueScheduler scheduler_;
+  Recorder recorder_;
+};
+
+TEST_F(SchedulerTest, WorkedExampleThroughTheRealJobs) {
+  Source("vol1/a.jpg", 1);
+  Source("vol1/b.jpg", 2);
+  Source("vol1/c.png", 3);
+  Source("vol1/d.jpg", 1);
+  Source("vol1/e.jpg", 2);
+  EXPECT_EQ(scheduler_.AddPath(SourceFolder("vol1")), 5u);
+  EXPECT_EQ(recorder_.remain, 5u);
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+
+  const std::string B1 = "PGXblnk1.bmp", B2 = "PGXblnk2.bmp", B3 = "PGXblnk3.bmp";
+  // One snapshot per recorded page or announcement; the table's rows are these eight.
+  ASSERT_EQ(recorder_.snapshots.size(), 12u);
+  const auto& s = recorder_.snapshots;
+  EXPECT_EQ(s[0], (Snapshot{{"a.bmp"}, 1, 0, 0}));
+  EXPECT_EQ(s[1], (Snapshot{{B1, "a.bmp"}, 2, 1, 4}));
+  EXPECT_EQ(s[3], (Snapshot{{B1, "a.bmp", "b-1.bmp", "b-2.bmp"}, 4, 1, 4}));
+  EXPECT_EQ(s[4], (Snapshot{{B1, "a.bmp", "b-1.bmp", "b-2.bmp", B2}, 5, 2, 8}));
+  const Names afterC = {B1, "a.bmp", "b-1.bmp", "b-2.bmp", B2, "c-1.bmp", "c-2.bmp", "c-3.bmp"};
+  EXPECT_EQ(s[7], (Snapshot{afterC, 8, 2, 8}));
+  Names afterD = afterC;
+  afterD.push_back("d.bmp");
+  EXPECT_EQ(s[8], (Snapshot{afterD, 9, 2, 8}));
+  Names afterE = afterD;
+  afterE.insert(afterE.end() - 1, B3);
+  EXPECT_EQ(s[9], (Snapshot{afterE, 10, 3, 12}));
+  afterE.insert(afterE.end(), {"e-1.bmp", "e-2.bmp"});
+  EXPECT_EQ(s[11], (Snapshot{afterE, 12, 3, 12}));
+
+  ASSERT_EQ(sink_.books.size(), 1u);
+  const Book& book = sink_.books[0];
+  EXPECT_EQ(book.key, K("vol1"));
+  EXPECT_EQ(book.pages, afterE);
+  EXPECT_TRUE(book.allFilesPresent);
+  Names written;
+  for (const char* name : {"a", "PGXblnk1", "b-1", "b-2", "PGXblnk2", "c-1", "c-2", "c-3", "d",
+                           "PGXblnk3", "e-1", "e-2"}) {
+    written.push_back(K(temp_.File("work")) + name + ".bmp");
+  }
+  EXPECT_EQ(book.tempFiles, written);
+
+  // After the build: files gone, lists empty, counters reset, no book open.
+  EXPECT_TRUE(fs::is_empty(temp_.Path() / "work"));
+  EXPECT_TRUE(scheduler_.PageList().empty());
+  EXPECT_TRUE(scheduler_.TempFileList().empty());
+  EXPECT_EQ(scheduler_.PagesAdded() + scheduler_.BlankCount() + scheduler_.SpreadEnd(), 0);
+  EXPECT_EQ(scheduler_.CurrentBook(), "");
+}
+
+TEST_F(SchedulerTest, BooksStartingWithASpread) {
+  Source("two/x.jpg", 2);
+  Source("three/y.bmp", 3);
+  scheduler_.AddPath(SourceFolder());
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  ASSERT_EQ(Keys(), (Names{K("three"), K("two")}));
+  EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk1.bmp", "y-1.bmp", "y-2.bmp", "y-3.bmp"}));
+  EXPECT_EQ(sink_.books[1].pages, (Names{"x-1.bmp", "x-2.bmp"}));
+  EXPECT_EQ(recorder_.snapshots[0].spreadEnd, 4);  // three pages after blank 1
+  EXPECT_EQ(recorder_.snapshots[4].spreadEnd, 2);  // two pages and no blank
+}
+
+TEST_F(SchedulerTest, BookKeysFollowTheParentFolderName) {
+  Source("vol1/p1.jpg", 1);
+  Source("vol1/sub/q.jpg", 1);
+  Source("vol1/z.jpg", 1);
+  Source("a/same/x.jpg", 1);
+  Source("b/same/y.jpg", 1);
+  scheduler_.AddPath(SourceFolder());
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  // Sub-folder sorting splits vol1 into three books; same-named folders in different places
+  // follow each other and form one.
+  EXPECT_EQ(Keys(), (Names{K("same"), K("vol1"), K("sub"), K("vol1")}));
+  EXPECT_EQ(sink_.books[0].pages, (Names{"x.bmp", "y.bmp"}));
+  EXPECT_EQ(sink_.books[1].pages, (Names{"p1.bmp"}));
+  EXPECT_EQ(sink_.books[3].pages, (Names{"z.bmp"}));
+}
+
+TEST_F(SchedulerTest, UndecodableFileIsDroppedAndTheBookGoesOn) {
+  Source("vol1/a.jpg", 1);
+  std::ofstream(temp_.Path() / "src" / "vol1" / "b.jpg") << "not a picture";
+  Source("vol1/c.jpg", 1);
+  scheduler_.AddPath(SourceFolder("vol1"));
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  EXPECT_EQ(recorder_.rejected, (Names{SourceFolder("vol1/b.jpg")}));
+  ASSERT_EQ(Keys(), (Names{K("vol1")}));
+  EXPECT_EQ(sink_.books[0].pages, (Names{"a.bmp", "c.bmp"}));
+  // The label keeps the failed file's text until the next job replaces it.
+  EXPECT_EQ(recorder_.labels,
+            (Names{K("vol1") + "a.jpg", "", K("vol1") + "b.jpg", K("vol1") + "c.jpg", ""}));
+}
+
+TEST_F(SchedulerTest, HoldStopsTakingFilesButLetsTheRunningJobFinish) {
+  Source("vol1/a.jpg", 2);
+  Source("vol1/b.jpg", 1);
+  scheduler_.AddPath(SourceFolder("vol1"));
+  scheduler_.MainTimerTimer();
+  EXPECT_FALSE(scheduler_.JobRunning());  // hold is down at start
+  EXPECT_EQ(scheduler_.Queue().Count(), 2u);
+
+  scheduler_.SetConverting(true);
+  scheduler_.MainTimerTimer();
+  EXPECT_TRUE(scheduler_.JobRunning());
+  scheduler_.SetConverting(false);
+  FinishJob();
+  EXPECT_EQ(scheduler_.PageList(), (Names{"a-1.bmp", "a-2.bmp"}));
+  EXPECT_EQ(scheduler_.Queue().Count(), 1u);
+  EXPECT_EQ(recorder_.remain, 1u);
+  scheduler_.MainTimerTimer();
+  EXPECT_FALSE(scheduler_.JobRunning());
+  EXPECT_TRUE(sink_.books.empty());
+
+  // The timer drives the scheduler once convert is down again.
+  scheduler_.SetConverting(true);
+  scheduler_.MainTimerTimer();
+  EXPECT_TRUE(scheduler_.JobRunning());
+  FinishJob();  // the end of the last job builds the last book at once
+  ASSERT_EQ(sink_.books.size(), 1u);
+  EXPECT_EQ(sink_.books[0].pages, (Names{"a-1.bmp", "a-2.bmp", "b.bmp"}));
+}
+
+TEST_F(SchedulerTest, SameBaseNamesInOneBookKeepTheirOwnPageFiles) {
+  Source("vol1/p1.bmp", 1);
+  Source("vol1/P1.jpg", 1);
+  Source("vol1/PGXblnk1.jpg", 1);
+  Source("vol1/x.jpg", 2);
+  scheduler_.AddPath(SourceFolder("vol1"));
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  ASSERT_EQ(sink_.books.size(), 1u);
+  EXPECT_EQ(sink_.books[0].pages,
+            (Names{"PGXblnk1_2.bmp", "p1.bmp", "P1_2.bmp", "PGXblnk1.bmp", "x-1.bmp", "x-2.bmp"}));
+  EXPECT_TRUE(sink_.books[0].allFilesPresent);
+  EXPECT_EQ(sink_.books[0].tempFiles.size(), 6u);
+}
+
+TEST_F(SchedulerTest, PagesGivenUpKeepLaterBlanksInPlace) {
+  // A folder where a page file should go makes every write of that page fail.
+  fs::create_directories(temp_.Path() / "work" / "b-3.bmp");
+  fs::create_directories(temp_.Path() / "work" / "t.bmp");
+  Source("vol1/b.jpg", 3);
+  Source("vol1/d.jpg", 2);
+  Source("vol2/s.jpg", 2);
+  Source("vol2/t.jpg", 1);
+  Source("vol2/u.jpg", 1);
+  Source("vol2/v.jpg", 2);
+  scheduler_.AddPath(SourceFolder());
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  EXPECT_EQ(recorder_.givenUp, (Names{"b-3.bmp", "t.bmp"}));
+  ASSERT_EQ(sink_.books.size(), 2u);
+  // The blank before d's spread goes right after b's recorded pages, and d is kept.
+  EXPECT_EQ(sink_.books[0].pages,
+            (Names{"PGXblnk1.bmp", "b-1.bmp", "b-2.bmp", "PGXblnk2.bmp", "d-1.bmp", "d-2.bmp"}));
+  // A single page given up does not move the end of the spread before it.
+  EXPECT_EQ(sink_.books[1].pages,
+            (Names{"s-1.bmp", "s-2.bmp", "PGXblnk1.bmp", "u.bmp", "v-1.bmp", "v-2.bmp"}));
+}
+
+TEST_F(SchedulerTest, ABlankThatCannotBeWrittenEndsOnlyThatImage) {
+  fs::create_directories(temp_.Path() / "work" / "PGXblnk1.bmp");
+  Source("vol1/x.jpg", 1);
+  Source("vol1/y.jpg", 2);
+  Source("vol1/z.jpg", 2);
+  scheduler_.AddPath(SourceFolder("vol1"));
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  // y's blank fails and y gives nothing; z then needs blank 2, placed at the front.
+  ASSERT_EQ(sink_.books.size(), 1u);
+  EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk2.bmp", "x.bmp", "z-1.bmp", "z-2.bmp"}));
+  EXPECT_EQ(sink_.books[0].tempFiles.size(), 4u);
+}
+
+TEST_F(SchedulerTest, AFailedBookIsReportedAndItsFilesStillGo) {
+  Source("vol1/a.jpg", 1);
+  Source("vol2/b.jpg", 1);
+  scheduler_.AddPath(SourceFolder());
+  sink_.failNext = true;
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  EXPECT_EQ(recorder_.failedBooks, (Names{K("vol1")}));
+  EXPECT_EQ(Keys(), (Names{K("vol1"), K("vol2")}));
+  EXPECT_TRUE(fs::is_empty(temp_.Path() / "work"));
+}
+
+// Windows paths on a fake file system: Shift-JIS names and a drive's root folder.
+class WindowsStyleTest : public SchedulerTest {
+ protected:
+  WindowsStyleTest()
+      : SchedulerTest(&fake_, PathStyle::Windows, [](const std::string&) {
+          return testing::MakeSamplePage(WidthFor(1), kHeight, 2);
+        }) {}
+  static testing::FakeFileSystem fake_;
+};
+testing::FakeFileSystem WindowsStyleTest::fake_;
+
+TEST_F(WindowsStyleTest, TrailByteOrCaseDifferencesFormTwoBooksAndRootFilesOneUntitled) {
+  const std::string a = "\x83\x41", di = "\x83\x61";  // ア and ヂ
+  const Names paths = {"C:\\" + di + "\\p1.jpg",
+                       "C:\\" + a + "\\p1.jpg",
+                       "C:\\" + di + "\\p2.jpg",
+                       "C:\\" + a + "\\p2.jpg",
+                       "C:\\r.jpg",  // a drive's root: key "\\" alone
+                       "D:\\Vol\\m.jpg",
+                       "D:\\vol\\n.jpg"};
+  for (const std::string& path : paths) {
+    fake_.AddFile(path);
+    scheduler_.AddPath(path);
+  }
+  // The sources are the fake's; the page files are written to this disk.
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  EXPECT_EQ(Keys(), (Names{"\\", a + "\\", di + "\\", "Vol\\", "vol\\"}));
+  EXPECT_EQ(sink_.books[1].pages, (Names{"p1.bmp", "p2.bmp"}));
+  EXPECT_EQ(fake_.deleted.size(), 7u);
+}
+
+}  // namespace
+}  // namespace tamsolo
