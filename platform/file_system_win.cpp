@@ -112,11 +112,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   void CreateFolders(const std::string& path) override {
-    // The system also takes "/" between folders; 0x2F is never a trail byte, so it can be
-    // swapped without looking at the characters.
-    std::string folder = path;
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    folder = RemoveTrailingDelimiter(folder, kStyle);
+    std::string folder = RemoveTrailingDelimiter(UnifyDelimiters(path, kStyle), kStyle);
     if (folder.empty() || KindOf(folder) == Kind::Folder)
       return;
     const std::string parent = RemoveTrailingDelimiter(FolderPart(folder, kStyle), kStyle);

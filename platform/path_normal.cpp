@@ -65,15 +65,8 @@ std::string Absolute(std::string path, std::string_view current, PathStyle style
 }  // namespace
 
 std::string NormalizePath(std::string_view path, std::string_view currentFolder, PathStyle style) {
-  std::string text(path);
-  std::string current(currentFolder);
-  if (style == PathStyle::Windows) {
-    // 0x2F is never a trail byte, so every "/" is a delimiter.
-    for (std::string* each : {&text, &current}) {
-      for (char& c : *each)
-        c = c == '/' ? '\\' : c;
-    }
-  }
+  const std::string text = UnifyDelimiters(std::string(path), style);
+  const std::string current = UnifyDelimiters(std::string(currentFolder), style);
   const Rooted rooted = SplitRoot(Absolute(text, current, style), style);
   std::vector<std::string> kept;
   for (std::string& part : Components(rooted.rest, style)) {

@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <algorithm>
+
 namespace tamsolo {
 namespace {
 
@@ -84,6 +86,12 @@ std::string RemoveTrailingDelimiter(std::string_view path, PathStyle style) {
 
 std::string ParentFolderName(std::string_view path, PathStyle style) {
   return FileNamePart(RemoveTrailingDelimiter(FolderPart(path, style), style), style);
+}
+
+std::string UnifyDelimiters(std::string path, PathStyle style) {
+  if (style == PathStyle::Windows)
+    std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
 }
 
 std::string UpperAscii(std::string_view text) {

@@ -32,6 +32,10 @@ std::string AddTrailingDelimiter(std::string_view path, PathStyle style);
 std::string RemoveTrailingDelimiter(std::string_view path, PathStyle style);
 // The last component of the folder part: "C:\scans\vol1\p.jpg" gives "vol1", "C:\p.jpg" "".
 std::string ParentFolderName(std::string_view path, PathStyle style);
+// The system takes "/" between folders as well as "\" on Windows, but the helpers split only
+// at "\" and ":", so there every "/" becomes "\" (0x2F is never a trail byte: those start at
+// 0x40). POSIX paths come back unchanged.
+std::string UnifyDelimiters(std::string path, PathStyle style);
 // ASCII letters upper-cased byte by byte; meant for comparing extensions.
 std::string UpperAscii(std::string_view text);
 
