@@ -14,7 +14,7 @@ struct BuilderTexts {
   std::string clearButton = SystemText("クリア");
   std::string addButton = SystemText("リストに追加");
   std::string createButton = SystemText("作成");
-  std::string author = SystemText("Tamsolo");
+  std::string author = SystemText(kBookAuthor);
   std::string confirmation = SystemText("オリジナル書籍を作成しますか？");
   std::string yesButton = SystemText("はい(&Y)");
   std::string completion = SystemText(

@@ -41,8 +41,8 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
   options.paths = parsed.positional;
   if (options.paths.empty())
     throw UsageError("no PATH given");
-  options.outputFolder = parsed.Required("-o");
-  if (options.outputFolder.empty())
+  options.booksFolder = parsed.Required("-o");
+  if (options.booksFolder.empty())
     throw UsageError("-o needs a folder");
   options.filterIndex = FilterIndexOption(parsed);
   options.quiet = parsed.Has("--quiet");

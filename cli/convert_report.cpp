@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
-#include "queue/queue_texts.h"
+#include "job/convert_thread.h"
+#include "queue/book_key.h"
 
 namespace tamsolo {
 namespace {
@@ -38,9 +40,8 @@ std::string FormatDuration(std::chrono::seconds duration) {
   return text;
 }
 
-ConvertReport::ConvertReport(const FolderBookSink& sink, size_t totalFiles, Display display,
-                             PathStyle style)
-    : sink_(sink), totalFiles_(totalFiles), display_(display), style_(style) {}
+ConvertReport::ConvertReport(size_t totalFiles, Display display, PathStyle style)
+    : totalFiles_(totalFiles), display_(display), style_(style) {}
 
 void ConvertReport::ConvertingFileChanged(const std::string& itemText) {
   current_ = itemText;
@@ -70,13 +71,15 @@ void ConvertReport::FileConverted(const std::string& path, int pagesRecorded,
 }
 
 void ConvertReport::PageGivenUp(const std::string& path, const std::string& pageName) {
-  problems_.push_back("page " + pageName + " of " + path + " given up after 10 attempts");
+  problems_.push_back("page " + pageName + " of " + path + " given up after " +
+                      std::to_string(kWriteAttempts) + " attempts");
 }
 
 void ConvertReport::BookFinished(const std::string& currentBook,
                                  const std::vector<std::string>& pageList, int blankPages,
                                  const std::string& error) {
   const std::string title = BookTitleOf(currentBook, style_);
+  const std::string folder = std::exchange(writtenFolder_, std::string());
   if (!error.empty()) {
     problems_.push_back("book \"" + title + "\" failed: " + error);
     return;
@@ -86,7 +89,6 @@ void ConvertReport::BookFinished(const std::string& currentBook,
   ++books_;
   bookPages_ += static_cast<int>(pageList.size()) - blankPages;
   blankPages_ += blankPages;
-  const std::string folder = sink_.Folders().empty() ? std::string() : sink_.Folders().back();
   const std::string line = "book \"" + title + "\": " + folder + " (" +
                            Plural(static_cast<long>(pageList.size()), "page") + ")";
   bookLines_.push_back(line);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/folder_book_sink.h"
 #include "queue/queue_scheduler.h"
 
 namespace tamsolo {
@@ -19,7 +18,10 @@ class ConvertReport final : public SchedulerObserver {
     bool terminal = false;
   };
 
-  ConvertReport(const FolderBookSink& sink, size_t totalFiles, Display display, PathStyle style);
+  ConvertReport(size_t totalFiles, Display display, PathStyle style);
+
+  // The sink wrote the book being finished into folder; its BookFinished follows.
+  void BookWritten(const std::string& folder) { writtenFolder_ = folder; }
 
   void ConvertingFileChanged(const std::string& itemText) override;
   void FileRejected(const std::string& path, const std::string& reason) override;
@@ -40,7 +42,6 @@ class ConvertReport final : public SchedulerObserver {
   void Draw();
   void Line(const std::string& text);
 
-  const FolderBookSink& sink_;
   size_t totalFiles_;
   Display display_;
   PathStyle style_;
@@ -48,6 +49,7 @@ class ConvertReport final : public SchedulerObserver {
   size_t filesDone_ = 0;
   int pages_ = 0;  // recorded by the jobs so far
   std::string current_;
+  std::string writtenFolder_;
   bool barDrawn_ = false;
 
   int books_ = 0;

@@ -9,6 +9,7 @@
 #include "platform/path_normal.h"
 #include "platform/run_folder_name.h"
 #include "cli/convert_report.h"
+#include "cli/exit_codes.h"
 #include "cli/folder_book_sink.h"
 #include "queue/queue_scheduler.h"
 #include "cli/tick_driver.h"
@@ -51,7 +52,7 @@ class Run {
  public:
   Run(const ConvertRunOptions& options, FileSystem& fs, const std::string& workFolder)
       : options_(options),
-        sink_(fs, options.outputFolder, options.style),
+        sink_(fs, options.booksFolder, options.style),
         scheduler_(fs, handOver_, sink_,
                    {workFolder, options.style, options.filterIndex, QueueScheduler::Decoder()}) {}
 
@@ -62,8 +63,6 @@ class Run {
     } catch (...) {
     }
   }
-
-  const FolderBookSink& Sink() const { return sink_; }
 
   // Queues every path; a path that names nothing, or a file that is no accepted image, is
   // reported: a drop ignores it silently, but here the user typed it.
@@ -84,6 +83,7 @@ class Run {
   // Converts until everything is built; false when interrupted first.
   bool Convert(ConvertReport& report, const std::atomic<bool>& interrupted) {
     scheduler_.SetObserver(&report);
+    sink_.OnBookWritten([&report](const std::string& folder) { report.BookWritten(folder); });
     scheduler_.SetConverting(true);
     SteadyClock clock;
     TickDriver ticks([this] { scheduler_.MainTimerTimer(); }, clock);
@@ -117,7 +117,7 @@ ConvertRunOptions Normalized(ConvertRunOptions options) {
   const std::string current = CurrentFolder();
   for (std::string& path : options.paths)
     path = NormalizePath(path, current, options.style);
-  options.outputFolder = NormalizePath(options.outputFolder, current, options.style);
+  options.booksFolder = NormalizePath(options.booksFolder, current, options.style);
   return options;
 }
 
@@ -130,7 +130,7 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
   const size_t total = run.Queue(fs, ignored);
   const ConvertReport::Display display{options.quiet ? nullptr : &progress,
                                        options.progressIsTerminal};
-  report = std::make_unique<ConvertReport>(run.Sink(), total, display, options.style);
+  report = std::make_unique<ConvertReport>(total, display, options.style);
   for (const std::string& line : ignored)
     report->AddProblem(line);
   const bool finished = run.Convert(*report, interrupted);
@@ -138,9 +138,9 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
   report->EndProgress();
   if (!finished) {
     report->AddProblem("interrupted: the book being collected was not written");
-    return kConvertInterrupted;
+    return kCliInterrupted;
   }
-  return report->Complete() ? kConvertOk : kConvertIncomplete;
+  return report->Complete() ? kCliOk : kCliPartial;
 }
 
 }  // namespace
@@ -151,14 +151,14 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
   std::string workFolder;
   try {
     options = Normalized(given);
-    fs.CreateFolders(options.outputFolder);
+    fs.CreateFolders(options.booksFolder);
     workFolder = CreateWorkFolder(fs, options.style);
   } catch (const std::exception& e) {
     progress << "tamsolo-cli: " << e.what() << '\n';
-    return kConvertFatal;
+    return kCliFatal;
   }
 
-  int exitCode = kConvertFatal;
+  int exitCode = kCliFatal;
   std::unique_ptr<ConvertReport> report;
   try {
     exitCode = ConvertAll(options, fs, workFolder, progress, interrupted, report);
@@ -171,8 +171,8 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
     RemoveWorkFolder(fs, workFolder, options.style);
   } catch (const std::exception& e) {
     progress << "tamsolo-cli: " << e.what() << '\n';
-    if (exitCode == kConvertOk)
-      exitCode = kConvertFatal;
+    if (exitCode == kCliOk)
+      exitCode = kCliFatal;
   }
   if (report)
     report->WriteSummary(summary);

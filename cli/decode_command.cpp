@@ -1,6 +1,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "decode/decoders.h"
 #include "platform/output_file.h"
@@ -28,7 +29,7 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
   const std::string& source = options.positional.front();
   RgbImage image;
   try {
-    image = DecodeImageFile(PathFromArgument(source, NativePathStyle()));
+    image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()));
   } catch (const std::exception& error) {
     err << "tamsolo-cli: " << source << ": " << error.what() << "\n";
     return kCliPartial;

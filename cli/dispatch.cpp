@@ -1,6 +1,7 @@
 #include <exception>
 
 #include "cli/commands.h"
+#include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "resample/filters.h"
 

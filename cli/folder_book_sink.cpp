@@ -5,26 +5,13 @@
 #include <memory>
 
 #include "platform/error.h"
-#include "queue/queue_texts.h"
+#include "platform/output_file.h"
+#include "queue/book_key.h"
 
 namespace tamsolo {
 namespace {
 
-constexpr const char* kAuthor = "Tamsolo";
 constexpr const char* kBookText = "book.txt";
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-void WriteTextFile(const std::string& path, const std::string& text) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-  if (!file)
-    throw Error("Cannot create file \"" + path + "\"");
-  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  if (!written || std::fclose(file.release()) != 0)
-    throw Error("Cannot write file \"" + path + "\"");
-}
 
 }  // namespace
 
@@ -41,8 +28,8 @@ std::string NumberedPageName(size_t position, size_t pageCount, const std::strin
   return number + "_" + name;
 }
 
-FolderBookSink::FolderBookSink(FileSystem& fileSystem, std::string outputFolder, PathStyle style)
-    : fs_(fileSystem), outputFolder_(std::move(outputFolder)), style_(style) {}
+FolderBookSink::FolderBookSink(FileSystem& fileSystem, std::string booksFolder, PathStyle style)
+    : fs_(fileSystem), booksFolder_(std::move(booksFolder)), style_(style) {}
 
 void FolderBookSink::BuildBook(const std::string& currentBook,
                                const std::vector<std::string>& pageList,
@@ -64,11 +51,12 @@ void FolderBookSink::BuildBook(const std::string& currentBook,
     }
     throw;
   }
-  folders_.push_back(folder);
+  if (onBookWritten_)
+    onBookWritten_(folder);
 }
 
 std::string FolderBookSink::CreateBookFolder(const std::string& name) {
-  const std::string parent = AddTrailingDelimiter(outputFolder_, style_);
+  const std::string parent = AddTrailingDelimiter(booksFolder_, style_);
   for (int copy = 1;; ++copy) {
     const std::string candidate =
         parent + (copy == 1 ? name : name + " (" + std::to_string(copy) + ")");
@@ -79,7 +67,7 @@ std::string FolderBookSink::CreateBookFolder(const std::string& name) {
       return candidate;
     } catch (const SystemError&) {
       if (fs_.KindOf(candidate) == FileSystem::Kind::Missing)
-        throw;  // not a name clash: the output folder itself is the trouble
+        throw;  // not a name clash: the books folder itself is the trouble
     }
   }
 }
@@ -90,7 +78,7 @@ void FolderBookSink::FillBookFolder(const std::string& folder, const std::string
                                     std::vector<std::string>& written) {
   const std::string source = AddTrailingDelimiter(workFolder, style_);
   const std::string target = AddTrailingDelimiter(folder, style_);
-  std::string text = "title: " + title + "\nauthor: " + kAuthor + "\n";
+  std::string text = "title: " + title + "\nauthor: " + kBookAuthor + "\n";
   for (size_t i = 0; i < pageList.size(); ++i) {
     const std::string copy = target + NumberedPageName(i + 1, pageList.size(), pageList[i]);
     written.push_back(copy);
@@ -99,7 +87,7 @@ void FolderBookSink::FillBookFolder(const std::string& folder, const std::string
   }
   const std::string bookText = target + kBookText;
   written.push_back(bookText);
-  WriteTextFile(bookText, text);
+  WriteWholeFile(bookText, text);
 }
 
 }  // namespace tamsolo

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -9,19 +11,20 @@
 
 namespace tamsolo {
 
-// Writes each book as a folder of its own inside an output folder: the page files copied in
+// Writes each book as a folder of its own inside the books folder: the page files copied in
 // book order as NNNN_<page name>, and book.txt with the title, the author and the page names
 // the builder would receive. The folder is named after the title; it never writes into a
 // folder that exists already.
 class FolderBookSink final : public BookSink {
  public:
-  FolderBookSink(FileSystem& fileSystem, std::string outputFolder, PathStyle style);
+  FolderBookSink(FileSystem& fileSystem, std::string booksFolder, PathStyle style);
 
   void BuildBook(const std::string& currentBook, const std::vector<std::string>& pageList,
                  const std::string& workFolder) override;
 
-  // The folders written so far, in order.
-  const std::vector<std::string>& Folders() const { return folders_; }
+  // Told the folder of each book once it is complete.
+  using BookWrittenHandler = std::function<void(const std::string& folder)>;
+  void OnBookWritten(BookWrittenHandler handler) { onBookWritten_ = std::move(handler); }
 
  private:
   std::string CreateBookFolder(const std::string& name);
@@ -30,9 +33,9 @@ class FolderBookSink final : public BookSink {
                       std::vector<std::string>& written);
 
   FileSystem& fs_;
-  std::string outputFolder_;
+  std::string booksFolder_;
   PathStyle style_;
-  std::vector<std::string> folders_;
+  BookWrittenHandler onBookWritten_;
 };
 
 // The folder name a title gets: "_untitled" for an empty title, "." or "..", or one that

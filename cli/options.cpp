@@ -79,12 +79,6 @@ int32_t ParseFilterIndex(std::string_view text) {
   throw UsageError("unknown filter \"" + std::string(text) + "\" (" + names + " or 0..6)");
 }
 
-std::string PathFromArgument(std::string argument, PathStyle style) {
-  if (style == PathStyle::Windows)
-    std::replace(argument.begin(), argument.end(), '/', '\\');
-  return argument;
-}
-
 int32_t FilterIndexOption(const ParsedOptions& options) {
   const auto found = options.values.find(std::string_view("--filter"));
   return found == options.values.end() ? kDefaultFilterIndex : ParseFilterIndex(found->second);

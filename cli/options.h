@@ -12,14 +12,6 @@
 
 namespace tamsolo {
 
-// Exit statuses every command shares.
-enum CliExit : int {
-  kCliOk = 0,       // every input gave what was asked
-  kCliPartial = 1,  // some input gave nothing; the run went on
-  kCliUsage = 2,    // unknown option, missing argument, ...
-  kCliFatal = 3,    // the run could not go on (output not writable, ...)
-};
-
 // A mistake on the command line; the dispatcher prints it with the command's usage line.
 class UsageError : public std::runtime_error {
  public:
@@ -51,10 +43,5 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args,
 int32_t ParseFilterIndex(std::string_view text);
 // The "--filter" option's index, or the default (Lanczos3) when it was not given.
 int32_t FilterIndexOption(const ParsedOptions& options);
-
-// A path typed on the command line, in the form the path helpers take: Windows accepts "/"
-// as well as "\" there, but the helpers split only at "\" and ":", so "/" becomes "\"
-// (never a trail byte: those start at 0x40).
-std::string PathFromArgument(std::string argument, PathStyle style);
 
 }  // namespace tamsolo

@@ -2,9 +2,10 @@
 #include <random>
 
 #include "cli/commands.h"
+#include "cli/exit_codes.h"
 #include "cli/options.h"
-#include "cli/page_name_pool.h"
-#include "job/convert_thread.h"
+#include "job/job_recipe.h"
+#include "job/page_names.h"
 #include "decode/decoders.h"
 #include "page/scaled_width.h"
 #include "platform/error.h"
@@ -48,8 +49,13 @@ std::string NoPageReason(int width, int height) {
 // Runs the real conversion job for each file, pumping its hand-over on this thread.
 class PagesRun {
  public:
+  // The run's page names: like the file system, Windows ignores letter case and POSIX not.
   PagesRun(std::string folder, int32_t filterIndex, PathStyle style)
-      : folder_(std::move(folder)), filterIndex_(filterIndex), style_(style), names_(style) {}
+      : folder_(std::move(folder)),
+        filterIndex_(filterIndex),
+        style_(style),
+        names_(style, style == PathStyle::Windows ? PageNames::Folding::AsciiCase
+                                                  : PageNames::Folding::None) {}
 
   FileResult Convert(const std::string& path) {
     FileResult result;
@@ -70,32 +76,31 @@ class PagesRun {
 
  private:
   void RunJob(const std::string& path, RgbImage image, FileResult& result) {
-    TConvertThread job(handOver_);
-    job.SourceImage = std::make_unique<RgbImage>(std::move(image));
-    job.PageBitmap = std::make_unique<PageBitmap>();
-    job.BaseName = BaseNameOf(path, style_);
-    job.OutputFolder = AddTrailingDelimiter(folder_, style_);
-    job.FilterIndex = filterIndex_;
+    JobRecipe recipe;
+    recipe.baseName = BaseNameOf(path, style_);
+    recipe.outputFolder = AddTrailingDelimiter(folder_, style_);
+    recipe.filterIndex = filterIndex_;
     std::string asked;
-    job.OnNamePage = [&](const std::string& name) {
+    recipe.onNamePage = [&](const std::string& name) {
       asked = name;
       return names_.FreeName(name);
     };
-    job.OnPageSaved = [&](const std::string&, const std::string& name) {
+    recipe.onPageSaved = [&](const std::string&, const std::string& name) {
       names_.Take(name);
       result.written.push_back(name);
       if (name != asked)
         result.notes.push_back(asked + " was already written, this page is " + name);
     };
-    job.OnPageGivenUp = [&](const std::string& name) {
+    recipe.onPageGivenUp = [&](const std::string& name) {
       result.notes.push_back(name + " could not be written");
     };
     bool finished = false;
-    job.OnFinish = [&](TConvertThread& self) {
+    recipe.onFinish = [&](TConvertThread& self) {
       result.failure = self.ErrorText();
       finished = true;
     };
-    job.Start();
+    const std::unique_ptr<TConvertThread> job = MakeJob(handOver_, std::move(recipe));
+    StartJob(*job, std::move(image));
     while (!finished)
       handOver_.WaitAndRun(std::chrono::milliseconds(100));
   }
@@ -104,7 +109,7 @@ class PagesRun {
   std::string folder_;
   int32_t filterIndex_;
   PathStyle style_;
-  PageNamePool names_;
+  PageNames names_;
 };
 
 void PrintResult(std::ostream& out, const std::string& path, const FileResult& result) {
@@ -128,7 +133,7 @@ void PrintResult(std::ostream& out, const std::string& path, const FileResult& r
 int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   const ParsedOptions options = ParseOptions(args, {{"-o", true}, {"--filter", true}});
   const PathStyle style = NativePathStyle();
-  const std::string folder = PathFromArgument(options.Required("-o"), style);
+  const std::string folder = UnifyDelimiters(options.Required("-o"), style);
   const int32_t filterIndex = FilterIndexOption(options);
   if (options.positional.empty())
     throw UsageError("no input file");
@@ -144,7 +149,7 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
   PagesRun run(folder, filterIndex, style);
   bool everyFileGavePages = true;
   for (const std::string& path : options.positional) {
-    const FileResult result = run.Convert(PathFromArgument(path, style));
+    const FileResult result = run.Convert(UnifyDelimiters(path, style));
     PrintResult(out, path, result);
     out.flush();
     everyFileGavePages = everyFileGavePages && !result.written.empty();

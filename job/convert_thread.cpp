@@ -11,8 +11,6 @@
 namespace tamsolo {
 namespace {
 
-constexpr int kWriteAttempts = 10;
-
 // A source only a few rows high would otherwise scale into an image of many gigabytes
 // (20000 x 10 gives 2,016,000 x 1008); refuse it before anything is allocated.
 void CheckScaledSize(int64_t scaledWidth) {

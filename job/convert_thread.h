@@ -11,11 +11,15 @@
 #include "page/page_image.h"
 #include "image/rgb_image.h"
 #include "platform/hand_over.h"
+#include "resample/filters.h"
 
 namespace tamsolo {
 
 // The largest scaled image a job allocates; a wider result is refused before scaling.
 inline constexpr int64_t kMaxScaledImageBytes = int64_t{1} << 30;
+
+// How often a page write is tried before the page is given up.
+inline constexpr int kWriteAttempts = 10;
 
 // One page conversion job: scales SourceImage to 1008 rows, cuts it into 768-column pages
 // from right to left, maps them to 16 grays and hands each page to the owning thread, which
@@ -47,7 +51,7 @@ class TConvertThread {
   std::unique_ptr<tamsolo::PageBitmap> PageBitmap;
   std::string BaseName;
   std::string OutputFolder;  // with its trailing delimiter
-  int32_t FilterIndex = 5;
+  int32_t FilterIndex = kDefaultFilterIndex;
   PageSavedHandler OnPageSaved;
   PageCountHandler OnPageCount;
   // Asked on the owning thread before each write for the file name to use; unset keeps it.

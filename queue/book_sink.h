@@ -5,6 +5,10 @@
 
 namespace tamsolo {
 
+// The author every book gets, whichever sink builds it (UTF-8; the window converts it to the
+// program's code page).
+inline constexpr const char* kBookAuthor = "Tamsolo";
+
 // Receives each finished book. currentBook is the book key with its trailing delimiter,
 // pageList the page file names in book order, workFolder the folder holding them (no
 // trailing delimiter). A sink never deletes, renames or changes the page files.

@@ -15,12 +15,4 @@ std::string FoldAsciiCase(std::string_view text, PathStyle style) {
   return folded;
 }
 
-bool PathLess(std::string_view a, std::string_view b, PathStyle style) {
-  return FoldAsciiCase(a, style) < FoldAsciiCase(b, style);
-}
-
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b, PathStyle style) {
-  return a.size() == b.size() && FoldAsciiCase(a, style) == FoldAsciiCase(b, style);
-}
-
 }  // namespace tamsolo

@@ -5,9 +5,10 @@
 #include "decode/decoders.h"
 #include "page/page_bitmap.h"
 #include "page/page_image.h"
+#include "job/job_recipe.h"
 #include "platform/error.h"
 #include "queue/input_collection.h"
-#include "queue/path_order.h"
+#include "queue/book_key.h"
 #include "queue/queue_texts.h"
 
 namespace tamsolo {
@@ -60,7 +61,7 @@ void QueueScheduler::ProcessNext() {
   }
 }
 
-std::string QueueScheduler::OutputFolder() const {
+std::string QueueScheduler::WorkFolderPrefix() const {
   return AddTrailingDelimiter(settings_.workFolder, settings_.style);
 }
 
@@ -80,27 +81,26 @@ void QueueScheduler::StartNext() {
 }
 
 std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const std::string& path) {
-  auto job = std::make_unique<TConvertThread>(handOver_);
-  job->PageBitmap = std::make_unique<PageBitmap>();
-  job->OutputFolder = OutputFolder();
-  job->BaseName = BaseNameOf(path, settings_.style);
-  job->FilterIndex = settings_.filterIndex;
-  job->OnPageSaved = [this](const std::string& folder, const std::string& name) {
+  JobRecipe recipe;
+  recipe.outputFolder = WorkFolderPrefix();
+  recipe.baseName = BaseNameOf(path, settings_.style);
+  recipe.filterIndex = settings_.filterIndex;
+  recipe.onPageSaved = [this](const std::string& folder, const std::string& name) {
     PageSaved(folder, name);
   };
-  job->OnPageCount = [this](int32_t count) { KeepSpreadParity(count); };
-  job->OnNamePage = [this](const std::string& name) { return FreePageName(name); };
-  job->OnPageGivenUp = [this](const std::string& name) { PageGivenUp(name); };
-  job->OnFinish = [this](TConvertThread& finished) { ConvThreadFinish(finished); };
-  return job;
+  recipe.onPageCount = [this](int32_t count) { KeepSpreadParity(count); };
+  recipe.onNamePage = [this](const std::string& name) { return names_.FreeName(name); };
+  recipe.onPageGivenUp = [this](const std::string& name) { PageGivenUp(name); };
+  recipe.onFinish = [this](TConvertThread& finished) { ConvThreadFinish(finished); };
+  return tamsolo::MakeJob(handOver_, std::move(recipe));
 }
 
 void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const std::string& path) {
   try {
     fs_.CreateFolders(job->OutputFolder);
-    job->SourceImage = std::make_unique<RgbImage>(settings_.decode(path));
+    RgbImage source = settings_.decode(path);
     convThread_ = std::move(job);
-    convThread_->Start();
+    tamsolo::StartJob(*convThread_, std::move(source));
   } catch (...) {
     // The job is abandoned unstarted: no end-of-job handler, the file is not queued again,
     // and the label keeps its text until the next job replaces it.
@@ -159,6 +159,7 @@ void QueueScheduler::StopJob() {
 void QueueScheduler::PageSaved(const std::string& folder, const std::string& name) {
   ++pagesAdded_;
   tempFileList_.push_back(folder + name);
+  names_.Take(name);
   pageList_.push_back(name);
   ++jobPages_;
   Observer().PagesChanged();
@@ -166,11 +167,11 @@ void QueueScheduler::PageSaved(const std::string& folder, const std::string& nam
 
 void QueueScheduler::KeepSpreadParity(int32_t count) {
   if (count % 2 != pagesAdded_ % 2) {
-    const std::string folder = OutputFolder();
+    const std::string folder = WorkFolderPrefix();
     const std::string name = "PGXblnk" + std::to_string(blankCount_ + 1) + ".bmp";
     ++blankCount_;
     // Even: right after the previous spread (or at the front). Odd: right before this image.
-    AddBlankPage(folder, FreePageName(name), count % 2 == 0 ? spreadEnd_ : pagesAdded_);
+    AddBlankPage(folder, names_.FreeName(name), count % 2 == 0 ? spreadEnd_ : pagesAdded_);
     ++pagesAdded_;
   }
   spreadEnd_ = count + pagesAdded_;
@@ -184,30 +185,9 @@ void QueueScheduler::AddBlankPage(const std::string& folder, const std::string& 
     throw Error("Blank page position " + std::to_string(position) + " is outside the book");
   MakeWhitePage().SaveToFile(folder + name);
   tempFileList_.push_back(folder + name);
+  names_.Take(name);
   pageList_.insert(pageList_.begin() + position, name);
   ++blanksInBook_;
-}
-
-// Two sources with one base name in a book (p1.jpg and p1.png, or P1.jpg and p1.png, which
-// name the same file on Windows) would write one page file and lose a page. A taken name
-// becomes <base>_2.bmp, <base>_3.bmp, ...
-std::string QueueScheduler::FreePageName(const std::string& name) const {
-  const auto taken = [&](const std::string& candidate) {
-    for (const std::string& path : tempFileList_) {
-      if (SameIgnoringAsciiCase(FileNamePart(path, settings_.style), candidate, settings_.style))
-        return true;
-    }
-    return false;
-  };
-  if (!taken(name))
-    return name;
-  const std::string base = BaseNameOf(name, settings_.style);
-  const std::string extension = ExtensionOf(name, settings_.style);
-  for (int suffix = 2;; ++suffix) {
-    const std::string candidate = base + "_" + std::to_string(suffix) + extension;
-    if (!taken(candidate))
-      return candidate;
-  }
 }
 
 // SpreadEnd was set for all pages of the image; a page given up never arrives, so it must
@@ -223,6 +203,7 @@ void QueueScheduler::DeleteTempFiles() {
   for (const std::string& path : tempFileList_)
     fs_.DeleteFile(path);  // a file that cannot be deleted stays behind
   tempFileList_.clear();
+  names_.Clear();
 }
 
 }  // namespace tamsolo

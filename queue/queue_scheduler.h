@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "job/convert_thread.h"
+#include "job/page_names.h"
 #include "image/rgb_image.h"
 #include "platform/file_system.h"
 #include "platform/hand_over.h"
@@ -51,7 +52,7 @@ class QueueScheduler {
   struct Settings {
     std::string workFolder;  // without trailing delimiter
     PathStyle style = NativePathStyle();
-    int32_t filterIndex = 5;
+    int32_t filterIndex = kDefaultFilterIndex;
     Decoder decode;  // DecodeImageFile when unset
   };
 
@@ -102,9 +103,9 @@ class QueueScheduler {
   void PageSaved(const std::string& folder, const std::string& name);
   void KeepSpreadParity(int32_t count);
   void AddBlankPage(const std::string& folder, const std::string& name, int32_t position);
-  std::string FreePageName(const std::string& name) const;
   void PageGivenUp(const std::string& name);
-  std::string OutputFolder() const;
+  // The work folder with its trailing delimiter: where page files are written.
+  std::string WorkFolderPrefix() const;
 
   FileSystem& fs_;
   HandOver& handOver_;
@@ -127,6 +128,10 @@ class QueueScheduler {
 
   std::string currentBook_;
   std::vector<std::string> tempFileList_;
+  // Two sources with one base name in a book (p1.jpg and p1.png, or P1.jpg and p1.png, which
+  // name the same file on Windows) would write one page file and lose a page; the book's
+  // names are compared without ASCII case in every style.
+  PageNames names_{settings_.style, PageNames::Folding::AsciiCase};
   std::vector<std::string> pageList_;
   int32_t spreadEnd_ = 0;
   int32_t pagesAdded_ = 0;

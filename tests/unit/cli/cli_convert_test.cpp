@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/convert_command.h"
+#include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"

@@ -7,7 +7,6 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
-#include "cli/page_name_pool.h"
 #include "platform/file_bytes.h"
 #include "support/temp_folder.h"
 
@@ -132,21 +131,6 @@ TEST(CliDispatch, HelpVersionAndUsageErrors) {
     EXPECT_NE(outcome.err.find("usage: tamsolo-cli "), std::string::npos);
     EXPECT_EQ(outcome.out, "");
   }
-}
-
-TEST(CliPageNames, ClashesGetNumberedForms) {
-  PageNamePool posix(PathStyle::Posix);
-  EXPECT_EQ(posix.FreeName("scan-1.bmp"), "scan-1.bmp");
-  posix.Take("scan-1.bmp");
-  EXPECT_EQ(posix.FreeName("scan-1.bmp"), "scan-1_2.bmp");
-  posix.Take("scan-1_2.bmp");
-  EXPECT_EQ(posix.FreeName("scan-1.bmp"), "scan-1_3.bmp");
-  EXPECT_EQ(posix.FreeName("SCAN-1.bmp"), "SCAN-1.bmp");
-  PageNamePool windows(PathStyle::Windows);
-  windows.Take("Scan.bmp");
-  windows.Take("\x83\x61.bmp");  // a trail byte in the lower-case letter range
-  EXPECT_EQ(windows.FreeName("SCAN.BMP"), "SCAN_2.BMP");
-  EXPECT_EQ(windows.FreeName("\x83\x41.bmp"), "\x83\x41.bmp");
 }
 
 TEST(CliPages, EachFileGetsOneLineAndClashesAreNotOverwritten) {

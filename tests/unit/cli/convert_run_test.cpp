@@ -7,6 +7,7 @@
 
 #include "platform/run_folder_name.h"
 #include "cli/convert_run.h"
+#include "cli/exit_codes.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
 
@@ -56,7 +57,7 @@ class ConvertRunTest : public ::testing::Test {
   ConvertRunTest()
       : fs_(std::make_unique<OwnTempFileSystem>((temp_.Path() / "tmp" / "").string())) {
     fs::create_directories(temp_.Path() / "tmp");
-    options_.outputFolder = temp_.File("books");
+    options_.booksFolder = temp_.File("books");
     options_.filterIndex = 0;  // Box
   }
 
@@ -90,7 +91,7 @@ TEST_F(ConvertRunTest, BuildsOneFolderPerBookAndLeavesNothingBehind) {
   Source("vol1/b.bmp", 2);
   Source("vol2/c.jpg", 3);
   options_.paths = {temp_.File("src")};
-  EXPECT_EQ(Run(), kConvertOk) << summary_.str() << progress_.str();
+  EXPECT_EQ(Run(), kCliOk) << summary_.str() << progress_.str();
   const fs::path vol1 = temp_.Path() / "books" / "vol1";
   EXPECT_EQ(ReadText(vol1 / "book.txt"),
             "title: vol1\nauthor: Tamsolo\npage: PGXblnk1.bmp\npage: a.bmp\n"
@@ -114,7 +115,7 @@ TEST_F(ConvertRunTest, FilesWithoutPagesAreReportedAndMakeTheRunIncomplete) {
                           testing::SampleFormat::Bmp);
   options_.paths = {temp_.File("src/vol1/../vol1/.")};
   options_.quiet = true;
-  EXPECT_EQ(Run(), kConvertIncomplete);
+  EXPECT_EQ(Run(), kCliPartial);
   const std::string summary = summary_.str();
   EXPECT_NE(summary.find("no page from " + Native("src/vol1/broken.png") + ": "), std::string::npos)
       << summary;
@@ -127,13 +128,13 @@ TEST_F(ConvertRunTest, FilesWithoutPagesAreReportedAndMakeTheRunIncomplete) {
 TEST_F(ConvertRunTest, InterruptAndFatalErrorsStillCleanUp) {
   Source("vol1/a.jpg", 1);
   options_.paths = {temp_.File("src")};
-  EXPECT_EQ(Run(/*interrupt=*/true), kConvertInterrupted);
+  EXPECT_EQ(Run(/*interrupt=*/true), kCliInterrupted);
   EXPECT_FALSE(fs::exists(temp_.Path() / "books" / "vol1"));
   EXPECT_TRUE(TmpIsEmpty());
 
   std::ofstream(temp_.Path() / "file") << "x";
-  options_.outputFolder = temp_.File("file/books");
-  EXPECT_EQ(Run(), kConvertFatal);
+  options_.booksFolder = temp_.File("file/books");
+  EXPECT_EQ(Run(), kCliFatal);
   EXPECT_TRUE(TmpIsEmpty());
 }
 

@@ -7,6 +7,7 @@
 #include "queue/file_queue.h"
 #include "queue/input_collection.h"
 #include "queue/path_order.h"
+#include "queue/book_key.h"
 #include "queue/queue_texts.h"
 #include "support/fake_file_system.h"
 #include "support/temp_folder.h"
@@ -53,9 +54,15 @@ TEST(FileQueue, ShiftJisTrailBytesAreNeverFolded) {
                    kWin),
             (Names{"C:\\" + kA + "\\2.jpg", "C:\\" + kA + "\\4.jpg", "C:\\" + kDi + "\\1.jpg",
                    "C:\\" + kDi + "\\3.jpg"}));
-  EXPECT_FALSE(SameIgnoringAsciiCase(kA, kDi, kWin));
-  EXPECT_TRUE(SameIgnoringAsciiCase(kA, kDi, kPosix));  // POSIX names are never Shift-JIS
-  EXPECT_TRUE(SameIgnoringAsciiCase(kA + "B.bmp", kA + "b.BMP", kWin));
+  EXPECT_EQ(FoldAsciiCase(kDi + "B.BMP", kWin),
+            "\x83\x61"
+            "b.bmp");
+  EXPECT_EQ(FoldAsciiCase(kA + "B.BMP", kWin),
+            "\x83\x41"
+            "b.bmp");
+  EXPECT_EQ(FoldAsciiCase(kA + "B.BMP", kPosix),
+            "\x83\x61"
+            "b.bmp");  // never Shift-JIS
 }
 
 TEST(QueueTexts, ItemTextKeyAndCaption) {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "platform/paths.h"
+
+namespace tamsolo {
+
+// The page file names taken in one scope (a book of the scheduler, or a whole `pages` run),
+// so that a later page of the same name gets "<base>_2.bmp", "<base>_3.bmp", ... instead of
+// replacing one. With folding, ASCII letters compare without case (as on Windows' file
+// system); in the Windows style a double-byte character's trail byte is never folded.
+class PageNames {
+ public:
+  enum class Folding { None, AsciiCase };
+
+  PageNames(PathStyle style, Folding folding) : style_(style), folding_(folding) {}
+
+  // name if it is free, otherwise the first free "<base>_k<ext>", k >= 2.
+  std::string FreeName(const std::string& name) const;
+  void Take(const std::string& name);
+  // Starts a new scope: every name is free again.
+  void Clear() { taken_.clear(); }
+
+ private:
+  std::string Key(const std::string& name) const;
+  bool Taken(const std::string& name) const { return taken_.count(Key(name)) != 0; }
+
+  PathStyle style_;
+  Folding folding_;
+  std::set<std::string> taken_;
+};
+
+}  // namespace tamsolo
