@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,29 +21,58 @@ class FileSystem {
     bool isFolder = false;
   };
 
+  // A file being written. Close reports what the system could only tell at the end.
+  class Writer {
+   public:
+    virtual ~Writer() = default;
+    virtual void Write(const void* data, size_t size) = 0;
+    virtual void Close() = 0;
+  };
+  enum class Create {
+    Replace,  // create the file, or empty the one that is there
+    New,      // create it only when nothing has that name; a link there is never followed
+  };
+
   virtual ~FileSystem() = default;
 
   // What the path names now; a failed attribute read counts as Missing.
   virtual Kind KindOf(const std::string& path) = 0;
+  // Whether anything has that name, a link that leads nowhere included.
+  virtual bool Exists(const std::string& path) = 0;
   // The entries of a folder, hidden and system entries included, in the order the system
-  // returns them; nullopt when the folder cannot be searched.
-  virtual std::optional<std::vector<Entry>> ListFolder(const std::string& path) = 0;
+  // returns them; throws SystemError naming the folder and the system's reason.
+  virtual std::vector<Entry> ReadFolder(const std::string& path) = 0;
+  // The same, nullopt when the folder cannot be searched.
+  std::optional<std::vector<Entry>> ListFolder(const std::string& path);
   // A key naming the folder itself, equal for every path that leads to it (links included);
   // nullopt when unknown. Guards folder walks against cycles.
   virtual std::optional<std::string> FolderIdentity(const std::string& path) = 0;
   // Creates the folder and any missing parents; throws SystemError on failure.
   virtual void CreateFolders(const std::string& path) = 0;
-  // Creates one folder, failing if it exists; throws SystemError on failure.
+  // Creates one folder, failing if it exists, open to others as the user's umask allows;
+  // throws SystemError on failure.
   virtual void CreateFolderExclusive(const std::string& path) = 0;
+  // The same for a folder only its owner may enter (a private work folder).
+  virtual void CreatePrivateFolder(const std::string& path) = 0;
+  // Renames a file or folder; fails, replacing nothing, when something has the new name.
+  // Throws SystemError.
+  virtual void RenameNoReplace(const std::string& from, const std::string& to) = 0;
   // Deletes a file; false when it could not be deleted.
   virtual bool DeleteFile(const std::string& path) = 0;
   // Removes an empty folder; throws SystemError on failure.
   virtual void RemoveFolder(const std::string& path) = 0;
   // Copies a file, replacing nothing; throws SystemError on failure.
   virtual void CopyFile(const std::string& from, const std::string& to) = 0;
+  // Opens a file for writing; throws SystemError naming the path and the system's reason.
+  virtual std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) = 0;
   // The system temp folder with a trailing delimiter.
   virtual std::string TempFolder() = 0;
 };
+
+// Writes bytes as a whole file. When a write or the close fails, the file this call created
+// or emptied is deleted again before the error goes on, so no half file stays behind.
+void WriteWholeFile(FileSystem& fileSystem, const std::string& path, std::span<const uint8_t> bytes,
+                    FileSystem::Create how);
 
 // The platform's own implementation (POSIX calls, or the Win32 ANSI functions).
 std::unique_ptr<FileSystem> MakeNativeFileSystem();

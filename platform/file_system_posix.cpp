@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -55,6 +56,22 @@ void WriteAll(int fd, const char* data, size_t size, const std::string& path) {
   }
 }
 
+class PosixWriter final : public FileSystem::Writer {
+ public:
+  PosixWriter(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  void Write(const void* data, size_t size) override {
+    WriteAll(fd_.Get(), static_cast<const char*>(data), size, path_);
+  }
+  void Close() override {
+    if (fd_.Close() != 0)
+      ThrowErrno("Cannot write file", path_, errno);
+  }
+
+ private:
+  FileDescriptor fd_;
+  std::string path_;
+};
+
 class PosixFileSystem final : public FileSystem {
  public:
   Kind KindOf(const std::string& path) override {
@@ -64,10 +81,15 @@ class PosixFileSystem final : public FileSystem {
     return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::File;
   }
 
-  std::optional<std::vector<Entry>> ListFolder(const std::string& path) override {
+  bool Exists(const std::string& path) override {
+    struct stat info {};
+    return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+  }
+
+  std::vector<Entry> ReadFolder(const std::string& path) override {
     std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
     if (!dir)
-      return std::nullopt;
+      ThrowErrno("Cannot read folder", path, errno);
     const std::string prefix = path.empty() || path.back() == '/' ? path : path + "/";
     std::vector<Entry> entries;
     for (;;) {
@@ -81,7 +103,7 @@ class PosixFileSystem final : public FileSystem {
       entries.push_back({name, KindOf(prefix + name) == Kind::Folder});
     }
     if (errno != 0)
-      return std::nullopt;
+      ThrowErrno("Cannot read folder", path, errno);
     return entries;
   }
 
@@ -108,8 +130,26 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void CreateFolderExclusive(const std::string& path) override {
+    if (::mkdir(path.c_str(), 0777) != 0)
+      ThrowErrno("Cannot create folder", path, errno);
+  }
+
+  void CreatePrivateFolder(const std::string& path) override {
     if (::mkdir(path.c_str(), 0700) != 0)
       ThrowErrno("Cannot create folder", path, errno);
+  }
+
+  // A file system without RENAME_NOREPLACE gets a look first; rename() alone would replace
+  // an empty folder of the new name.
+  void RenameNoReplace(const std::string& from, const std::string& to) override {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+      return;
+    if (errno != EINVAL && errno != ENOSYS)
+      ThrowErrno("Cannot rename \"" + from + "\" to", to, errno);
+    if (Exists(to))
+      ThrowErrno("Cannot rename \"" + from + "\" to", to, EEXIST);
+    if (::rename(from.c_str(), to.c_str()) != 0)
+      ThrowErrno("Cannot rename \"" + from + "\" to", to, errno);
   }
 
   bool DeleteFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
@@ -139,6 +179,14 @@ class PosixFileSystem final : public FileSystem {
     }
     if (target.Close() != 0)
       ThrowErrno("Cannot write file", to, errno);
+  }
+
+  std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
+    const int flags = how == Create::New ? O_CREAT | O_EXCL | O_NOFOLLOW : O_CREAT | O_TRUNC;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | flags, 0666);
+    if (fd < 0)
+      ThrowErrno("Cannot create file", path, errno);
+    return std::make_unique<PosixWriter>(fd, path);
   }
 
   std::string TempFolder() override {

@@ -63,6 +63,40 @@ FileSystem::Entry EntryOf(const WIN32_FIND_DATAA& found) {
   return {found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
 }
 
+class Win32Writer final : public FileSystem::Writer {
+ public:
+  Win32Writer(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  ~Win32Writer() override {
+    if (handle_ != INVALID_HANDLE_VALUE)
+      CloseHandle(handle_);
+  }
+  void Write(const void* data, size_t size) override {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+      const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+      DWORD written = 0;
+      if (!WriteFile(handle_, bytes, chunk, &written, nullptr) || written == 0) {
+        const DWORD code = GetLastError();
+        ThrowSystemError("Cannot write file " + Quoted(path_), code);
+      }
+      bytes += written;
+      size -= written;
+    }
+  }
+  void Close() override {
+    const HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!CloseHandle(handle)) {
+      const DWORD code = GetLastError();
+      ThrowSystemError("Cannot write file " + Quoted(path_), code);
+    }
+  }
+
+ private:
+  HANDLE handle_;
+  std::string path_;
+};
+
 class Win32FileSystem final : public FileSystem {
  public:
   Kind KindOf(const std::string& path) override {
@@ -72,7 +106,11 @@ class Win32FileSystem final : public FileSystem {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Kind::Folder : Kind::File;
   }
 
-  std::optional<std::vector<Entry>> ListFolder(const std::string& path) override {
+  bool Exists(const std::string& path) override {
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  std::vector<Entry> ReadFolder(const std::string& path) override {
     const std::string pattern = AddTrailingDelimiter(path, kStyle) + "*.*";
     WIN32_FIND_DATAA found{};
     SearchHandle search(FindFirstFileA(pattern.c_str(), &found));
@@ -81,7 +119,7 @@ class Win32FileSystem final : public FileSystem {
       // A drive root has no "." entry, so an empty one matches nothing at all.
       if (code == ERROR_FILE_NOT_FOUND)
         return std::vector<Entry>{};
-      return std::nullopt;
+      ThrowSystemError("Cannot read folder " + Quoted(path), code);
     }
     std::vector<Entry> entries;
     do {
@@ -90,7 +128,7 @@ class Win32FileSystem final : public FileSystem {
     } while (FindNextFileA(search.Get(), &found));
     const DWORD code = GetLastError();
     if (code != ERROR_NO_MORE_FILES)
-      return std::nullopt;
+      ThrowSystemError("Cannot read folder " + Quoted(path), code);
     return entries;
   }
 
@@ -133,6 +171,16 @@ class Win32FileSystem final : public FileSystem {
     }
   }
 
+  void CreatePrivateFolder(const std::string& path) override { CreateFolderExclusive(path); }
+
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when the new name exists.
+  void RenameNoReplace(const std::string& from, const std::string& to) override {
+    if (!MoveFileExA(from.c_str(), to.c_str(), 0)) {
+      const DWORD code = GetLastError();
+      ThrowSystemError("Cannot rename " + Quoted(from) + " to " + Quoted(to), code);
+    }
+  }
+
   bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
 
   void RemoveFolder(const std::string& path) override {
@@ -147,6 +195,18 @@ class Win32FileSystem final : public FileSystem {
       const DWORD code = GetLastError();
       ThrowSystemError("Cannot copy " + Quoted(from) + " to " + Quoted(to), code);
     }
+  }
+
+  // CREATE_NEW fails on any existing name, a link or junction included.
+  std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
+    const DWORD disposition = how == Create::New ? CREATE_NEW : CREATE_ALWAYS;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      ThrowSystemError("Cannot create file " + Quoted(path), code);
+    }
+    return std::make_unique<Win32Writer>(file, path);
   }
 
   std::string TempFolder() override {

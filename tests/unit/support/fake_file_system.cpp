@@ -9,6 +9,25 @@ namespace tamsolo::testing {
 namespace {
 
 constexpr PathStyle kStyle = PathStyle::Windows;
+constexpr int kNoSpace = 28;
+
+class FakeWriter final : public FileSystem::Writer {
+ public:
+  FakeWriter(std::string& content, bool failHalfWay) : content_(content), fail_(failHalfWay) {}
+  void Write(const void* data, size_t size) override {
+    const char* bytes = static_cast<const char*>(data);
+    if (fail_) {
+      content_.append(bytes, size / 2);
+      throw SystemError("No space left on device", kNoSpace);
+    }
+    content_.append(bytes, size);
+  }
+  void Close() override {}
+
+ private:
+  std::string& content_;
+  bool fail_;
+};
 
 }  // namespace
 
@@ -60,14 +79,32 @@ FileSystem::Kind FakeFileSystem::KindOf(const std::string& path) {
   return it == kinds_.end() ? Kind::Missing : it->second;
 }
 
-std::optional<std::vector<FileSystem::Entry>> FakeFileSystem::ListFolder(const std::string& path) {
+bool FakeFileSystem::Exists(const std::string& path) {
+  return KindOf(path) != Kind::Missing;
+}
+
+std::vector<FileSystem::Entry> FakeFileSystem::ReadFolder(const std::string& path) {
+  ++folderReads;
   const std::string resolved = Resolve(path);
   if (std::find(unreadable_.begin(), unreadable_.end(), resolved) != unreadable_.end())
-    return std::nullopt;
+    throw SystemError("Cannot read folder \"" + path + "\": Permission denied", 13);
   const auto it = entries_.find(resolved);
   if (it == entries_.end())
-    return std::nullopt;
+    throw SystemError("Cannot read folder \"" + path + "\": No such file or directory", 2);
   return it->second;
+}
+
+std::unique_ptr<FileSystem::Writer> FakeFileSystem::OpenForWriting(const std::string& path,
+                                                                   Create how) {
+  if (how == Create::New && Exists(path))
+    throw SystemError("Cannot create file \"" + path + "\": File exists", 17);
+  if (!Exists(path))
+    AddFile(path);
+  std::string& content = contents[path];
+  content.clear();
+  const bool fail = failingWrites_ > 0;
+  failingWrites_ -= fail ? 1 : 0;
+  return std::make_unique<FakeWriter>(content, fail);
 }
 
 std::optional<std::string> FakeFileSystem::FolderIdentity(const std::string& path) {
@@ -82,9 +119,41 @@ void FakeFileSystem::CreateFolderExclusive(const std::string& path) {
   AddFolder(path);
 }
 
+// Moves the entry and everything below it.
+void FakeFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  if (Exists(to))
+    throw SystemError("Cannot rename \"" + from + "\": File exists", 17);
+  const auto moved = [&](const std::string& path) {
+    return path == from || path.rfind(from + "\\", 0) == 0;
+  };
+  const auto move = [&](auto& map) {
+    std::vector<std::string> keys;
+    for (const auto& [path, value] : map) {
+      if (moved(path))
+        keys.push_back(path);
+    }
+    for (const std::string& key : keys) {
+      map[to + key.substr(from.size())] = map.at(key);
+      map.erase(key);
+    }
+  };
+  move(kinds_);
+  move(contents);
+  move(entries_);
+}
+
 bool FakeFileSystem::DeleteFile(const std::string& path) {
   deleted.push_back(path);
-  return kinds_.erase(path) > 0;
+  contents.erase(path);
+  if (kinds_.erase(path) == 0)
+    return false;
+  const std::string parent = RemoveTrailingDelimiter(FolderPart(path, kStyle), kStyle);
+  std::vector<Entry>& siblings = entries_[parent];
+  const std::string name = FileNamePart(path, kStyle);
+  siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
+                                [&](const Entry& entry) { return entry.name == name; }),
+                 siblings.end());
+  return true;
 }
 
 }  // namespace tamsolo::testing

@@ -18,17 +18,27 @@ class FakeFileSystem final : public FileSystem {
   void AddFolderLink(const std::string& path, const std::string& target);
   void MakeUnreadable(const std::string& folder) { unreadable_.push_back(folder); }
 
+  // The next failingWrites files opened for writing fail half-way through their bytes with
+  // "No space left on device".
+  void FailWrites(int count) { failingWrites_ = count; }
+
   Kind KindOf(const std::string& path) override;
-  std::optional<std::vector<Entry>> ListFolder(const std::string& path) override;
+  bool Exists(const std::string& path) override;
+  std::vector<Entry> ReadFolder(const std::string& path) override;
   std::optional<std::string> FolderIdentity(const std::string& path) override;
   void CreateFolders(const std::string& path) override { createdFolders.push_back(path); }
   void CreateFolderExclusive(const std::string& path) override;
+  void CreatePrivateFolder(const std::string& path) override { CreateFolderExclusive(path); }
+  void RenameNoReplace(const std::string& from, const std::string& to) override;
   bool DeleteFile(const std::string& path) override;
   void RemoveFolder(const std::string&) override {}
   void CopyFile(const std::string&, const std::string&) override {}
+  std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override;
   std::string TempFolder() override { return "C:\\TEMP\\"; }
 
   std::vector<std::string> deleted;
+  std::map<std::string, std::string> contents;  // files written through OpenForWriting
+  int folderReads = 0;
   std::vector<std::string> createdFolders;
 
  private:
@@ -39,6 +49,7 @@ class FakeFileSystem final : public FileSystem {
   std::map<std::string, std::vector<Entry>> entries_;
   std::map<std::string, std::string> links_;
   std::vector<std::string> unreadable_;
+  int failingWrites_ = 0;
 };
 
 }  // namespace tamsolo::testing

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tamsolo {
+
+// A lock file inside a folder, held while this object lives, so that a later run can tell a
+// folder in use from one that a killed run left behind (flock on POSIX; on Windows a handle
+// that does not share deletion).
+class FolderLock {
+ public:
+  static constexpr const char* kFileName = "tamsolo-cli.lock";
+
+  // Creates the lock file new and takes the lock; throws SystemError.
+  explicit FolderLock(const std::string& folder);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  // Deletes the lock file so that the folder can be emptied, removed or renamed. On POSIX the
+  // lock is held on until the object goes; Windows cannot delete a file it holds open.
+  void Remove();
+
+ private:
+  std::string path_;
+  intptr_t handle_;
+};
+
+// The folder's lock file exists and nobody holds it: the run that made the folder is gone. A
+// folder without a lock file, or on POSIX a link or another user's folder, is never called
+// stale. On Windows the test deletes the lock file of a stale folder.
+bool FolderLockIsStale(const std::string& folder);
+
+}  // namespace tamsolo

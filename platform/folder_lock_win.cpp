@@ -1,0 +1,38 @@
+#include <windows.h>
+
+#include "platform/error.h"
+#include "platform/folder_lock.h"
+#include "platform/system_text.h"
+
+namespace tamsolo {
+
+// Without FILE_SHARE_DELETE nobody can delete the file while this handle is open, so a
+// delete that succeeds proves the run that made it is gone.
+FolderLock::FolderLock(const std::string& folder) : path_(folder + "\\" + kFileName) {
+  HANDLE file =
+      CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const int code = static_cast<int>(GetLastError());
+    throw SystemError("Cannot lock \"" + path_ + "\": " + SystemErrorDescription(code), code);
+  }
+  handle_ = reinterpret_cast<intptr_t>(file);
+}
+
+FolderLock::~FolderLock() {
+  if (handle_ != 0)
+    CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+void FolderLock::Remove() {
+  CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = 0;
+  DeleteFileA(path_.c_str());
+}
+
+bool FolderLockIsStale(const std::string& folder) {
+  const std::string path = folder + "\\" + FolderLock::kFileName;
+  return DeleteFileA(path.c_str()) != 0;
+}
+
+}  // namespace tamsolo
