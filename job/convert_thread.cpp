@@ -20,6 +20,11 @@ void CheckScaledSize(int64_t scaledWidth) {
                 " x 1008 pixels would need more than 1 GiB");
 }
 
+FileSystem& NativeFiles() {
+  static const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+  return *files;
+}
+
 const FilterEntry& SelectedFilter(int32_t index) {
   if (index < 0 || index >= static_cast<int32_t>(FilterTable.size()))
     throw Error("Invalid filter index " + std::to_string(index));
@@ -105,21 +110,33 @@ void TConvertThread::AnnouncePageCount() {
     OnPageCount(pageCount_);
 }
 
-// On the owning thread. A failed write or a failing OnPageSaved only ends that attempt; a
-// page that fails every attempt is given up and the job goes on with the next one.
+// On the owning thread. A failed write or a failing OnPageSaved only ends that attempt, and
+// the attempt takes away the file it made, so that the next one starts clean; a page that
+// fails every attempt is given up and the job goes on with the next one.
 void TConvertThread::SavePage() {
   const std::string name = OnNamePage ? OnNamePage(PageFileName) : PageFileName;
+  const std::string path = OutputFolder + name;
+  FileSystem& files = Files ? *Files : NativeFiles();
+  const std::vector<uint8_t> bytes = PageBitmap->FileBytes();
+  std::string reason;
   for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+    bool written = false;
     try {
-      PageBitmap->SaveToFile(OutputFolder + name);
+      WriteWholeFile(files, path, bytes, PageCreate);
+      written = true;
       if (OnPageSaved)
         OnPageSaved(OutputFolder, name);
       return;
+    } catch (const std::exception& error) {
+      reason = error.what();
     } catch (...) {
+      reason = "Conversion failed";
     }
+    if (written)
+      files.DeleteFile(path);
   }
   if (OnPageGivenUp)
-    OnPageGivenUp(name);
+    OnPageGivenUp(name, reason);
 }
 
 }  // namespace tamsolo

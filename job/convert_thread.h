@@ -10,6 +10,7 @@
 #include "page/page_bitmap.h"
 #include "page/page_image.h"
 #include "image/rgb_image.h"
+#include "platform/file_system.h"
 #include "platform/hand_over.h"
 #include "resample/filters.h"
 
@@ -37,7 +38,8 @@ class TConvertThread {
   using PageSavedHandler = std::function<void(const std::string& folder, const std::string& name)>;
   using PageCountHandler = std::function<void(int32_t count)>;
   using PageNameHook = std::function<std::string(const std::string& name)>;
-  using PageGivenUpHandler = std::function<void(const std::string& name)>;
+  using PageGivenUpHandler =
+      std::function<void(const std::string& name, const std::string& reason)>;
   using FinishHandler = std::function<void(TConvertThread& job)>;
 
   explicit TConvertThread(HandOver& handOver);
@@ -51,12 +53,17 @@ class TConvertThread {
   std::unique_ptr<tamsolo::PageBitmap> PageBitmap;
   std::string BaseName;
   std::string OutputFolder;  // with its trailing delimiter
+  // Where the pages are written (the native file system when unset) and how: the command
+  // line creates every file new, so that nothing that exists is ever replaced.
+  FileSystem* Files = nullptr;
+  FileSystem::Create PageCreate = FileSystem::Create::Replace;
   int32_t FilterIndex = kDefaultFilterIndex;
   PageSavedHandler OnPageSaved;
   PageCountHandler OnPageCount;
   // Asked on the owning thread before each write for the file name to use; unset keeps it.
   PageNameHook OnNamePage;
-  // Told on the owning thread when a page is given up after every write attempt failed.
+  // Told on the owning thread when a page is given up after every write attempt failed, with
+  // the last attempt's reason.
   PageGivenUpHandler OnPageGivenUp;
   // The end-of-job handler, on the owning thread, after a normal end, an error or a stop.
   FinishHandler OnFinish;

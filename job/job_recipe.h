@@ -17,6 +17,8 @@ struct JobRecipe {
   std::string outputFolder;  // with its trailing delimiter
   std::string baseName;
   int32_t filterIndex = kDefaultFilterIndex;
+  FileSystem* files = nullptr;  // the native file system when unset
+  FileSystem::Create pageCreate = FileSystem::Create::Replace;
   TConvertThread::PageSavedHandler onPageSaved;
   TConvertThread::PageCountHandler onPageCount;
   TConvertThread::PageNameHook onNamePage;

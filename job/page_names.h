@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -15,7 +16,11 @@ class PageNames {
  public:
   enum class Folding { None, AsciiCase };
 
-  PageNames(PathStyle style, Folding folding) : style_(style), folding_(folding) {}
+  // Whether something on disk has the name already; such a name is never free.
+  using OnDisk = std::function<bool(const std::string& name)>;
+
+  PageNames(PathStyle style, Folding folding, OnDisk onDisk = {})
+      : style_(style), folding_(folding), onDisk_(std::move(onDisk)) {}
 
   // name if it is free, otherwise the first free "<base>_k<ext>", k >= 2.
   std::string FreeName(const std::string& name) const;
@@ -25,10 +30,13 @@ class PageNames {
 
  private:
   std::string Key(const std::string& name) const;
-  bool Taken(const std::string& name) const { return taken_.count(Key(name)) != 0; }
+  bool Taken(const std::string& name) const {
+    return taken_.count(Key(name)) != 0 || (onDisk_ && onDisk_(name));
+  }
 
   PathStyle style_;
   Folding folding_;
+  OnDisk onDisk_;
   std::set<std::string> taken_;
 };
 

@@ -30,7 +30,7 @@ void PageBitmap::Assign(const PageImage& page) {
   header_ = header;
 }
 
-void PageBitmap::SaveToFile(const std::string& path) const {
+std::vector<uint8_t> PageBitmap::FileBytes() const {
   if (header_.bitCount == 0)
     throw Error("The page copy holds no page");
   const uint32_t infoAndTable = kBmpInfoHeaderSize + static_cast<uint32_t>(colorTable_.size());
@@ -40,9 +40,14 @@ void PageBitmap::SaveToFile(const std::string& path) const {
   PutBmpInfoHeader(head.data() + kBmpFileHeaderSize, header_);
   std::memcpy(head.data() + kBmpFileHeaderSize + kBmpInfoHeaderSize, colorTable_.data(),
               colorTable_.size());
+  head.insert(head.end(), pixels_.begin(), pixels_.end());
+  return head;
+}
+
+void PageBitmap::SaveToFile(const std::string& path) const {
+  const std::vector<uint8_t> bytes = FileBytes();
   OutputFile file(path);
-  file.Write(head.data(), head.size());
-  file.Write(pixels_.data(), pixels_.size());
+  file.Write(bytes.data(), bytes.size());
 }
 
 }  // namespace tamsolo

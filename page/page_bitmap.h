@@ -13,6 +13,8 @@ class PageBitmap {
  public:
   void Assign(const PageImage& page);
   void SaveToFile(const std::string& path) const;
+  // The bytes SaveToFile writes.
+  std::vector<uint8_t> FileBytes() const;
 
   const BmpInfoHeader& Header() const { return header_; }
   const std::vector<uint8_t>& ColorTable() const { return colorTable_; }  // 16 entries

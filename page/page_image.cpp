@@ -134,7 +134,7 @@ const uint8_t* PageImage::PictureRow(int32_t y) const {
 
 // The blank page layout: the header record exactly as held (resolutions 3780, image size 0)
 // and only the palette-size entries of the colour table.
-void PageImage::SaveToFile(const std::string& path) const {
+std::vector<uint8_t> PageImage::FileBytes() const {
   const size_t tableBytes = static_cast<size_t>(header_.colorsUsed) * 4;
   const uint32_t pixelOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize + tableBytes;
   std::vector<uint8_t> head(pixelOffset);
@@ -142,10 +142,14 @@ void PageImage::SaveToFile(const std::string& path) const {
   PutBmpInfoHeader(head.data() + kBmpFileHeaderSize, header_);
   std::memcpy(head.data() + kBmpFileHeaderSize + kBmpInfoHeaderSize, colorTable_.data(),
               tableBytes);
+  head.insert(head.end(), pixels_.begin(), pixels_.end());
+  return head;
+}
+
+void PageImage::SaveToFile(const std::string& path) const {
+  const std::vector<uint8_t> bytes = FileBytes();
   OutputFile file(path);
-  file.Write(head.data(), kBmpFileHeaderSize);
-  file.Write(head.data() + kBmpFileHeaderSize, pixelOffset - kBmpFileHeaderSize);
-  file.Write(pixels_.data(), pixels_.size());
+  file.Write(bytes.data(), bytes.size());
 }
 
 void SetUpPage(PageImage& page) {

@@ -49,6 +49,7 @@ class PageImage {
   const uint8_t* PictureRow(int32_t y) const;
 
   void SaveToFile(const std::string& path) const;  // blank page file layout
+  std::vector<uint8_t> FileBytes() const;          // the bytes SaveToFile writes
 
   const BmpInfoHeader& Header() const { return header_; }
   const std::vector<uint8_t>& ColorTable() const { return colorTable_; }  // 4 bytes an entry

@@ -2,15 +2,16 @@
 
 #include "decode/image_kind.h"
 
-#include <array>
-#include <set>
+#include <exception>
+#include <optional>
 
 namespace tamsolo {
 namespace {
 
 class FolderWalk {
  public:
-  FolderWalk(FileSystem& fileSystem, FileQueue& queue) : fs_(fileSystem), queue_(queue) {}
+  FolderWalk(FileSystem& fileSystem, FileQueue& queue, const WalkOptions& options)
+      : fs_(fileSystem), queue_(queue), options_(options) {}
 
   void Add(const std::string& path) {
     switch (fs_.KindOf(path)) {
@@ -34,11 +35,18 @@ class FolderWalk {
   void WalkFolder(const std::string& path) {
     // A folder link back to a folder being walked would loop forever: each folder on the
     // current branch is walked at most once. A folder reached twice by different branches
-    // is still walked twice, as its files were dropped twice.
+    // is still walked twice, as its files were dropped twice, unless the caller keeps a set
+    // of walked folders (the command line does).
+    if (options_.stop && options_.stop())
+      return;
     const std::optional<std::string> identity = fs_.FolderIdentity(path);
     if (identity && !onBranch_.insert(*identity).second)
       return;
-    const std::optional<std::vector<FileSystem::Entry>> entries = fs_.ListFolder(path);
+    if (identity && options_.walked && !options_.walked->insert(*identity).second) {
+      onBranch_.erase(*identity);
+      return;
+    }
+    const std::optional<std::vector<FileSystem::Entry>> entries = ReadFolder(path);
     if (entries) {
       const std::string prefix = AddTrailingDelimiter(path, queue_.Style());
       for (const FileSystem::Entry& entry : *entries) {
@@ -50,8 +58,19 @@ class FolderWalk {
       onBranch_.erase(*identity);
   }
 
+  std::optional<std::vector<FileSystem::Entry>> ReadFolder(const std::string& path) {
+    try {
+      return fs_.ReadFolder(path);
+    } catch (const std::exception& error) {
+      if (options_.unreadable)
+        options_.unreadable(path, error.what());
+      return std::nullopt;
+    }
+  }
+
   FileSystem& fs_;
   FileQueue& queue_;
+  const WalkOptions& options_;
   std::set<std::string> onBranch_;
   size_t added_ = 0;
 };
@@ -62,8 +81,9 @@ bool IsAcceptedImage(const std::string& path, PathStyle style) {
   return AcceptedImageKind(path, style).has_value();
 }
 
-size_t AddPath(FileSystem& fileSystem, FileQueue& queue, const std::string& path) {
-  FolderWalk walk(fileSystem, queue);
+size_t AddPath(FileSystem& fileSystem, FileQueue& queue, const std::string& path,
+               const WalkOptions& options) {
+  FolderWalk walk(fileSystem, queue, options);
   walk.Add(path);
   return walk.Added();
 }

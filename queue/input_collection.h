@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "platform/file_system.h"
@@ -12,9 +14,21 @@ namespace tamsolo {
 // ".BMP" in any letter case).
 bool IsAcceptedImage(const std::string& path, PathStyle style);
 
+// How the command line walks: a drop keeps the defaults.
+struct WalkOptions {
+  // Folders already walked, by FolderIdentity; when set, each folder is walked once for as
+  // long as the set lives, however many paths or links lead to it.
+  std::set<std::string>* walked = nullptr;
+  // Told about every folder that cannot be read, with the system's reason.
+  std::function<void(const std::string& path, const std::string& reason)> unreadable;
+  // Polled before each folder; true ends the walk.
+  std::function<bool()> stop;
+};
+
 // Queues one dropped path: an accepted image file, or every accepted file of a folder and
 // its sub-folders, depth-first in the order the file system lists them. A path that does not
 // exist or cannot be read is ignored. Returns how many files were queued.
-size_t AddPath(FileSystem& fileSystem, FileQueue& queue, const std::string& path);
+size_t AddPath(FileSystem& fileSystem, FileQueue& queue, const std::string& path,
+               const WalkOptions& options = {});
 
 }  // namespace tamsolo

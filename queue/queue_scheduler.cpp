@@ -41,8 +41,8 @@ QueueScheduler::QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookS
 // destroys the scheduler; the job's destructor joins its thread.
 QueueScheduler::~QueueScheduler() = default;
 
-size_t QueueScheduler::AddPath(const std::string& path) {
-  const size_t added = tamsolo::AddPath(fs_, queue_, path);
+size_t QueueScheduler::AddPath(const std::string& path, const WalkOptions& options) {
+  const size_t added = tamsolo::AddPath(fs_, queue_, path, options);
   if (added > 0)
     Observer().RemainChanged(queue_.Count());
   return added;
@@ -90,7 +90,11 @@ std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const std::string& path)
   };
   recipe.onPageCount = [this](int32_t count) { KeepSpreadParity(count); };
   recipe.onNamePage = [this](const std::string& name) { return names_.FreeName(name); };
-  recipe.onPageGivenUp = [this](const std::string& name) { PageGivenUp(name); };
+  recipe.onPageGivenUp = [this](const std::string& name, const std::string& reason) {
+    PageGivenUp(name, reason);
+  };
+  recipe.files = &fs_;
+  recipe.pageCreate = settings_.pageCreate;
   recipe.onFinish = [this](TConvertThread& finished) { ConvThreadFinish(finished); };
   return tamsolo::MakeJob(handOver_, std::move(recipe));
 }
@@ -183,7 +187,7 @@ void QueueScheduler::AddBlankPage(const std::string& folder, const std::string& 
                                   int32_t position) {
   if (position < 0 || static_cast<size_t>(position) > pageList_.size())
     throw Error("Blank page position " + std::to_string(position) + " is outside the book");
-  MakeWhitePage().SaveToFile(folder + name);
+  WriteWholeFile(fs_, folder + name, MakeWhitePage().FileBytes(), settings_.pageCreate);
   tempFileList_.push_back(folder + name);
   names_.Take(name);
   pageList_.insert(pageList_.begin() + position, name);
@@ -193,10 +197,10 @@ void QueueScheduler::AddBlankPage(const std::string& folder, const std::string& 
 // SpreadEnd was set for all pages of the image; a page given up never arrives, so it must
 // come down by one or a later blank would land beyond this image's pages (or beyond the
 // end of PageList). A single-page image never moved SpreadEnd and leaves it alone.
-void QueueScheduler::PageGivenUp(const std::string& name) {
+void QueueScheduler::PageGivenUp(const std::string& name, const std::string& reason) {
   if (jobIsSpread_)
     --spreadEnd_;
-  Observer().PageGivenUp(jobPath_, name);
+  Observer().PageGivenUp(jobPath_, name, reason);
 }
 
 void QueueScheduler::DeleteTempFiles() {

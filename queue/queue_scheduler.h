@@ -13,6 +13,7 @@
 #include "platform/hand_over.h"
 #include "queue/book_sink.h"
 #include "queue/file_queue.h"
+#include "queue/input_collection.h"
 
 namespace tamsolo {
 
@@ -33,7 +34,8 @@ class SchedulerObserver {
   virtual void FileConverted(const std::string& /*path*/, int /*pagesRecorded*/,
                              const std::string& /*errorText*/) {}
   // A page was given up after every write attempt failed.
-  virtual void PageGivenUp(const std::string& /*path*/, const std::string& /*pageName*/) {}
+  virtual void PageGivenUp(const std::string& /*path*/, const std::string& /*pageName*/,
+                           const std::string& /*reason*/) {}
   // A book went through the sink; error is empty when the sink returned normally.
   virtual void BookFinished(const std::string& /*currentBook*/,
                             const std::vector<std::string>& /*pageList*/, int /*blankPages*/,
@@ -54,6 +56,8 @@ class QueueScheduler {
     PathStyle style = NativePathStyle();
     int32_t filterIndex = kDefaultFilterIndex;
     Decoder decode;  // DecodeImageFile when unset
+    // How page files are created; the command line creates them new, never replacing one.
+    FileSystem::Create pageCreate = FileSystem::Create::Replace;
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);
@@ -64,7 +68,7 @@ class QueueScheduler {
   void SetObserver(SchedulerObserver* observer) { observer_ = observer; }
 
   // Input: queues a dropped path (a file or a whole folder); returns how many files.
-  size_t AddPath(const std::string& path);
+  size_t AddPath(const std::string& path, const WalkOptions& options = {});
 
   // The convert/hold switch. Holding takes nothing from the queue and builds no book; a
   // running job still finishes its file.
@@ -103,7 +107,7 @@ class QueueScheduler {
   void PageSaved(const std::string& folder, const std::string& name);
   void KeepSpreadParity(int32_t count);
   void AddBlankPage(const std::string& folder, const std::string& name, int32_t position);
-  void PageGivenUp(const std::string& name);
+  void PageGivenUp(const std::string& name, const std::string& reason);
   // The work folder with its trailing delimiter: where page files are written.
   std::string WorkFolderPrefix() const;
 
@@ -130,8 +134,12 @@ class QueueScheduler {
   std::vector<std::string> tempFileList_;
   // Two sources with one base name in a book (p1.jpg and p1.png, or P1.jpg and p1.png, which
   // name the same file on Windows) would write one page file and lose a page; the book's
-  // names are compared without ASCII case in every style.
-  PageNames names_{settings_.style, PageNames::Folding::AsciiCase};
+  // names are compared without ASCII case in every style. A name something in the work
+  // folder already has (a file a failed delete left, a folder) is taken too, so no write
+  // goes onto it.
+  PageNames names_{settings_.style, PageNames::Folding::AsciiCase, [this](const std::string& name) {
+                     return fs_.Exists(WorkFolderPrefix() + name);
+                   }};
   std::vector<std::string> pageList_;
   int32_t spreadEnd_ = 0;
   int32_t pagesAdded_ = 0;

@@ -11,6 +11,7 @@
 #include "page/scaled_width.h"
 #include "platform/error.h"
 #include "platform/file_bytes.h"
+#include "support/fake_file_system.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
@@ -79,7 +80,10 @@ class JobTest : public ::testing::Test {
       EXPECT_EQ(folderName, folder_.WithDelimiter());
       Record("saved " + name);
     };
-    job->OnPageGivenUp = [this](const std::string& name) { Record("given up " + name); };
+    job->OnPageGivenUp = [this](const std::string& name, const std::string& reason) {
+      Record("given up " + name);
+      givenUpReason_ = reason;
+    };
     return job;
   }
 
@@ -114,6 +118,7 @@ class JobTest : public ::testing::Test {
   std::thread::id owner_ = std::this_thread::get_id();
   Events events_;
   std::string errorText_;
+  std::string givenUpReason_;
 };
 
 TEST_F(JobTest, WideSourceGivesTwoPagesRightToLeftWithWhiteOuterMargins) {
@@ -224,6 +229,39 @@ TEST_F(JobTest, PageThatCannotBeWrittenIsGivenUp) {
   RunToEnd(*job);
   EXPECT_EQ(events_, (Events{"count 4", "given up missing/scan01-1.bmp", "saved scan01-2.bmp",
                              "saved scan01-3.bmp", "saved scan01-4.bmp"}));
+}
+
+// A write that fails half-way (a full disk) takes its half file away; the next attempt writes
+// the whole page, and a page that never fits is given up with the system's reason.
+TEST_F(JobTest, HalfWrittenPagesAreRemovedBeforeTheNextAttempt) {
+  struct Case {
+    int failingWrites;
+    Events events;
+  };
+  for (const Case& c : {Case{1, {"saved scan01.bmp"}}, Case{10, {"given up scan01.bmp"}}}) {
+    testing::FakeFileSystem files;
+    files.AddFolder("C:\\work");
+    files.FailWrites(c.failingWrites);
+    auto job = MakeJob(StripedSource(1000, 1000));
+    job->Files = &files;
+    job->PageCreate = FileSystem::Create::New;
+    job->OutputFolder = "C:\\work\\";
+    job->OnPageSaved = [this](const std::string&, const std::string& name) {
+      Record("saved " + name);
+    };
+    events_.clear();
+    RunToEnd(*job);
+    EXPECT_EQ(events_, c.events) << c.failingWrites;
+    EXPECT_EQ(files.deleted.size(), std::min(c.failingWrites, 10)) << c.failingWrites;
+    if (c.failingWrites < 10) {
+      ASSERT_EQ(files.contents.size(), 1u);
+      EXPECT_EQ(files.contents.begin()->second.size(), 393334u);
+    } else {
+      EXPECT_TRUE(files.contents.empty());
+      EXPECT_EQ(files.ReadFolder("C:\\work").size(), 0u);
+      EXPECT_EQ(givenUpReason_, "No space left on device");
+    }
+  }
 }
 
 TEST_F(JobTest, NameHookRenamesTheWrittenFile) {

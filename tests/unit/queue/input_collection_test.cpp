@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <set>
 
 #include "platform/system_text.h"
 #include "queue/file_queue.h"
@@ -112,6 +113,46 @@ TEST(AddPath, FolderLinksBackIntoTheWalkDoNotLoop) {
   fs.AddFolderLink("C:\\a\\b\\self", "C:\\a\\b");  // to itself
   FileQueue queue(kWin);
   EXPECT_EQ(AddPath(fs, queue, "C:\\a"), 2u);
+}
+
+// Each level holds the next folder and a link to it: a drop walks every path (2^depth
+// listings at the bottom), the command line's walk each folder once, and says which folders
+// it could not read.
+TEST(AddPath, FoldersReachedThroughManyLinksAreListedOncePerRun) {
+  constexpr int kDepth = 18;
+  FakeFileSystem fs;
+  std::string folder = "C:\\d0";
+  for (int level = 1; level <= kDepth; ++level) {
+    const std::string next = "C:\\d" + std::to_string(level);
+    fs.AddFolder(next);
+    fs.AddFolderLink(folder + "\\link", next);
+    fs.AddFolderLink(folder + "\\other", next);
+    folder = next;
+  }
+  fs.AddFile(folder + "\\p.jpg");
+  fs.AddFolder("C:\\d0\\locked");
+  fs.MakeUnreadable("C:\\d0\\locked");
+  std::set<std::string> walked;
+  Names unreadable;
+  WalkOptions once;
+  once.walked = &walked;
+  once.unreadable = [&](const std::string& path, const std::string&) {
+    unreadable.push_back(path);
+  };
+  FileQueue queue(kWin);
+  EXPECT_EQ(AddPath(fs, queue, "C:\\d0", once), 1u);
+  EXPECT_EQ(AddPath(fs, queue, "C:\\d0\\link", once), 0u);
+  EXPECT_EQ(fs.folderReads, kDepth + 2);
+  EXPECT_EQ(unreadable, Names{"C:\\d0\\locked"});
+
+  // A drop still walks every branch, within reason for the test: stop after a few levels.
+  fs.folderReads = 0;
+  int folders = 0;
+  WalkOptions drop;
+  drop.stop = [&] { return ++folders > 1000; };
+  FileQueue dropped(kWin);
+  AddPath(fs, dropped, "C:\\d0", drop);
+  EXPECT_EQ(fs.folderReads, 1000);
 }
 
 TEST(AddPath, RealFoldersAndLinksBackIntoThem) {

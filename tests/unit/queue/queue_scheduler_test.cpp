@@ -3,9 +3,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "platform/error.h"
 #include "queue/queue_scheduler.h"
+#include "support/forwarding_file_system.h"
 #include "support/fake_file_system.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
@@ -82,8 +84,10 @@ class Recorder final : public SchedulerObserver {
   void FileRejected(const std::string& path, const std::string&) override {
     rejected.push_back(path);
   }
-  void PageGivenUp(const std::string&, const std::string& name) override {
+  void PageGivenUp(const std::string&, const std::string& name,
+                   const std::string& reason) override {
     givenUp.push_back(name);
+    givenUpReasons.push_back(reason);
   }
   void BookFinished(const std::string& key, const Names&, int, const std::string& error) override {
     if (!error.empty())
@@ -93,7 +97,7 @@ class Recorder final : public SchedulerObserver {
   void ConvertingFileChanged(const std::string& text) override { labels.push_back(text); }
 
   std::vector<Snapshot> snapshots;
-  Names rejected, givenUp, failedBooks, labels;
+  Names rejected, givenUp, givenUpReasons, failedBooks, labels;
   size_t remain = 0;
 
  private:
@@ -297,10 +301,40 @@ TEST_F(SchedulerTest, SameBaseNamesInOneBookKeepTheirOwnPageFiles) {
   EXPECT_EQ(sink_.books[0].tempFiles.size(), 6u);
 }
 
-TEST_F(SchedulerTest, PagesGivenUpKeepLaterBlanksInPlace) {
-  // A folder where a page file should go makes every write of that page fail.
-  fs::create_directories(temp_.Path() / "work" / "b-3.bmp");
-  fs::create_directories(temp_.Path() / "work" / "t.bmp");
+// Every write of the named page files fails as on a full disk.
+class BlockingFileSystem final : public testing::ForwardingFileSystem {
+ public:
+  std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
+    if (names.count(FileNamePart(path, kNative)))
+      throw SystemError("No space left on device", 28);
+    return ForwardingFileSystem::OpenForWriting(path, how);
+  }
+  std::set<std::string> names;
+};
+
+class BlockedWritesTest : public SchedulerTest {
+ protected:
+  BlockedWritesTest() : SchedulerTest(&blocked_) {}
+  static BlockingFileSystem blocked_;
+};
+BlockingFileSystem BlockedWritesTest::blocked_;
+
+// Something already named like a page in the work folder is never written onto: the page
+// takes the next free name.
+TEST_F(SchedulerTest, NamesTakenInTheWorkFolderAreSkipped) {
+  fs::create_directories(temp_.Path() / "work" / "b-2.bmp");
+  std::ofstream(temp_.Path() / "work" / "a.bmp") << "left behind";
+  Source("vol1/a.jpg", 1);
+  Source("vol1/b.jpg", 2);
+  scheduler_.AddPath(SourceFolder());
+  scheduler_.SetConverting(true);
+  RunUntilIdle();
+  ASSERT_EQ(sink_.books.size(), 1u);
+  EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk1.bmp", "a_2.bmp", "b-1.bmp", "b-2_2.bmp"}));
+}
+
+TEST_F(BlockedWritesTest, PagesGivenUpKeepLaterBlanksInPlace) {
+  blocked_.names = {"b-3.bmp", "t.bmp"};
   Source("vol1/b.jpg", 3);
   Source("vol1/d.jpg", 2);
   Source("vol2/s.jpg", 2);
@@ -311,6 +345,8 @@ TEST_F(SchedulerTest, PagesGivenUpKeepLaterBlanksInPlace) {
   scheduler_.SetConverting(true);
   RunUntilIdle();
   EXPECT_EQ(recorder_.givenUp, (Names{"b-3.bmp", "t.bmp"}));
+  EXPECT_EQ(recorder_.givenUpReasons,
+            (Names{"No space left on device", "No space left on device"}));
   ASSERT_EQ(sink_.books.size(), 2u);
   // The blank before d's spread goes right after b's recorded pages, and d is kept.
   EXPECT_EQ(sink_.books[0].pages,
@@ -320,8 +356,8 @@ TEST_F(SchedulerTest, PagesGivenUpKeepLaterBlanksInPlace) {
             (Names{"s-1.bmp", "s-2.bmp", "PGXblnk1.bmp", "u.bmp", "v-1.bmp", "v-2.bmp"}));
 }
 
-TEST_F(SchedulerTest, ABlankThatCannotBeWrittenEndsOnlyThatImage) {
-  fs::create_directories(temp_.Path() / "work" / "PGXblnk1.bmp");
+TEST_F(BlockedWritesTest, ABlankThatCannotBeWrittenEndsOnlyThatImage) {
+  blocked_.names = {"PGXblnk1.bmp"};
   Source("vol1/x.jpg", 1);
   Source("vol1/y.jpg", 2);
   Source("vol1/z.jpg", 2);
