@@ -1,16 +1,15 @@
 #include <chrono>
-#include <random>
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
+#include "cli/output_folder.h"
 #include "job/job_recipe.h"
 #include "job/page_names.h"
 #include "decode/decoders.h"
 #include "page/scaled_width.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
-#include "platform/output_file.h"
 #include "platform/paths.h"
 
 namespace tamsolo {
@@ -22,23 +21,6 @@ struct FileResult {
   std::string failure;  // why the file gave no page, or why its job ended early
 };
 
-// Creates the folder if needed and proves that a file can be created in it, so that an
-// unwritable folder ends the run at once instead of giving up every page of every file.
-void PrepareOutputFolder(const std::string& folder, FileSystem& fileSystem, PathStyle style) {
-  const FileSystem::Kind kind = fileSystem.KindOf(folder);
-  if (kind == FileSystem::Kind::File)
-    throw Error("\"" + folder + "\" is not a folder");
-  if (kind == FileSystem::Kind::Missing)
-    fileSystem.CreateFolders(folder);
-  std::random_device random;
-  const std::string probe =
-      AddTrailingDelimiter(folder, style) + ".tamsolo-write-test-" + std::to_string(random());
-  if (fileSystem.KindOf(probe) != FileSystem::Kind::Missing)
-    return;  // cannot happen in practice; never replace a file that is not ours
-  { OutputFile file(probe); }
-  fileSystem.DeleteFile(probe);
-}
-
 std::string NoPageReason(int width, int height) {
   if (width == 0 || height == 0)
     return "empty image";
@@ -49,13 +31,19 @@ std::string NoPageReason(int width, int height) {
 // Runs the real conversion job for each file, pumping its hand-over on this thread.
 class PagesRun {
  public:
-  // The run's page names: like the file system, Windows ignores letter case and POSIX not.
-  PagesRun(std::string folder, int32_t filterIndex, PathStyle style)
+  // The run's page names: like the file system, Windows ignores letter case and POSIX not;
+  // a name something in the folder has already is never used.
+  PagesRun(std::string folder, int32_t filterIndex, PathStyle style, FileSystem& files)
       : folder_(std::move(folder)),
         filterIndex_(filterIndex),
         style_(style),
-        names_(style, style == PathStyle::Windows ? PageNames::Folding::AsciiCase
-                                                  : PageNames::Folding::None) {}
+        files_(files),
+        names_(
+            style,
+            style == PathStyle::Windows ? PageNames::Folding::AsciiCase : PageNames::Folding::None,
+            [this](const std::string& name) {
+              return files_.Exists(AddTrailingDelimiter(folder_, style_) + name);
+            }) {}
 
   FileResult Convert(const std::string& path) {
     FileResult result;
@@ -80,6 +68,8 @@ class PagesRun {
     recipe.baseName = BaseNameOf(path, style_);
     recipe.outputFolder = AddTrailingDelimiter(folder_, style_);
     recipe.filterIndex = filterIndex_;
+    recipe.files = &files_;
+    recipe.pageCreate = FileSystem::Create::New;
     std::string asked;
     recipe.onNamePage = [&](const std::string& name) {
       asked = name;
@@ -89,10 +79,10 @@ class PagesRun {
       names_.Take(name);
       result.written.push_back(name);
       if (name != asked)
-        result.notes.push_back(asked + " was already written, this page is " + name);
+        result.notes.push_back(asked + " exists already, this page is " + name);
     };
-    recipe.onPageGivenUp = [&](const std::string& name) {
-      result.notes.push_back(name + " could not be written");
+    recipe.onPageGivenUp = [&](const std::string& name, const std::string& reason) {
+      result.notes.push_back(name + " could not be written: " + reason);
     };
     bool finished = false;
     recipe.onFinish = [&](TConvertThread& self) {
@@ -109,6 +99,7 @@ class PagesRun {
   std::string folder_;
   int32_t filterIndex_;
   PathStyle style_;
+  FileSystem& files_;
   PageNames names_;
 };
 
@@ -139,14 +130,15 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
     throw UsageError("no input file");
   if (folder.empty())
     throw UsageError("-o needs a folder");
+  const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
   try {
-    PrepareOutputFolder(folder, *MakeNativeFileSystem(), style);
+    PrepareOutputFolder(folder, *files, style);
   } catch (const std::exception& error) {
     err << "tamsolo-cli: cannot write pages into \"" << options.Required("-o")
         << "\": " << error.what() << "\n";
     return kCliFatal;
   }
-  PagesRun run(folder, filterIndex, style);
+  PagesRun run(folder, filterIndex, style, *files);
   bool everyFileGavePages = true;
   for (const std::string& path : options.positional) {
     const FileResult result = run.Convert(UnifyDelimiters(path, style));

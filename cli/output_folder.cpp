@@ -1,0 +1,23 @@
+#include "cli/output_folder.h"
+
+#include <random>
+
+#include "platform/error.h"
+
+namespace tamsolo {
+
+void PrepareOutputFolder(const std::string& folder, FileSystem& fileSystem, PathStyle style) {
+  const FileSystem::Kind kind = fileSystem.KindOf(folder);
+  if (kind == FileSystem::Kind::File)
+    throw Error("\"" + folder + "\" is not a folder");
+  if (kind == FileSystem::Kind::Missing)
+    fileSystem.CreateFolders(folder);
+  std::random_device random;
+  const std::string probe =
+      AddTrailingDelimiter(folder, style) + ".tamsolo-write-test-" + std::to_string(random());
+  // Created new: an entry of that name, whatever it is, is never replaced.
+  fileSystem.OpenForWriting(probe, FileSystem::Create::New)->Close();
+  fileSystem.DeleteFile(probe);
+}
+
+}  // namespace tamsolo
