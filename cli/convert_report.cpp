@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "cli/terminal_text.h"
 #include "job/convert_thread.h"
 #include "queue/book_key.h"
 
@@ -60,7 +61,10 @@ void ConvertReport::FileConverted(const std::string& path, int pagesRecorded,
                                   const std::string& errorText) {
   ++filesDone_;
   pages_ += pagesRecorded;
-  if (pagesRecorded == 0) {
+  const int givenUp = std::exchange(givenUpInFile_, 0);
+  if (pagesRecorded == 0 && errorText.empty() && givenUp > 0) {
+    // Each page was reported with its reason already.
+  } else if (pagesRecorded == 0) {
     problems_.push_back("no page from " + path + ": " +
                         (errorText.empty() ? "the image is too small for a page" : errorText));
   } else if (!errorText.empty()) {
@@ -70,9 +74,12 @@ void ConvertReport::FileConverted(const std::string& path, int pagesRecorded,
   Draw();
 }
 
-void ConvertReport::PageGivenUp(const std::string& path, const std::string& pageName) {
+void ConvertReport::PageGivenUp(const std::string& path, const std::string& pageName,
+                                const std::string& reason) {
+  ++givenUpInFile_;
+  openBookLost_.push_back({FileNamePart(path, style_), reason});
   problems_.push_back("page " + pageName + " of " + path + " given up after " +
-                      std::to_string(kWriteAttempts) + " attempts");
+                      std::to_string(kWriteAttempts) + " attempts: " + reason);
 }
 
 void ConvertReport::BookFinished(const std::string& currentBook,
@@ -80,6 +87,7 @@ void ConvertReport::BookFinished(const std::string& currentBook,
                                  const std::string& error) {
   const std::string title = BookTitleOf(currentBook, style_);
   const std::string folder = std::exchange(writtenFolder_, std::string());
+  const std::vector<LostPage> lost = std::exchange(openBookLost_, {});
   if (!error.empty()) {
     problems_.push_back("book \"" + title + "\" failed: " + error);
     return;
@@ -89,8 +97,11 @@ void ConvertReport::BookFinished(const std::string& currentBook,
   ++books_;
   bookPages_ += static_cast<int>(pageList.size()) - blankPages;
   blankPages_ += blankPages;
-  const std::string line = "book \"" + title + "\": " + folder + " (" +
-                           Plural(static_cast<long>(pageList.size()), "page") + ")";
+  std::string line = "book \"" + title + "\": " + folder + " (" +
+                     Plural(static_cast<long>(pageList.size()), "page");
+  if (!lost.empty())
+    line += "; incomplete: " + Plural(static_cast<long>(lost.size()), "page") + " lost";
+  line += ")";
   bookLines_.push_back(line);
   if (!display_.terminal)
     Line(line);
@@ -99,7 +110,16 @@ void ConvertReport::BookFinished(const std::string& currentBook,
 
 void ConvertReport::Line(const std::string& text) {
   if (display_.out)
-    *display_.out << text << '\n' << std::flush;
+    *display_.out << TerminalText(text) << '\n' << std::flush;
+  CheckDisplay();
+}
+
+// A reader that went away (a closed pipe) or a full disk ends the display, not the run.
+void ConvertReport::CheckDisplay() {
+  if (display_.out && !*display_.out) {
+    display_.out = nullptr;
+    progressLost_ = true;
+  }
 }
 
 void ConvertReport::Draw() {
@@ -124,7 +144,7 @@ void ConvertReport::Draw() {
     bar += ", about " + FormatDuration(left) + " left";
   }
   if (!current_.empty())
-    bar += " | " + current_;
+    bar += " | " + TerminalText(current_);
   if (bar.size() > kLineLimit) {
     size_t cut = kLineLimit;
     while (cut > 0 && (static_cast<unsigned char>(bar[cut]) & 0xC0) == 0x80)
@@ -133,21 +153,26 @@ void ConvertReport::Draw() {
   }
   *display_.out << "\r\x1b[K" << bar << std::flush;
   barDrawn_ = true;
+  CheckDisplay();
 }
 
 void ConvertReport::EndProgress() {
   if (barDrawn_ && display_.out)
     *display_.out << '\n' << std::flush;
   barDrawn_ = false;
+  CheckDisplay();
 }
 
-void ConvertReport::WriteSummary(std::ostream& out) const {
+bool ConvertReport::WriteSummary(std::ostream& out) const {
   out << "books: " << books_ << "\npages: " << bookPages_ << "\nblank pages: " << blankPages_
       << '\n';
   for (const std::string& line : bookLines_)
-    out << line << '\n';
+    out << TerminalText(line) << '\n';
   for (const std::string& line : problems_)
-    out << line << '\n';
+    out << TerminalText(line) << '\n';
+  if (progressLost_)
+    out << "progress display lost: its output could not be written\n";
+  return static_cast<bool>(out.flush());
 }
 
 }  // namespace tamsolo

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/book_text.h"
 #include "queue/queue_scheduler.h"
 
 namespace tamsolo {
@@ -27,20 +28,29 @@ class ConvertReport final : public SchedulerObserver {
   void FileRejected(const std::string& path, const std::string& reason) override;
   void FileConverted(const std::string& path, int pagesRecorded,
                      const std::string& errorText) override;
-  void PageGivenUp(const std::string& path, const std::string& pageName) override;
+  void PageGivenUp(const std::string& path, const std::string& pageName,
+                   const std::string& reason) override;
   void BookFinished(const std::string& currentBook, const std::vector<std::string>& pageList,
                     int blankPages, const std::string& error) override;
 
+  // The pages given up since the last book went through the sink: the open book's losses.
+  std::vector<LostPage> LostInOpenBook() const { return openBookLost_; }
+
   // Ends the bar's line so that later output starts on a line of its own.
   void EndProgress();
-  void WriteSummary(std::ostream& out) const;
-  // Every file gave pages, no page was given up and every book was written.
-  bool Complete() const { return problems_.empty(); }
+  // False when the summary could not be written.
+  bool WriteSummary(std::ostream& out) const;
+  // A progress write failed (a closed pipe, a full disk): the display stopped there.
+  bool ProgressLost() const { return progressLost_; }
+  // Every file gave pages, no page was given up, every book was written and every line of
+  // progress reached its reader.
+  bool Complete() const { return problems_.empty() && !progressLost_; }
   void AddProblem(const std::string& line) { problems_.push_back(line); }
 
  private:
   void Draw();
   void Line(const std::string& text);
+  void CheckDisplay();
 
   size_t totalFiles_;
   Display display_;
@@ -48,9 +58,12 @@ class ConvertReport final : public SchedulerObserver {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   size_t filesDone_ = 0;
   int pages_ = 0;  // recorded by the jobs so far
+  int givenUpInFile_ = 0;
   std::string current_;
   std::string writtenFolder_;
   bool barDrawn_ = false;
+  bool progressLost_ = false;
+  std::vector<LostPage> openBookLost_;
 
   int books_ = 0;
   int bookPages_ = 0;

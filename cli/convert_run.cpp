@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
+#include "cli/folder_cleanup.h"
+#include "cli/output_folder.h"
+#include "cli/terminal_text.h"
 #include "platform/current_folder.h"
+#include "platform/folder_lock.h"
 #include "platform/error.h"
 #include "platform/hand_over.h"
 #include "platform/path_normal.h"
@@ -19,42 +24,71 @@ namespace {
 
 constexpr int kWorkFolderTries = 16;
 constexpr std::chrono::milliseconds kLongestWait{100};  // how late a Ctrl-C may be noticed
+constexpr const char* kWorkFolderPrefix = "tamsolo-cli-";
 
 // The private folder the pages wait in until their book is written; created exclusively so
-// that no other run's folder is ever reused.
-std::string CreateWorkFolder(FileSystem& fs, PathStyle style) {
-  const std::string temp = AddTrailingDelimiter(fs.TempFolder(), style);
-  for (int attempt = 1;; ++attempt) {
-    const std::string candidate = temp + MakeRunFolderName();
+// that no other run's folder is ever reused, and locked for the run, so that a later run can
+// tell it from one that a killed run left behind.
+class WorkFolder {
+ public:
+  WorkFolder(FileSystem& fs, PathStyle style) : fs_(fs), style_(style), path_(Create()) {
     try {
-      fs.CreateFolderExclusive(candidate);
-      return candidate;
-    } catch (const SystemError&) {
-      if (attempt == kWorkFolderTries || fs.KindOf(candidate) == FileSystem::Kind::Missing)
-        throw;
+      lock_ = std::make_unique<FolderLock>(path_);
+    } catch (...) {
+      fs_.RemoveFolder(path_);
+      throw;
     }
   }
-}
+  ~WorkFolder() {
+    if (lock_)
+      Remove();
+  }
+  WorkFolder(const WorkFolder&) = delete;
+  WorkFolder& operator=(const WorkFolder&) = delete;
 
-// Removes the work folder with anything a failed write may have left in it.
-void RemoveWorkFolder(FileSystem& fs, const std::string& folder, PathStyle style) {
-  if (const auto entries = fs.ListFolder(folder)) {
-    for (const FileSystem::Entry& entry : *entries) {
-      if (!entry.isFolder)
-        fs.DeleteFile(AddTrailingDelimiter(folder, style) + entry.name);
+  const std::string& Path() const { return path_; }
+
+  // Removes the folder with anything a failed write may have left in it; false when it stays.
+  bool Remove() {
+    lock_->Remove();
+    lock_.reset();
+    return RemoveFolderWithFiles(fs_, path_, style_);
+  }
+
+ private:
+  std::string Create() {
+    const std::string temp = AddTrailingDelimiter(fs_.TempFolder(), style_);
+    for (int attempt = 1;; ++attempt) {
+      const std::string candidate = temp + kWorkFolderPrefix + MakeRunFolderName();
+      try {
+        fs_.CreatePrivateFolder(candidate);
+        return candidate;
+      } catch (const SystemError&) {
+        if (attempt == kWorkFolderTries || !fs_.Exists(candidate))
+          throw;
+      }
     }
   }
-  fs.RemoveFolder(folder);
-}
+
+  FileSystem& fs_;
+  PathStyle style_;
+  std::string path_;
+  std::unique_ptr<FolderLock> lock_;
+};
 
 // Owns the scheduler for one run and makes sure no job outlives it.
 class Run {
  public:
-  Run(const ConvertRunOptions& options, FileSystem& fs, const std::string& workFolder)
+  Run(const ConvertRunOptions& options, FileSystem& fs, const std::string& workFolder,
+      const std::atomic<bool>& interrupted)
       : options_(options),
+        interrupted_(interrupted),
         sink_(fs, options.booksFolder, options.style),
         scheduler_(fs, handOver_, sink_,
-                   {workFolder, options.style, options.filterIndex, QueueScheduler::Decoder()}) {}
+                   {workFolder, options.style, options.filterIndex, QueueScheduler::Decoder(),
+                    FileSystem::Create::New}) {
+    sink_.SetStopRequested([this] { return interrupted_.load(); });
+  }
 
   ~Run() {
     try {
@@ -64,18 +98,32 @@ class Run {
     }
   }
 
-  // Queues every path; a path that names nothing, or a file that is no accepted image, is
-  // reported: a drop ignores it silently, but here the user typed it.
+  // Queues every path, walking each folder once however many paths or links lead to it. A
+  // path that names nothing, a file that is no accepted image, a folder that cannot be read
+  // and a path that holds no image are reported: a drop ignores them silently, but here the
+  // user typed them.
   size_t Queue(FileSystem& fs, std::vector<std::string>& ignored) {
+    std::set<std::string> walked;
+    WalkOptions walk;
+    walk.walked = &walked;
+    walk.unreadable = [&](const std::string&, const std::string& reason) {
+      ignored.push_back(reason);
+    };
+    walk.stop = [this] { return interrupted_.load(); };
     size_t total = 0;
     for (const std::string& path : options_.paths) {
-      const size_t added = scheduler_.AddPath(path);
+      const size_t complaints = ignored.size();
+      const std::optional<std::string> folder = fs.FolderIdentity(path);
+      const bool walkedBefore = folder && walked.count(*folder) != 0;
+      const size_t added = scheduler_.AddPath(path, walk);
       total += added;
       const FileSystem::Kind kind = fs.KindOf(path);
       if (kind == FileSystem::Kind::Missing)
         ignored.push_back("ignored " + path + ": no such file or folder");
       else if (kind == FileSystem::Kind::File && added == 0)
         ignored.push_back("ignored " + path + ": not a .jpg, .jpeg, .png or .bmp file");
+      else if (added == 0 && ignored.size() == complaints && !walkedBefore && !interrupted_)
+        ignored.push_back("no images found under " + path);
     }
     return total;
   }
@@ -84,6 +132,7 @@ class Run {
   bool Convert(ConvertReport& report, const std::atomic<bool>& interrupted) {
     scheduler_.SetObserver(&report);
     sink_.OnBookWritten([&report](const std::string& folder) { report.BookWritten(folder); });
+    sink_.SetLostPages([&report] { return report.LostInOpenBook(); });
     scheduler_.SetConverting(true);
     SteadyClock clock;
     TickDriver ticks([this] { scheduler_.MainTimerTimer(); }, clock);
@@ -107,6 +156,7 @@ class Run {
 
  private:
   const ConvertRunOptions& options_;
+  const std::atomic<bool>& interrupted_;
   QueuedHandOver handOver_;
   FolderBookSink sink_;
   QueueScheduler scheduler_;
@@ -125,7 +175,7 @@ ConvertRunOptions Normalized(ConvertRunOptions options) {
 int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::string& workFolder,
                std::ostream& progress, const std::atomic<bool>& interrupted,
                std::unique_ptr<ConvertReport>& report) {
-  Run run(options, fs, workFolder);
+  Run run(options, fs, workFolder, interrupted);
   std::vector<std::string> ignored;
   const size_t total = run.Queue(fs, ignored);
   const ConvertReport::Display display{options.quiet ? nullptr : &progress,
@@ -133,7 +183,7 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
   report = std::make_unique<ConvertReport>(total, display, options.style);
   for (const std::string& line : ignored)
     report->AddProblem(line);
-  const bool finished = run.Convert(*report, interrupted);
+  const bool finished = !interrupted && run.Convert(*report, interrupted);
   run.StopJob();
   report->EndProgress();
   if (!finished) {
@@ -148,34 +198,43 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
 int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& summary,
                std::ostream& progress, const std::atomic<bool>& interrupted) {
   ConvertRunOptions options;
-  std::string workFolder;
+  std::unique_ptr<WorkFolder> workFolder;
   try {
     options = Normalized(given);
-    fs.CreateFolders(options.booksFolder);
-    workFolder = CreateWorkFolder(fs, options.style);
+    PrepareOutputFolder(options.booksFolder, fs, options.style);
+    // What killed runs left: their work folders and their half-written books.
+    RemoveStaleFolders(fs, fs.TempFolder(), kWorkFolderPrefix, options.style);
+    RemoveStaleFolders(fs, options.booksFolder, FolderBookSink::kHiddenPrefix, options.style);
+    workFolder = std::make_unique<WorkFolder>(fs, options.style);
   } catch (const std::exception& e) {
-    progress << "tamsolo-cli: " << e.what() << '\n';
+    progress << "tamsolo-cli: " << TerminalText(e.what()) << '\n';
     return kCliFatal;
   }
 
   int exitCode = kCliFatal;
   std::unique_ptr<ConvertReport> report;
   try {
-    exitCode = ConvertAll(options, fs, workFolder, progress, interrupted, report);
+    exitCode = ConvertAll(options, fs, workFolder->Path(), progress, interrupted, report);
   } catch (const std::exception& e) {
     if (report)
       report->EndProgress();
-    progress << "tamsolo-cli: " << e.what() << '\n';
+    progress << "tamsolo-cli: " << TerminalText(e.what()) << '\n';
   }
-  try {
-    RemoveWorkFolder(fs, workFolder, options.style);
-  } catch (const std::exception& e) {
-    progress << "tamsolo-cli: " << e.what() << '\n';
+  if (!workFolder->Remove()) {
+    progress << "tamsolo-cli: cannot remove the work folder \"" << TerminalText(workFolder->Path())
+             << "\"\n";
     if (exitCode == kCliOk)
       exitCode = kCliFatal;
   }
-  if (report)
-    report->WriteSummary(summary);
+  if (report) {
+    if (report->ProgressLost() && exitCode == kCliOk)
+      exitCode = kCliPartial;
+    if (!report->WriteSummary(summary)) {
+      progress << "tamsolo-cli: the summary could not be written" << std::endl;
+      if (exitCode == kCliOk)
+        exitCode = kCliPartial;
+    }
+  }
   return exitCode;
 }
 

@@ -1,17 +1,19 @@
 #include "cli/folder_book_sink.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 
+#include "cli/folder_cleanup.h"
 #include "platform/error.h"
-#include "platform/output_file.h"
+#include "platform/folder_lock.h"
+#include "platform/run_folder_name.h"
 #include "queue/book_key.h"
 
 namespace tamsolo {
 namespace {
 
 constexpr const char* kBookText = "book.txt";
+
+constexpr int kHiddenFolderTries = 16;
 
 }  // namespace
 
@@ -36,58 +38,75 @@ void FolderBookSink::BuildBook(const std::string& currentBook,
                                const std::string& workFolder) {
   if (currentBook.empty() || pageList.empty())
     return;  // a book without pages makes no folder
-  const std::string title = BookTitleOf(currentBook, style_);
-  const std::string folder = CreateBookFolder(BookFolderName(title, style_));
-  std::vector<std::string> written;
+  BookText book;
+  book.title = BookTitleOf(currentBook, style_);
+  book.author = kBookAuthor;
+  book.pages = pageList;
+  if (lostPages_)
+    book.lost = lostPages_();
+  const std::string name = BookFolderName(book.title, style_);
+  const std::string hidden = CreateHiddenFolder();
+  std::string folder;
   try {
-    FillBookFolder(folder, title, pageList, workFolder, written);
-  } catch (...) {
-    // A half-written book would look like a finished one: take it away again.
-    for (const std::string& path : written)
-      fs_.DeleteFile(path);
-    try {
-      fs_.RemoveFolder(folder);
-    } catch (const Error&) {
+    {
+      FolderLock lock(hidden);
+      FillBookFolder(hidden, std::move(book), workFolder);
+      lock.Remove();
     }
+    folder = MoveIntoPlace(hidden, name);
+  } catch (...) {
+    RemoveFolderWithFiles(fs_, hidden, style_);
     throw;
   }
   if (onBookWritten_)
     onBookWritten_(folder);
 }
 
-std::string FolderBookSink::CreateBookFolder(const std::string& name) {
+std::string FolderBookSink::CreateHiddenFolder() {
   const std::string parent = AddTrailingDelimiter(booksFolder_, style_);
-  for (int copy = 1;; ++copy) {
-    const std::string candidate =
-        parent + (copy == 1 ? name : name + " (" + std::to_string(copy) + ")");
-    if (fs_.KindOf(candidate) != FileSystem::Kind::Missing)
-      continue;
+  for (int attempt = 1;; ++attempt) {
+    const std::string candidate = parent + kHiddenPrefix + MakeRunFolderName();
     try {
       fs_.CreateFolderExclusive(candidate);
       return candidate;
     } catch (const SystemError&) {
-      if (fs_.KindOf(candidate) == FileSystem::Kind::Missing)
-        throw;  // not a name clash: the books folder itself is the trouble
+      if (attempt == kHiddenFolderTries || !fs_.Exists(candidate))
+        throw;
     }
   }
 }
 
-void FolderBookSink::FillBookFolder(const std::string& folder, const std::string& title,
-                                    const std::vector<std::string>& pageList,
-                                    const std::string& workFolder,
-                                    std::vector<std::string>& written) {
+std::string FolderBookSink::MoveIntoPlace(const std::string& hidden, const std::string& name) {
+  const std::string parent = AddTrailingDelimiter(booksFolder_, style_);
+  for (int copy = 1;; ++copy) {
+    const std::string candidate =
+        parent + (copy == 1 ? name : name + " (" + std::to_string(copy) + ")");
+    if (fs_.Exists(candidate))
+      continue;
+    try {
+      fs_.RenameNoReplace(hidden, candidate);
+      return candidate;
+    } catch (const SystemError&) {
+      if (!fs_.Exists(candidate))
+        throw;  // not a name clash: the output folder itself is the trouble
+    }
+  }
+}
+
+void FolderBookSink::FillBookFolder(const std::string& folder, BookText book,
+                                    const std::string& workFolder) {
   const std::string source = AddTrailingDelimiter(workFolder, style_);
   const std::string target = AddTrailingDelimiter(folder, style_);
-  std::string text = "title: " + title + "\nauthor: " + kBookAuthor + "\n";
-  for (size_t i = 0; i < pageList.size(); ++i) {
-    const std::string copy = target + NumberedPageName(i + 1, pageList.size(), pageList[i]);
-    written.push_back(copy);
-    fs_.CopyFile(source + pageList[i], copy);
-    text += "page: " + pageList[i] + "\n";
+  for (size_t i = 0; i < book.pages.size(); ++i) {
+    if (stop_ && stop_())
+      throw Error("Interrupted while writing the book \"" + book.title + "\"");
+    const std::string& page = book.pages[i];
+    fs_.CopyFile(source + page, target + NumberedPageName(i + 1, book.pages.size(), page));
   }
-  const std::string bookText = target + kBookText;
-  written.push_back(bookText);
-  WriteWholeFile(bookText, text);
+  const std::string text = FormatBookText(book);
+  WriteFileCleanly(fs_, target + kBookText,
+                   {reinterpret_cast<const uint8_t*>(text.data()), text.size()},
+                   FileSystem::Create::New);
 }
 
 }  // namespace tamsolo

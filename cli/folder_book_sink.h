@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/book_text.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "queue/book_sink.h"
@@ -12,12 +13,24 @@
 namespace tamsolo {
 
 // Writes each book as a folder of its own inside the books folder: the page files copied in
-// book order as NNNN_<page name>, and book.txt with the title, the author and the page names
-// the builder would receive. The folder is named after the title; it never writes into a
-// folder that exists already.
+// book order as NNNN_<page name>, and book.txt with the title, the author, the status, the
+// pages lost on the way and the page names the builder would receive. The book is written
+// into a hidden folder beside its place and renamed into place when complete, so a book
+// folder exists whole or not at all. The folder is named after the title; it never writes
+// into a folder that exists already.
 class FolderBookSink final : public BookSink {
  public:
+  // The pages given up since the last book was built; they belong to the book being built.
+  using LostPages = std::function<std::vector<LostPage>()>;
+  // Polled between page copies: a book interrupted half-way is taken away again.
+  using StopRequested = std::function<bool()>;
+
+  static constexpr const char* kHiddenPrefix = ".tamsolo-cli-book-";
+
   FolderBookSink(FileSystem& fileSystem, std::string booksFolder, PathStyle style);
+
+  void SetLostPages(LostPages lostPages) { lostPages_ = std::move(lostPages); }
+  void SetStopRequested(StopRequested stop) { stop_ = std::move(stop); }
 
   void BuildBook(const std::string& currentBook, const std::vector<std::string>& pageList,
                  const std::string& workFolder) override;
@@ -27,14 +40,15 @@ class FolderBookSink final : public BookSink {
   void OnBookWritten(BookWrittenHandler handler) { onBookWritten_ = std::move(handler); }
 
  private:
-  std::string CreateBookFolder(const std::string& name);
-  void FillBookFolder(const std::string& folder, const std::string& title,
-                      const std::vector<std::string>& pageList, const std::string& workFolder,
-                      std::vector<std::string>& written);
+  std::string CreateHiddenFolder();
+  std::string MoveIntoPlace(const std::string& hidden, const std::string& name);
+  void FillBookFolder(const std::string& folder, BookText book, const std::string& workFolder);
 
   FileSystem& fs_;
   std::string booksFolder_;
   PathStyle style_;
+  LostPages lostPages_;
+  StopRequested stop_;
   BookWrittenHandler onBookWritten_;
 };
 

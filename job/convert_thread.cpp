@@ -122,7 +122,7 @@ void TConvertThread::SavePage() {
   for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
     bool written = false;
     try {
-      WriteWholeFile(files, path, bytes, PageCreate);
+      WriteFileCleanly(files, path, bytes, PageCreate);
       written = true;
       if (OnPageSaved)
         OnPageSaved(OutputFolder, name);

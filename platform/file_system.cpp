@@ -12,8 +12,8 @@ std::optional<std::vector<FileSystem::Entry>> FileSystem::ListFolder(const std::
   }
 }
 
-void WriteWholeFile(FileSystem& fileSystem, const std::string& path, std::span<const uint8_t> bytes,
-                    FileSystem::Create how) {
+void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
+                      std::span<const uint8_t> bytes, FileSystem::Create how) {
   std::unique_ptr<FileSystem::Writer> file = fileSystem.OpenForWriting(path, how);
   try {
     file->Write(bytes.data(), bytes.size());

@@ -71,8 +71,8 @@ class FileSystem {
 
 // Writes bytes as a whole file. When a write or the close fails, the file this call created
 // or emptied is deleted again before the error goes on, so no half file stays behind.
-void WriteWholeFile(FileSystem& fileSystem, const std::string& path, std::span<const uint8_t> bytes,
-                    FileSystem::Create how);
+void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
+                      std::span<const uint8_t> bytes, FileSystem::Create how);
 
 // The platform's own implementation (POSIX calls, or the Win32 ANSI functions).
 std::unique_ptr<FileSystem> MakeNativeFileSystem();

@@ -187,7 +187,7 @@ void QueueScheduler::AddBlankPage(const std::string& folder, const std::string& 
                                   int32_t position) {
   if (position < 0 || static_cast<size_t>(position) > pageList_.size())
     throw Error("Blank page position " + std::to_string(position) + " is outside the book");
-  WriteWholeFile(fs_, folder + name, MakeWhitePage().FileBytes(), settings_.pageCreate);
+  WriteFileCleanly(fs_, folder + name, MakeWhitePage().FileBytes(), settings_.pageCreate);
   tempFileList_.push_back(folder + name);
   names_.Take(name);
   pageList_.insert(pageList_.begin() + position, name);

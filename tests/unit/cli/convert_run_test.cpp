@@ -8,6 +8,7 @@
 #include "platform/run_folder_name.h"
 #include "cli/convert_run.h"
 #include "cli/exit_codes.h"
+#include "support/forwarding_file_system.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
 
@@ -26,29 +27,12 @@ std::string ReadText(const fs::path& path) {
 
 // The native file system with a temp folder of the test's own, so that "nothing left behind"
 // can be checked.
-class OwnTempFileSystem final : public FileSystem {
+class OwnTempFileSystem final : public testing::ForwardingFileSystem {
  public:
   explicit OwnTempFileSystem(std::string temp) : temp_(std::move(temp)) {}
-  Kind KindOf(const std::string& path) override { return native_->KindOf(path); }
-  std::optional<std::vector<Entry>> ListFolder(const std::string& path) override {
-    return native_->ListFolder(path);
-  }
-  std::optional<std::string> FolderIdentity(const std::string& path) override {
-    return native_->FolderIdentity(path);
-  }
-  void CreateFolders(const std::string& path) override { native_->CreateFolders(path); }
-  void CreateFolderExclusive(const std::string& path) override {
-    native_->CreateFolderExclusive(path);
-  }
-  bool DeleteFile(const std::string& path) override { return native_->DeleteFile(path); }
-  void RemoveFolder(const std::string& path) override { native_->RemoveFolder(path); }
-  void CopyFile(const std::string& from, const std::string& to) override {
-    native_->CopyFile(from, to);
-  }
   std::string TempFolder() override { return temp_; }
 
  private:
-  std::unique_ptr<FileSystem> native_ = MakeNativeFileSystem();
   std::string temp_;
 };
 
@@ -94,7 +78,7 @@ TEST_F(ConvertRunTest, BuildsOneFolderPerBookAndLeavesNothingBehind) {
   EXPECT_EQ(Run(), kCliOk) << summary_.str() << progress_.str();
   const fs::path vol1 = temp_.Path() / "books" / "vol1";
   EXPECT_EQ(ReadText(vol1 / "book.txt"),
-            "title: vol1\nauthor: Tamsolo\npage: PGXblnk1.bmp\npage: a.bmp\n"
+            "title: vol1\nauthor: Tamsolo\nstatus: complete\npage: PGXblnk1.bmp\npage: a.bmp\n"
             "page: b-1.bmp\npage: b-2.bmp\n");
   EXPECT_TRUE(fs::exists(vol1 / "0003_b-1.bmp"));
   EXPECT_TRUE(fs::exists(temp_.Path() / "books" / "vol2" / "0004_c-3.bmp"));

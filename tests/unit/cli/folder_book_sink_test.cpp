@@ -63,7 +63,7 @@ TEST_F(FolderSinkTest, CopiesPagesInBookOrderAndDescribesTheBook) {
   EXPECT_EQ(Listing(book), (Names{"0001_PGXblnk1.bmp", "0002_b.bmp", "book.txt"}));
   EXPECT_EQ(ReadText(book / "0002_b.bmp"), "B");
   EXPECT_EQ(ReadText(book / "book.txt"),
-            "title: vol1\nauthor: Tamsolo\npage: PGXblnk1.bmp\npage: b.bmp\n");
+            "title: vol1\nauthor: Tamsolo\nstatus: complete\npage: PGXblnk1.bmp\npage: b.bmp\n");
   // The work files stay: deleting them is the scheduler's business.
   EXPECT_TRUE(fs::exists(temp_.Path() / "work" / "b.bmp"));
   EXPECT_EQ(written_, (Names{book.string()}));
@@ -85,7 +85,7 @@ TEST_F(FolderSinkTest, UnusableTitlesBecomeUntitledAndEmptyBooksMakeNoFolder) {
   Build(K("vol2"), {});
   EXPECT_EQ(Listing(temp_.Path() / "out"), (Names{"_untitled"}));
   EXPECT_EQ(ReadText(temp_.Path() / "out" / "_untitled" / "book.txt"),
-            "title: \nauthor: Tamsolo\npage: a.bmp\n");
+            "title: \nauthor: Tamsolo\nstatus: complete\npage: a.bmp\n");
   for (const char* title : {"", ".", ".."})
     EXPECT_EQ(BookFolderName(title, kNative), "_untitled");
   EXPECT_EQ(BookFolderName("a:b", PathStyle::Windows), "_untitled");
