@@ -6,8 +6,11 @@
 
 namespace tamsolo {
 
-// Reads a whole file (path in the program's code page). Throws Error when it cannot be
-// opened or read, or when it is larger than maxBytes.
+// Reads a whole file (path in the program's code page). Throws Error naming the path and the
+// system's reason when it cannot be opened or read, when it is no regular file on a disk (a
+// folder, a FIFO, a device; on POSIX also a symbolic link, which is not followed), or when
+// it is larger than maxBytes. Never blocks on a FIFO.
+
 std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes);
 
 }  // namespace tamsolo
