@@ -4,6 +4,8 @@
 #include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "cli/output_folder.h"
+#include "cli/stop_signals.h"
+#include "cli/terminal_text.h"
 #include "job/job_recipe.h"
 #include "job/page_names.h"
 #include "decode/decoders.h"
@@ -91,8 +93,11 @@ class PagesRun {
     };
     const std::unique_ptr<TConvertThread> job = MakeJob(handOver_, std::move(recipe));
     StartJob(*job, std::move(image));
-    while (!finished)
+    while (!finished) {
+      if (StopRequested())
+        job->RequestStop();
       handOver_.WaitAndRun(std::chrono::milliseconds(100));
+    }
   }
 
   QueuedHandOver handOver_;  // owned by this thread, which runs the job's steps
@@ -104,19 +109,20 @@ class PagesRun {
 };
 
 void PrintResult(std::ostream& out, const std::string& path, const FileResult& result) {
-  out << path << ": ";
+  std::string line = path + ": ";
   if (result.written.empty()) {
-    out << "no page: " << result.failure;
+    line += "no page: " + result.failure;
   } else {
-    out << result.written.size() << (result.written.size() == 1 ? " page: " : " pages: ");
+    line += std::to_string(result.written.size()) +
+            (result.written.size() == 1 ? " page: " : " pages: ");
     for (size_t i = 0; i < result.written.size(); ++i)
-      out << (i ? ", " : "") << result.written[i];
+      line += (i ? ", " : "") + result.written[i];
     if (!result.failure.empty())
-      out << "; ended early: " << result.failure;
+      line += "; ended early: " + result.failure;
   }
   for (const std::string& note : result.notes)
-    out << "; " << note;
-  out << "\n";
+    line += "; " + note;
+  out << TerminalText(line) << "\n";
 }
 
 }  // namespace
@@ -134,13 +140,15 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
   try {
     PrepareOutputFolder(folder, *files, style);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: cannot write pages into \"" << options.Required("-o")
-        << "\": " << error.what() << "\n";
+    err << "tamsolo-cli: cannot write pages into \"" << TerminalText(options.Required("-o"))
+        << "\": " << TerminalText(error.what()) << "\n";
     return kCliFatal;
   }
   PagesRun run(folder, filterIndex, style, *files);
   bool everyFileGavePages = true;
   for (const std::string& path : options.positional) {
+    if (StopRequested())
+      return kCliInterrupted;
     const FileResult result = run.Convert(UnifyDelimiters(path, style));
     PrintResult(out, path, result);
     out.flush();
