@@ -229,11 +229,9 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
   if (report) {
     if (report->ProgressLost() && exitCode == kCliOk)
       exitCode = kCliPartial;
-    if (!report->WriteSummary(summary)) {
-      progress << "tamsolo-cli: the summary could not be written" << std::endl;
-      if (exitCode == kCliOk)
-        exitCode = kCliPartial;
-    }
+    // The command line names the reason once the command returns.
+    if (!report->WriteSummary(summary) && exitCode == kCliOk)
+      exitCode = kCliPartial;
   }
   return exitCode;
 }

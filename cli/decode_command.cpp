@@ -4,19 +4,21 @@
 #include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "decode/decoders.h"
-#include "platform/output_file.h"
+#include "cli/stop_signals.h"
+#include "cli/terminal_text.h"
+#include "platform/file_system.h"
 
 namespace tamsolo {
 namespace {
 
-// Binary PPM: a text header, then the RGB rows top to bottom exactly as decoded.
+// Binary PPM: a text header, then the RGB rows top to bottom exactly as decoded. The file
+// named by -o is replaced (the user named it); a failed write takes away only a file it made.
 void WritePpm(const std::string& path, const RgbImage& image) {
   const std::string header =
       "P6\n" + std::to_string(image.Width()) + " " + std::to_string(image.Height()) + "\n255\n";
-  OutputFile file(path);
-  file.Write(header.data(), header.size());
-  if (image.ByteSize() != 0)
-    file.Write(image.Data(), image.ByteSize());
+  std::vector<uint8_t> bytes(header.begin(), header.end());
+  bytes.insert(bytes.end(), image.Data(), image.Data() + image.ByteSize());
+  WriteFileCleanly(*MakeNativeFileSystem(), path, bytes, FileSystem::Create::Replace);
 }
 
 }  // namespace
@@ -31,17 +33,19 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
   try {
     image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()));
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: " << source << ": " << error.what() << "\n";
+    err << "tamsolo-cli: " << TerminalText(source) << ": " << TerminalText(error.what()) << "\n";
     return kCliPartial;
   }
+  if (StopRequested())
+    return kCliInterrupted;
   try {
     WritePpm(target, image);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: " << error.what() << "\n";
+    err << "tamsolo-cli: " << TerminalText(error.what()) << "\n";
     return kCliFatal;
   }
-  out << source << ": " << image.Width() << " x " << image.Height() << " written to " << target
-      << "\n";
+  out << TerminalText(source) << ": " << image.Width() << " x " << image.Height() << " written to "
+      << TerminalText(target) << "\n";
   return kCliOk;
 }
 

@@ -1,6 +1,7 @@
 #include <exception>
 
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "resample/filters.h"
@@ -63,9 +64,9 @@ int RunCommandLine(std::span<const CliCommand> commands, const std::vector<std::
   try {
     return command->run(rest, out, err);
   } catch (const UsageError& error) {
-    return UsageFailure(err, error.what(), command->usage);
+    return UsageFailure(err, TerminalText(error.what()), command->usage);
   } catch (const std::exception& error) {
-    err << kProgram << ": " << error.what() << "\n";
+    err << kProgram << ": " << TerminalText(error.what()) << "\n";
     return kCliFatal;
   }
 }

@@ -14,13 +14,17 @@ std::optional<std::vector<FileSystem::Entry>> FileSystem::ListFolder(const std::
 
 void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
                       std::span<const uint8_t> bytes, FileSystem::Create how) {
+  // Only a file this call made is taken away: one that was there (a device named on the
+  // command line, say) is never deleted.
+  const bool made = how == FileSystem::Create::New || !fileSystem.Exists(path);
   std::unique_ptr<FileSystem::Writer> file = fileSystem.OpenForWriting(path, how);
   try {
     file->Write(bytes.data(), bytes.size());
     file->Close();
   } catch (...) {
     file.reset();
-    fileSystem.DeleteFile(path);
+    if (made)
+      fileSystem.DeleteFile(path);
     throw;
   }
 }

@@ -69,8 +69,8 @@ class FileSystem {
   virtual std::string TempFolder() = 0;
 };
 
-// Writes bytes as a whole file. When a write or the close fails, the file this call created
-// or emptied is deleted again before the error goes on, so no half file stays behind.
+// Writes bytes as a whole file. When a write or the close fails, a file this call created is
+// deleted again before the error goes on, so no half file stays behind.
 void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
                       std::span<const uint8_t> bytes, FileSystem::Create how);
 

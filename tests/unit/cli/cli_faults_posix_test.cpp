@@ -90,6 +90,7 @@ struct ChildSetup {
   std::string tmpdir;             // TMPDIR of the child; empty keeps the test's
   std::string out = "/dev/null";  // where stdout goes
   std::string err = "/dev/null";  // where stderr goes
+  int errFd = -1;                 // or this descriptor, when set
   rlim_t fileSizeLimit = RLIM_INFINITY;
   // Run as nobody when the test runs as root, so that file modes bind the child too.
   bool unprivileged = false;
@@ -118,7 +119,9 @@ class Child {
     if (pid_ == 0) {
       // Only async-signal-safe calls between fork and exec.
       const int out = ::open(setup.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int err = ::open(setup.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = setup.errFd >= 0
+                          ? setup.errFd
+                          : ::open(setup.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(out, STDOUT_FILENO);
       ::dup2(err, STDERR_FILENO);
       const rlimit limit{setup.fileSizeLimit, setup.fileSizeLimit};
@@ -421,6 +424,99 @@ TEST_F(CliFaults, EachFolderIsWalkedOncePerRun) {
       Cli({"convert", "--quiet", File("in"), File("in/vol1"), File("in/link1"), "-o", File("out")});
   EXPECT_EQ(outcome.status, 0) << outcome.out;
   EXPECT_EQ(outcome.out.rfind("books: 1\npages: 1\n", 0), 0u) << outcome.out;
+}
+
+// A FIFO among the inputs, a folder named like an image and a FIFO named on the command line
+// are refused with their reason instead of hanging the run in open.
+TEST_F(CliFaults, FifosAndFoldersNamedLikeImagesAreRefusedWithoutHanging) {
+  Image(Path("in/vol1/a.jpg"));
+  ASSERT_EQ(::mkfifo(File("in/vol1/b.jpg").c_str(), 0644), 0);
+  fs::create_directories(Path("in/vol1/c.png"));
+  fs::create_directories(Path("folder.jpg"));
+  const ChildEnd end = RunChild({.args = {"convert", File("in"), "-o", File("out")},
+                                 .tmpdir = File("tmp"),
+                                 .out = File("summary.txt")});
+  EXPECT_EQ(end.exitCode, 1);
+  const std::string summary = ReadText(Path("summary.txt"));
+  EXPECT_NE(summary.find("no page from " + File("in/vol1/b.jpg") + ": Cannot read file \"" +
+                         File("in/vol1/b.jpg") + "\": it is a FIFO"),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("books: 1\npages: 1\n"), std::string::npos);
+  for (const char* input : {"in/vol1/b.jpg", "folder.jpg"}) {
+    const ChildEnd decode =
+        RunChild({.args = {"decode", File(input), "-o", File("x.ppm")}, .err = File("err.txt")});
+    EXPECT_EQ(decode.exitCode, 1) << input;
+    EXPECT_NE(ReadText(Path("err.txt")).find(input[0] == 'f' ? "it is a folder" : "it is a FIFO"),
+              std::string::npos)
+        << ReadText(Path("err.txt"));
+  }
+}
+
+// SIGINT, SIGTERM and SIGHUP stop the run, remove its work folder and end the program by that
+// signal, so the shell shows 130, 143 or 129.
+TEST_F(CliFaults, StopSignalsCleanUpAndEndByTheSignal) {
+  Image(Path("in/vol1/a.jpg"), 768 * 40);
+  for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+    Child child({.args = {"convert", File("in"), "-o", File("out")}, .tmpdir = File("tmp")});
+    ASSERT_TRUE(WaitFor([&] { return !TmpListing().empty(); }));
+    child.Signal(number);
+    const ChildEnd end = child.Wait();
+    EXPECT_EQ(end.signal, number);
+    EXPECT_TRUE(TmpListing().empty()) << number;
+    EXPECT_FALSE(fs::exists(Path("out/vol1"))) << number;
+  }
+}
+
+// A reader that went away loses the progress, not the books: the run goes on, writes them
+// and exits 1. A file size limit fails the page writes (EFBIG) like a full disk.
+TEST_F(CliFaults, AClosedPipeOrAFileSizeLimitFailsWritesInsteadOfKilling) {
+  Image(Path("in/vol1/a.jpg"));
+  Image(Path("in/vol1/b.jpg"));
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  ::close(pipeEnds[0]);
+  ChildEnd end = RunChild({.args = {"convert", File("in"), "-o", File("out")},
+                           .tmpdir = File("tmp"),
+                           .out = File("summary.txt"),
+                           .errFd = pipeEnds[1]});
+  ::close(pipeEnds[1]);
+  EXPECT_EQ(end.exitCode, 1);
+  EXPECT_EQ(Listing(Path("out/vol1")), (Names{"0001_a.bmp", "0002_b.bmp", "book.txt"}));
+  EXPECT_NE(ReadText(Path("summary.txt")).find("progress display lost"), std::string::npos);
+  EXPECT_TRUE(TmpListing().empty());
+
+  end = RunChild({.args = {"convert", File("in"), "-o", File("limited")},
+                  .tmpdir = File("tmp"),
+                  .out = File("summary.txt"),
+                  .fileSizeLimit = 100000});
+  EXPECT_EQ(end.exitCode, 1);
+  const std::string summary = ReadText(Path("summary.txt"));
+  EXPECT_NE(summary.find("given up after 10 attempts: Cannot write file"), std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("File too large"), std::string::npos);
+  EXPECT_TRUE(TmpListing().empty());
+}
+
+// A full device under the results: the message names the path and the system's reason, and a
+// summary that cannot be written fails the run.
+TEST_F(CliFaults, WritesToAFullDeviceNameThePathAndFail) {
+  Image(Path("in/vol1/a.bmp"));
+  ChildEnd end = RunChild(
+      {.args = {"decode", File("in/vol1/a.bmp"), "-o", "/dev/full"}, .err = File("err.txt")});
+  EXPECT_EQ(end.exitCode, 3);
+  EXPECT_NE(ReadText(Path("err.txt")).find("\"/dev/full\": No space left on device"),
+            std::string::npos)
+      << ReadText(Path("err.txt"));
+  EXPECT_TRUE(fs::exists("/dev/full"));
+  end = RunChild({.args = {"convert", "--quiet", File("in"), "-o", File("out")},
+                  .tmpdir = File("tmp"),
+                  .out = "/dev/full",
+                  .err = File("err.txt")});
+  EXPECT_EQ(end.exitCode, 1);
+  EXPECT_NE(ReadText(Path("err.txt")).find("standard output: No space left on device"),
+            std::string::npos)
+      << ReadText(Path("err.txt"));
 }
 
 }  // namespace
