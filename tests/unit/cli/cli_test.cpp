@@ -164,6 +164,19 @@ TEST(CliPages, EachFileGetsOneLineAndClashesAreNotOverwritten) {
   EXPECT_EQ(second[6262], 0x00);
 }
 
+// Any file without a page makes the run partial, wherever it stands among the files.
+TEST(CliPages, ARejectedFileBeforeAGoodOneStillMakesTheRunPartial) {
+  testing::TempFolder folder;
+  WriteBmp(folder.File("good.bmp"), 400, 400, Ramp);
+  std::ofstream(folder.File("bad.bmp")) << "not an image";
+  for (const auto& order : {std::vector<std::string>{"bad.bmp", "good.bmp"},
+                            std::vector<std::string>{"good.bmp", "bad.bmp"}}) {
+    const Outcome outcome = RunCli({"pages", folder.File(order[0]), folder.File(order[1]), "-o",
+                                    folder.File("out-" + order[0])});
+    EXPECT_EQ(outcome.status, 1) << order[0] << outcome.out;
+  }
+}
+
 TEST(CliPages, SucceedsIntoANewFolderAndFailsOnAnUnwritableOne) {
   testing::TempFolder folder;
   WriteBmp(folder.File("p.bmp"), 300, 400, Ramp);
@@ -193,7 +206,7 @@ TEST(CliDecode, WritesBinaryPpmAndRejectsBadFiles) {
                                           0, 101, 200, 10, 101, 200, 20, 101, 200}));
   std::ofstream(folder.File("bad.bmp")) << "BM but nothing else";
   const Outcome bad = RunCli({"decode", folder.File("bad.bmp"), "-o", folder.File("bad.ppm")});
-  EXPECT_NE(bad.status, 0);
+  EXPECT_EQ(bad.status, 1);  // the file gave nothing; 3 is for a run that could not go on
   EXPECT_EQ(Lines(bad.err).size(), 1u);
   EXPECT_FALSE(std::filesystem::exists(folder.File("bad.ppm")));
 }

@@ -179,6 +179,26 @@ TEST_F(JobTest, SourcesThatGiveNoPage) {
   EXPECT_TRUE(std::filesystem::is_empty(folder_.Path()));
 }
 
+// The half-page boundary: a scaled width of 768k + 384 still gives its last page (383 columns
+// scale to 384, and 1152 columns fill one page and a half), one column less does not.
+TEST_F(JobTest, HalfAPageAtTheEdgeStillGivesItsPage) {
+  const struct {
+    int width;
+    Events events;
+  } cases[] = {
+      {381, {}},
+      {383, {"saved scan01.bmp"}},
+      {1150, {"saved scan01.bmp"}},
+      {1152, {"count 2", "saved scan01-1.bmp", "saved scan01-2.bmp"}},
+  };
+  for (const auto& c : cases) {
+    events_.clear();
+    auto job = MakeJob(StripedSource(c.width, 1008));
+    RunToEnd(*job);
+    EXPECT_EQ(events_, c.events) << c.width;
+  }
+}
+
 TEST_F(JobTest, FailuresEndTheJobWithAnErrorText) {
   struct Case {
     RgbImage source;
