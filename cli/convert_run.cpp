@@ -7,6 +7,7 @@
 #include "cli/folder_cleanup.h"
 #include "cli/output_folder.h"
 #include "cli/terminal_text.h"
+#include "decode/decoders.h"
 #include "platform/current_folder.h"
 #include "platform/folder_lock.h"
 #include "platform/error.h"
@@ -85,7 +86,11 @@ class Run {
         interrupted_(interrupted),
         sink_(fs, options.booksFolder, options.style),
         scheduler_(fs, handOver_, sink_,
-                   {workFolder, options.style, options.filterIndex, QueueScheduler::Decoder(),
+                   {workFolder, options.style, options.filterIndex,
+                    [this](const std::string& path) {
+                      DecodeStopScope stop(interrupted_);
+                      return DecodeImageFile(path);
+                    },
                     FileSystem::Create::New}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
   }

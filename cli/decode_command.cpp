@@ -31,6 +31,7 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
   const std::string& source = options.positional.front();
   RgbImage image;
   try {
+    const DecodeStopScope stop(StopRequested());
     image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()));
   } catch (const std::exception& error) {
     err << "tamsolo-cli: " << TerminalText(source) << ": " << TerminalText(error.what()) << "\n";

@@ -51,6 +51,7 @@ class PagesRun {
     FileResult result;
     RgbImage image;
     try {
+      const DecodeStopScope stop(StopRequested());
       image = DecodeImageFile(path);
     } catch (const std::exception& error) {
       result.failure = error.what();

@@ -251,6 +251,7 @@ void DecodeUncompressed(std::span<const uint8_t> data, const BmpHeader& header,
   const int height = image.Height();
   const std::array<Field, 3> fields = FieldsFor(header);
   for (int row = 0; row < height; ++row) {
+    ThrowIfDecodeStopped();
     const uint8_t* in = data.data() + stride * static_cast<uint64_t>(row);
     uint8_t* out = image.Row(header.topDown ? row : height - 1 - row);
     if (header.bitCount <= 8)
@@ -323,6 +324,7 @@ void DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Pal
   RleWriter writer(image, palette, header.topDown);
   size_t at = 0;
   while (!writer.Done()) {
+    ThrowIfDecodeStopped();
     if (at + 2 > data.size())
       Fail("the RLE data is truncated");
     const uint8_t count = data[at];

@@ -13,4 +13,27 @@ void CheckDecodeBudget(uint64_t bytes, uint64_t limit) {
   }
 }
 
+namespace {
+
+thread_local const std::atomic<bool>* decodeStop = nullptr;
+
+}  // namespace
+
+DecodeStopScope::DecodeStopScope(const std::atomic<bool>& stop) : previous_(decodeStop) {
+  decodeStop = &stop;
+}
+
+DecodeStopScope::~DecodeStopScope() {
+  decodeStop = previous_;
+}
+
+bool DecodeStopRequested() {
+  return decodeStop != nullptr && decodeStop->load(std::memory_order_relaxed);
+}
+
+void ThrowIfDecodeStopped() {
+  if (DecodeStopRequested())
+    throw Error(kDecodeStoppedText);
+}
+
 }  // namespace tamsolo

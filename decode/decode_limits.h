@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace tamsolo {
@@ -14,5 +15,24 @@ void CheckDecodeBudget(uint64_t bytes, uint64_t limit);
 inline uint64_t RgbImageBytes(uint64_t width, uint64_t height) {
   return width * height * 3;
 }
+
+// While a scope lives, decodes on its thread look at stop between rows and end with
+// Error("Decoding stopped") once it is set, so a very large image does not hold up an
+// interrupt. Without a scope nothing is polled.
+class DecodeStopScope {
+ public:
+  explicit DecodeStopScope(const std::atomic<bool>& stop);
+  ~DecodeStopScope();
+  DecodeStopScope(const DecodeStopScope&) = delete;
+  DecodeStopScope& operator=(const DecodeStopScope&) = delete;
+
+ private:
+  const std::atomic<bool>* previous_;
+};
+
+inline constexpr const char* kDecodeStoppedText = "Decoding stopped";
+
+bool DecodeStopRequested();
+void ThrowIfDecodeStopped();
 
 }  // namespace tamsolo

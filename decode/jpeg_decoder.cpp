@@ -213,6 +213,8 @@ void ReadRgbRows(JpegSession& session, uint8_t* pixels, size_t stride) {
   constexpr JDIMENSION kRowsPerCall = 16;
   JSAMPROW rows[kRowsPerCall];
   while (cinfo.output_scanline < cinfo.output_height) {
+    if (DecodeStopRequested())
+      FailWith(session, kDecodeStoppedText);
     const JDIMENSION count = std::min(kRowsPerCall, cinfo.output_height - cinfo.output_scanline);
     for (JDIMENSION i = 0; i < count; ++i)
       rows[i] = pixels + stride * (cinfo.output_scanline + i);
@@ -226,6 +228,8 @@ void ReadGrayRows(JpegSession& session, uint8_t* pixels, size_t stride) {
   JSAMPARRAY indices = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                   JPOOL_IMAGE, cinfo.output_width, 1);
   while (cinfo.output_scanline < cinfo.output_height) {
+    if (DecodeStopRequested())
+      FailWith(session, kDecodeStoppedText);
     uint8_t* out = pixels + stride * cinfo.output_scanline;
     if (jpeg_read_scanlines(&cinfo, indices, 1) != 1)
       FailWith(session, "JPEG decoder delivered no row");

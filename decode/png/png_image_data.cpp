@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "decode/decode_limits.h"
 #include "decode/png/png_unfilter.h"
 #include "platform/error.h"
 
@@ -94,6 +95,7 @@ void PngImageData::Feed(std::span<const uint8_t> bytes) {
     filled_ = want - stream_.avail_out;
     if (filled_ == want) {
       FinishRow();
+      ThrowIfDecodeStopped();
       continue;
     }
     if (status == Z_STREAM_END)

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 
 #include "decode/decoders.h"
 #include "decode/image_kind.h"
 #include "platform/error.h"
 #include "support/bmp_writer.h"
+#include "support/sample_images.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
@@ -50,6 +52,27 @@ TEST(ImageKind, AcceptedExtensionsAndDecoderChoice) {
   EXPECT_EQ(AcceptedImageKind("a", kWin), std::nullopt);
   EXPECT_EQ(DecoderForPath("a.gif", kWin), DecoderKind::Jpeg);
   EXPECT_EQ(DecoderForPath("a", kWin), DecoderKind::Jpeg);
+}
+
+// A decode asked to stop ends at its next row, whichever decoder runs; without the request
+// the same file decodes whole.
+TEST(DecodeImageFile, AStopRequestEndsTheDecodeBetweenRows) {
+  testing::TempFolder folder;
+  for (const char* name : {"a.bmp", "a.jpg", "a.png"}) {
+    const std::string path = folder.File(name);
+    testing::WriteImageFile(path, testing::MakeSamplePage(64, 48, 1),
+                            testing::SampleFormatFor(path));
+    std::atomic<bool> stop{false};
+    const DecodeStopScope scope(stop);
+    EXPECT_EQ(DecodeImageFile(path).Height(), 48) << name;
+    stop = true;
+    try {
+      DecodeImageFile(path);
+      ADD_FAILURE() << name << " decoded in spite of the stop";
+    } catch (const Error& error) {
+      EXPECT_NE(std::string(error.what()).find(kDecodeStoppedText), std::string::npos) << name;
+    }
+  }
 }
 
 }  // namespace
