@@ -519,5 +519,17 @@ TEST_F(CliFaults, WritesToAFullDeviceNameThePathAndFail) {
       << ReadText(Path("err.txt"));
 }
 
+// Book folders are open as the umask allows, like the pages in them.
+TEST_F(CliFaults, BookFoldersFollowTheUmask) {
+  Image(Path("in/vol1/a.jpg"));
+  const mode_t previous = ::umask(022);
+  const Outcome outcome = Cli({"convert", "--quiet", File("in"), "-o", File("out")});
+  ::umask(previous);
+  EXPECT_EQ(outcome.status, 0) << outcome.out;
+  EXPECT_EQ(fs::status(Path("out/vol1")).permissions(),
+            fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                fs::perms::others_read | fs::perms::others_exec);
+}
+
 }  // namespace
 }  // namespace tamsolo
