@@ -91,7 +91,7 @@ class Run {
                       DecodeStopScope stop(interrupted_);
                       return DecodeImageFile(path);
                     },
-                    FileSystem::Create::New}) {
+                    FileSystem::Create::New, [this] { return converting_; }}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
   }
 
@@ -138,7 +138,7 @@ class Run {
     scheduler_.SetObserver(&report);
     sink_.OnBookWritten([&report](const std::string& folder) { report.BookWritten(folder); });
     sink_.SetLostPages([&report] { return report.LostInOpenBook(); });
-    scheduler_.SetConverting(true);
+    converting_ = true;
     SteadyClock clock;
     TickDriver ticks([this] { scheduler_.MainTimerTimer(); }, clock);
     while (!scheduler_.Idle()) {
@@ -154,6 +154,7 @@ class Run {
   }
 
   void StopJob() {
+    converting_ = false;
     scheduler_.StopJob();
     while (scheduler_.JobRunning())
       handOver_.WaitAndRun(kLongestWait);
@@ -163,6 +164,7 @@ class Run {
   const ConvertRunOptions& options_;
   const std::atomic<bool>& interrupted_;
   QueuedHandOver handOver_;
+  bool converting_ = false;
   FolderBookSink sink_;
   QueueScheduler scheduler_;
 };

@@ -7,11 +7,15 @@
 
 namespace tamsolo {
 
-void FileQueue::Add(const std::string& path) {
+size_t FileQueue::Add(const std::string& path) {
   Item_ item{FoldAsciiCase(path, style_), path};
   const auto at = std::upper_bound(items_.begin(), items_.end(), item,
                                    [](const Item_& a, const Item_& b) { return a.key < b.key; });
+  const size_t index = static_cast<size_t>(at - items_.begin());
   items_.insert(at, std::move(item));
+  if (onAdded_)
+    onAdded_(index, path);
+  return index;
 }
 
 std::string FileQueue::TakeFirst() {

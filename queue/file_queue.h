@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ class FileQueue {
  public:
   explicit FileQueue(PathStyle style) : style_(style) {}
 
-  void Add(const std::string& path);
+  // Returns the index the path took.
+  size_t Add(const std::string& path);
   size_t Count() const { return items_.size(); }
   bool Empty() const { return items_.empty(); }
   const std::string& Item(size_t index) const { return items_.at(index).path; }
@@ -24,6 +26,10 @@ class FileQueue {
   std::string TakeFirst();
   std::vector<std::string> Paths() const;
   PathStyle Style() const { return style_; }
+  // Told of every path added, with its index, so that a view of the queue can follow it.
+  void SetOnAdded(std::function<void(size_t index, const std::string& path)> onAdded) {
+    onAdded_ = std::move(onAdded);
+  }
 
  private:
   struct Item_ {
@@ -32,6 +38,7 @@ class FileQueue {
   };
   PathStyle style_;
   std::vector<Item_> items_;
+  std::function<void(size_t, const std::string&)> onAdded_;
 };
 
 }  // namespace tamsolo

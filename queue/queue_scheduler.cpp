@@ -33,6 +33,8 @@ QueueScheduler::QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookS
       sink_(sink),
       settings_(std::move(settings)),
       queue_(settings_.style) {
+  queue_.SetOnAdded(
+      [this](size_t index, const std::string& path) { Observer().FileQueued(index, path); });
   if (!settings_.decode)
     settings_.decode = [](const std::string& path) { return DecodeImageFile(path); };
 }
@@ -49,7 +51,7 @@ size_t QueueScheduler::AddPath(const std::string& path, const WalkOptions& optio
 }
 
 void QueueScheduler::MainTimerTimer() {
-  if (converting_)
+  if (Converting())
     ProcessNext();
 }
 
@@ -67,6 +69,7 @@ std::string QueueScheduler::WorkFolderPrefix() const {
 
 void QueueScheduler::StartNext() {
   const std::string path = queue_.TakeFirst();
+  Observer().FirstFileTaken();
   Observer().RemainChanged(queue_.Count());
   const std::string key = BookKeyOf(path, settings_.style);
   if (key != currentBook_ && !currentBook_.empty())
@@ -150,12 +153,11 @@ void QueueScheduler::ConvThreadFinish(TConvertThread& job) {
   if (convThread_.get() == &job) {
     finishedJob_ = std::move(convThread_);
   }
-  if (converting_)
+  if (Converting())
     ProcessNext();
 }
 
 void QueueScheduler::StopJob() {
-  converting_ = false;
   if (convThread_)
     convThread_->RequestStop();
 }

@@ -26,6 +26,10 @@ class SchedulerObserver {
   virtual void ConvertingFileChanged(const std::string& /*itemText*/) {}
   // The number of queued files changed.
   virtual void RemainChanged(size_t /*count*/) {}
+  // A file entered the queue at index (its place in FileQueue order).
+  virtual void FileQueued(size_t /*index*/, const std::string& /*path*/) {}
+  // Item 0 left the queue: its file is being taken for conversion.
+  virtual void FirstFileTaken() {}
   // A page or a blank page was recorded, or the page lists changed otherwise.
   virtual void PagesChanged() {}
   // A file could not be decoded or its job could not start; it gives no page.
@@ -58,6 +62,9 @@ class QueueScheduler {
     Decoder decode;  // DecodeImageFile when unset
     // How page files are created; the command line creates them new, never replacing one.
     FileSystem::Create pageCreate = FileSystem::Create::Replace;
+    // The convert/hold switch, read on every tick and at the end of every job, so that a
+    // hold pressed while a job runs stops the next file. Unset holds.
+    std::function<bool()> isConverting;
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);
@@ -70,16 +77,16 @@ class QueueScheduler {
   // Input: queues a dropped path (a file or a whole folder); returns how many files.
   size_t AddPath(const std::string& path, const WalkOptions& options = {});
 
-  // The convert/hold switch. Holding takes nothing from the queue and builds no book; a
-  // running job still finishes its file.
-  void SetConverting(bool converting) { converting_ = converting; }
-  bool Converting() const { return converting_; }
+  // Whether the switch is on convert. Holding takes nothing from the queue and builds no
+  // book; a running job still finishes its file.
+  bool Converting() const { return settings_.isConverting && settings_.isConverting(); }
 
   // The 500 ms timer.
   void MainTimerTimer();
   void ProcessNext();
 
-  // Asks a running job to end before its next page; its end still arrives as usual.
+  // Asks a running job to end before its next page; its end still arrives as usual. The
+  // switch is the owner's: it must answer hold from then on if no new file is to start.
   void StopJob();
   // Deletes the page files still listed; for shut-down.
   void DeleteTempFiles();
@@ -120,7 +127,6 @@ class QueueScheduler {
   SchedulerObserver& Observer() { return observer_ ? *observer_ : silent_; }
 
   FileQueue queue_;
-  bool converting_ = false;
 
   std::unique_ptr<TConvertThread> convThread_;
   // A finished job is kept until the next one ends: it cannot be destroyed from inside its

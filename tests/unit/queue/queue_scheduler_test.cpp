@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -94,10 +95,18 @@ class Recorder final : public SchedulerObserver {
       failedBooks.push_back(key);
   }
   void RemainChanged(size_t count) override { remain = count; }
+  // A view of the queue that follows it only through these two calls, as the window's list.
+  void FileQueued(size_t index, const std::string& path) override {
+    view.insert(view.begin() + static_cast<std::ptrdiff_t>(std::min(index, view.size())), path);
+  }
+  void FirstFileTaken() override {
+    if (!view.empty())
+      view.erase(view.begin());
+  }
   void ConvertingFileChanged(const std::string& text) override { labels.push_back(text); }
 
   std::vector<Snapshot> snapshots;
-  Names rejected, givenUp, givenUpReasons, failedBooks, labels;
+  Names rejected, givenUp, givenUpReasons, failedBooks, labels, view;
   size_t remain = 0;
 
  private:
@@ -110,7 +119,8 @@ class SchedulerTest : public ::testing::Test {
                          QueueScheduler::Decoder decode = {})
       : fs_(fileSystem ? nullptr : MakeNativeFileSystem()),
         scheduler_(fileSystem ? *fileSystem : *fs_, handOver_, sink_,
-                   {temp_.File("work"), style, kBox, std::move(decode)}),
+                   {temp_.File("work"), style, kBox, std::move(decode), FileSystem::Create::Replace,
+                    [this] { return converting_; }}),
         recorder_(scheduler_) {
     fs::create_directory(temp_.Path() / "work");
     sink_.scheduler = &scheduler_;
@@ -154,9 +164,12 @@ class SchedulerTest : public ::testing::Test {
     return keys;
   }
 
+  void SetConverting(bool converting) { converting_ = converting; }
+
   TempFolder temp_;
   std::unique_ptr<FileSystem> fs_;
   QueuedHandOver handOver_;
+  bool converting_ = false;
   RecordingSink sink_;
   QueueScheduler scheduler_;
   Recorder recorder_;
@@ -170,7 +183,7 @@ TEST_F(SchedulerTest, WorkedExampleThroughTheRealJobs) {
   Source("vol1/e.jpg", 2);
   EXPECT_EQ(scheduler_.AddPath(SourceFolder("vol1")), 5u);
   EXPECT_EQ(recorder_.remain, 5u);
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
 
   const std::string B1 = "PGXblnk1.bmp", B2 = "PGXblnk2.bmp", B3 = "PGXblnk3.bmp";
@@ -216,7 +229,7 @@ TEST_F(SchedulerTest, BooksStartingWithASpread) {
   Source("two/x.jpg", 2);
   Source("three/y.bmp", 3);
   scheduler_.AddPath(SourceFolder());
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
   ASSERT_EQ(Keys(), (Names{K("three"), K("two")}));
   EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk1.bmp", "y-1.bmp", "y-2.bmp", "y-3.bmp"}));
@@ -232,7 +245,7 @@ TEST_F(SchedulerTest, BookKeysFollowTheParentFolderName) {
   Source("a/same/x.jpg", 1);
   Source("b/same/y.jpg", 1);
   scheduler_.AddPath(SourceFolder());
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
   // Sub-folder sorting splits vol1 into three books; same-named folders in different places
   // follow each other and form one.
@@ -247,7 +260,7 @@ TEST_F(SchedulerTest, UndecodableFileIsDroppedAndTheBookGoesOn) {
   std::ofstream(temp_.Path() / "src" / "vol1" / "b.jpg") << "not a picture";
   Source("vol1/c.jpg", 1);
   scheduler_.AddPath(SourceFolder("vol1"));
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
   EXPECT_EQ(recorder_.rejected, (Names{SourceFolder("vol1/b.jpg")}));
   ASSERT_EQ(Keys(), (Names{K("vol1")}));
@@ -265,10 +278,10 @@ TEST_F(SchedulerTest, HoldStopsTakingFilesButLetsTheRunningJobFinish) {
   EXPECT_FALSE(scheduler_.JobRunning());  // hold is down at start
   EXPECT_EQ(scheduler_.Queue().Count(), 2u);
 
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   scheduler_.MainTimerTimer();
   EXPECT_TRUE(scheduler_.JobRunning());
-  scheduler_.SetConverting(false);
+  SetConverting(false);
   FinishJob();
   EXPECT_EQ(scheduler_.PageList(), (Names{"a-1.bmp", "a-2.bmp"}));
   EXPECT_EQ(scheduler_.Queue().Count(), 1u);
@@ -278,12 +291,33 @@ TEST_F(SchedulerTest, HoldStopsTakingFilesButLetsTheRunningJobFinish) {
   EXPECT_TRUE(sink_.books.empty());
 
   // The timer drives the scheduler once convert is down again.
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   scheduler_.MainTimerTimer();
   EXPECT_TRUE(scheduler_.JobRunning());
   FinishJob();  // the end of the last job builds the last book at once
   ASSERT_EQ(sink_.books.size(), 1u);
   EXPECT_EQ(sink_.books[0].pages, (Names{"a-1.bmp", "a-2.bmp", "b.bmp"}));
+}
+
+TEST_F(SchedulerTest, TheQueuesViewFollowsItsOrderThroughDropsAndTakes) {
+  // Names on which collations disagree, dropped in two goes and taken one by one.
+  for (const char* name : {"vol/p-2.jpg", "vol/p2.jpg", "vol/p_1.jpg", "vol/pa.jpg", "vol/P3.jpg",
+                           "vol 2/a.jpg", "vol/a.jpg"})
+    Source(name, 1);
+  scheduler_.AddPath(SourceFolder("vol"));
+  EXPECT_EQ(recorder_.view, scheduler_.Queue().Paths());
+  scheduler_.AddPath(SourceFolder("vol 2"));
+  scheduler_.AddPath(SourceFolder("vol/p2.jpg"));  // a duplicate goes after its twin
+  ASSERT_EQ(recorder_.view, scheduler_.Queue().Paths());
+  EXPECT_EQ(recorder_.view.size(), 8u);
+  while (!scheduler_.Queue().Empty()) {
+    SetConverting(true);
+    scheduler_.MainTimerTimer();
+    SetConverting(false);  // so the end of the job takes no next file
+    EXPECT_EQ(recorder_.view, scheduler_.Queue().Paths());
+    FinishJob();
+  }
+  EXPECT_TRUE(recorder_.view.empty());
 }
 
 TEST_F(SchedulerTest, SameBaseNamesInOneBookKeepTheirOwnPageFiles) {
@@ -292,7 +326,7 @@ TEST_F(SchedulerTest, SameBaseNamesInOneBookKeepTheirOwnPageFiles) {
   Source("vol1/PGXblnk1.jpg", 1);
   Source("vol1/x.jpg", 2);
   scheduler_.AddPath(SourceFolder("vol1"));
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
   ASSERT_EQ(sink_.books.size(), 1u);
   EXPECT_EQ(sink_.books[0].pages,
@@ -327,7 +361,7 @@ TEST_F(SchedulerTest, NamesTakenInTheWorkFolderAreSkipped) {
   Source("vol1/a.jpg", 1);
   Source("vol1/b.jpg", 2);
   scheduler_.AddPath(SourceFolder());
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
   ASSERT_EQ(sink_.books.size(), 1u);
   EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk1.bmp", "a_2.bmp", "b-1.bmp", "b-2_2.bmp"}));
@@ -342,7 +376,7 @@ TEST_F(BlockedWritesTest, PagesGivenUpKeepLaterBlanksInPlace) {
   Source("vol2/u.jpg", 1);
   Source("vol2/v.jpg", 2);
   scheduler_.AddPath(SourceFolder());
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
   EXPECT_EQ(recorder_.givenUp, (Names{"b-3.bmp", "t.bmp"}));
   EXPECT_EQ(recorder_.givenUpReasons,
@@ -362,7 +396,7 @@ TEST_F(BlockedWritesTest, ABlankThatCannotBeWrittenEndsOnlyThatImage) {
   Source("vol1/y.jpg", 2);
   Source("vol1/z.jpg", 2);
   scheduler_.AddPath(SourceFolder("vol1"));
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
   // y's blank fails and y gives nothing; z then needs blank 2, placed at the front.
   ASSERT_EQ(sink_.books.size(), 1u);
@@ -375,7 +409,7 @@ TEST_F(SchedulerTest, AFailedBookIsReportedAndItsFilesStillGo) {
   Source("vol2/b.jpg", 1);
   scheduler_.AddPath(SourceFolder());
   sink_.failNext = true;
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
   EXPECT_EQ(recorder_.failedBooks, (Names{K("vol1")}));
   EXPECT_EQ(Keys(), (Names{K("vol1"), K("vol2")}));
@@ -407,7 +441,7 @@ TEST_F(WindowsStyleTest, TrailByteOrCaseDifferencesFormTwoBooksAndRootFilesOneUn
     scheduler_.AddPath(path);
   }
   // The sources are the fake's; the page files are written to this disk.
-  scheduler_.SetConverting(true);
+  SetConverting(true);
   RunUntilIdle();
   EXPECT_EQ(Keys(), (Names{"\\", a + "\\", di + "\\", "Vol\\", "vol\\"}));
   EXPECT_EQ(sink_.books[1].pages, (Names{"p1.bmp", "p2.bmp"}));
