@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tamsolo {
+
+inline constexpr int32_t kDefaultFilterIndex = 5;
+
+// A settings value as a signed 32-bit integer: decimal, or hexadecimal after "$" or "0x",
+// with an optional sign and leading blanks. Anything else, or a value that does not fit in
+// 32 bits, is no integer.
+std::optional<int32_t> ParseSettingInteger(std::string_view text);
+
+// The filter index a "ResampleFilter" value selects: the value when it lies in 0..6, else 5.
+int32_t FilterIndexFromSetting(std::string_view text);
+
+// The settings file of an executable: its full path with the extension replaced by ".ini".
+std::string SettingsFilePath(std::string_view executablePath);
+
+}  // namespace tamsolo

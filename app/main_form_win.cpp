@@ -1,0 +1,383 @@
+#include "app/main_form_win.h"
+
+#include <shellapi.h>
+
+#include "app/error_text.h"
+#include "app/filter_setting.h"
+#include "platform/error.h"
+#include "platform/paths.h"
+#include "platform/run_folder_name.h"
+#include "platform/system_text.h"
+#include "queue/queue_texts.h"
+
+namespace tamsolo {
+namespace {
+
+constexpr char kClassName[] = "TTamsoloForm";
+constexpr UINT_PTR kMainTimerId = 1;
+constexpr UINT kMainTimerInterval = 500;
+constexpr DWORD kBuilderClosePause = 1000;
+constexpr DWORD kCloseJobWait = 10000;
+constexpr DWORD kCloseJobPoll = 50;
+constexpr DWORD kDropBufferSize = 261;
+
+constexpr PathStyle kStyle = PathStyle::Windows;
+
+std::string ExecutablePath() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, length < MAX_PATH ? length : 0);
+}
+
+int32_t ReadFilterIndex() {
+  char value[256] = {};
+  GetPrivateProfileStringA("Config", "ResampleFilter", "", value, sizeof value,
+                           SettingsFilePath(ExecutablePath()).c_str());
+  return FilterIndexFromSetting(value);
+}
+
+// Sleeps, but answers messages sent to this thread meanwhile: a watcher thread may be
+// reading our windows' texts and must not wait for us.
+void SleepServingSent(DWORD milliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now),
+                              QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+class DropHandle {
+ public:
+  explicit DropHandle(HDROP drop) : drop_(drop) {}
+  ~DropHandle() { DragFinish(drop_); }
+  DropHandle(const DropHandle&) = delete;
+  DropHandle& operator=(const DropHandle&) = delete;
+
+ private:
+  HDROP drop_;
+};
+
+std::string MessageOf(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown error";
+  }
+}
+
+}  // namespace
+
+// Counts the handlers running on the GUI thread. A close that comes while one runs (sent
+// during a book build, or dispatched by an error box's loop) waits until all have returned.
+class TTamsoloForm::Nested {
+ public:
+  explicit Nested(TTamsoloForm& form) : form_(form) { ++form_.depth_; }
+  ~Nested() {
+    if (--form_.depth_ == 0 && form_.closePending_ && !form_.closing_) {
+      form_.closePending_ = false;
+      PostMessageA(form_.window_, WM_CLOSE, 0, 0);
+    }
+  }
+  Nested(const Nested&) = delete;
+  Nested& operator=(const Nested&) = delete;
+
+ private:
+  TTamsoloForm& form_;
+};
+
+TTamsoloForm::TTamsoloForm() : fs_(MakeNativeFileSystem()) {}
+
+TTamsoloForm::~TTamsoloForm() = default;
+
+std::string TTamsoloForm::Title() {
+  return SystemText("Lumora漫画コンバータ");
+}
+
+bool TTamsoloForm::Create() {
+  handOver_ = std::make_unique<GuiHandOver>(
+      [this](std::exception_ptr error) { ShowError(error, window_); });
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = &TTamsoloForm::Proc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kClassName;
+  if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw SystemError("Cannot register the window class", static_cast<int>(GetLastError()));
+
+  const DWORD style = WS_OVERLAPPEDWINDOW;
+  RECT frame = {0, 0, kDesignedClientWidth, kDesignedClientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const HWND created = CreateWindowExA(
+      0, kClassName, Title().c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+      frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+  if (created == nullptr)
+    throw SystemError("Cannot create the main window", static_cast<int>(GetLastError()));
+  if (refused_)
+    return false;
+  // The frame the system drew may differ from the one it predicted; the client area counts.
+  RECT client;
+  GetClientRect(window_, &client);
+  const int dw = kDesignedClientWidth - client.right, dh = kDesignedClientHeight - client.bottom;
+  if (dw != 0 || dh != 0) {
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left + dw,
+                 frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SetTimer(window_, kMainTimerId, kMainTimerInterval, nullptr);
+  return true;
+}
+
+LRESULT CALLBACK TTamsoloForm::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self =
+        static_cast<TTamsoloForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TTamsoloForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr)
+    return DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY)
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  return self->Dispatch(message, wParam, lParam);
+}
+
+// No exception crosses the window procedure: whatever escapes a handler ends that handler
+// and shows the error box.
+LRESULT TTamsoloForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  Nested nested(*this);
+  try {
+    return Handle(message, wParam, lParam);
+  } catch (...) {
+    ShowError(std::current_exception(), message == WM_DESTROY ? nullptr : window_);
+    if (message == WM_CREATE && controls_.FileList == nullptr)
+      return -1;  // without its controls the window cannot run
+    return 0;
+  }
+}
+
+LRESULT TTamsoloForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      controls_.Create(window_, font_.Handle());
+      FormCreate();
+      return 0;
+    case WM_SIZE:
+      if (controls_.FileList != nullptr)
+        controls_.Arrange(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_MEASUREITEM:
+      // Comes while the list is being created, before its handle is known.
+      if (reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_LISTBOX) {
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = kFileListItemHeight;
+        return TRUE;
+      }
+      break;
+    case WM_DRAWITEM:
+      if (reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlType == ODT_LISTBOX) {
+        FileListDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+      }
+      break;
+    case WM_CTLCOLORSTATIC: {
+      // Transparent text on the face colour: a hollow brush would leave old digits behind.
+      const HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_TIMER:
+      if (wParam == kMainTimerId) {
+        MainTimerTimer();
+        return 0;
+      }
+      break;
+    case WM_DROPFILES:
+      WMDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case WM_CLOSE:
+      FormClose();
+      return 0;
+    case WM_DESTROY:
+      FormDestroy();
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+void TTamsoloForm::FormCreate() {
+  // Step 1, seeding, happens once per process inside MakeRunFolderName.
+  if (!IsBuilderReady()) {
+    MessageBoxA(nullptr,
+                SystemText("LumoraBuilderを起動し、「オリジナル書籍」「イメージデータ」を開いてから"
+                           "実行してください")
+                    .c_str(),
+                SystemText("エラー").c_str(), MB_OK);
+    refused_ = true;
+    return;
+  }
+  // The lists and counters start empty inside the scheduler, made below once the folder and
+  // the filter are settled.
+  bool created = false;
+  try {
+    WorkFolder = AddTrailingDelimiter(fs_->TempFolder(), kStyle) + MakeRunFolderName();
+    fs_->CreateFolderExclusive(WorkFolder);
+    created = true;
+  } catch (const SystemError& error) {
+    ShowErrorBox(FolderErrorText(error.Code()), window_);
+  }
+  if (created)
+    FilterIndex = ReadFilterIndex();
+  QueueScheduler::Settings settings;
+  settings.workFolder = WorkFolder;
+  settings.style = kStyle;
+  settings.filterIndex = FilterIndex;
+  settings.isConverting = [this] { return !closing_ && StartButtonDown(); };
+  BookSink& sink = *this;
+  scheduler_ = std::make_unique<QueueScheduler>(*fs_, *handOver_, sink, std::move(settings));
+  scheduler_->SetObserver(this);
+  if (created)
+    DragAcceptFiles(window_, TRUE);
+}
+
+bool TTamsoloForm::StartButtonDown() const {
+  return SendMessageA(controls_.StartButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// The job is told to stop and the hand-over alone is served until its end-of-job step has
+// run, so nothing it touches goes away under it; ticks and drops wait. A job that has not
+// ended after 10 s gets no further step and is left to end with the process: its thread is
+// never destroyed while it runs.
+void TTamsoloForm::FormClose() {
+  if (closing_)
+    return;
+  if (depth_ > 1) {
+    closePending_ = true;
+    return;
+  }
+  closing_ = true;
+  if (scheduler_ != nullptr && scheduler_->JobRunning()) {
+    scheduler_->StopJob();
+    const ULONGLONG deadline = GetTickCount64() + kCloseJobWait;
+    while (scheduler_->JobRunning() && GetTickCount64() < deadline)
+      handOver_->WaitAndRun(kCloseJobPoll);
+    if (scheduler_->JobRunning())
+      handOver_->Refuse();
+  }
+  KillTimer(window_, kMainTimerId);
+  DestroyWindow(window_);
+}
+
+void TTamsoloForm::FormDestroy() {
+  if (scheduler_ != nullptr) {
+    scheduler_->DeleteTempFiles();
+    if (scheduler_->JobRunning())
+      (void)scheduler_.release();  // its job thread still runs; the process ends it
+    else
+      scheduler_.reset();
+  }
+  if (WorkFolder.empty())
+    return;
+  if (HWND builder = FindBuilderWindow()) {
+    SendMessageA(builder, WM_CLOSE, 0, 0);
+    SleepServingSent(kBuilderClosePause);
+  }
+  try {
+    fs_->RemoveFolder(WorkFolder);
+  } catch (const SystemError& error) {
+    ShowErrorBox(FolderErrorText(error.Code()), nullptr);
+  }
+}
+
+void TTamsoloForm::WMDropFiles(HDROP drop) {
+  DropHandle handle(drop);
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT index = 0; index < count; ++index) {
+    char path[kDropBufferSize] = {};
+    DragQueryFileA(drop, index, path, kDropBufferSize);
+    if (scheduler_ != nullptr)
+      scheduler_->AddPath(path);
+  }
+}
+
+void TTamsoloForm::MainTimerTimer() {
+  if (scheduler_ != nullptr)
+    scheduler_->MainTimerTimer();
+}
+
+void TTamsoloForm::FileListDrawItem(const DRAWITEMSTRUCT& item) const {
+  const HDC dc = item.hDC;
+  if (item.itemID == static_cast<UINT>(-1) || item.itemAction == ODA_FOCUS) {
+    if (item.itemState & ODS_FOCUS)
+      DrawFocusRect(dc, &item.rcItem);
+    return;
+  }
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const LRESULT length = SendMessageA(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
+  if (length > 0) {
+    std::string path(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT got =
+        SendMessageA(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(path.data()));
+    path.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    const std::string text = ItemText(path, kStyle);
+    const HGDIOBJ previous = SelectObject(dc, font_.Handle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    TextOutA(dc, item.rcItem.left, item.rcItem.top, text.c_str(), static_cast<int>(text.size()));
+    SelectObject(dc, previous);
+  }
+  if (item.itemState & ODS_FOCUS)
+    DrawFocusRect(dc, &item.rcItem);
+}
+
+void TTamsoloForm::ShowError(const std::exception_ptr& error, HWND owner) {
+  ShowErrorBox(ErrorBoxText(MessageOf(error)), owner);
+}
+
+// One box at a time: an error while a box is open (a tick in the box's own loop) is not
+// shown behind it.
+void TTamsoloForm::ShowErrorBox(const std::string& text, HWND owner) {
+  if (errorBoxOpen_)
+    return;
+  errorBoxOpen_ = true;
+  Nested nested(*this);
+  MessageBoxA(owner != nullptr && IsWindow(owner) ? owner : nullptr, text.c_str(), Title().c_str(),
+              MB_OK | MB_ICONSTOP);
+  errorBoxOpen_ = false;
+}
+
+void TTamsoloForm::ConvertingFileChanged(const std::string& itemText) {
+  controls_.SetConvertingFile(itemText, font_.Handle());
+}
+
+void TTamsoloForm::RemainChanged(size_t count) {
+  SetWindowTextA(controls_.RemainLabel, RemainCaption(count).c_str());
+}
+
+void TTamsoloForm::FileQueued(size_t index, const std::string& path) {
+  SendMessageA(controls_.FileList, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+void TTamsoloForm::FirstFileTaken() {
+  SendMessageA(controls_.FileList, LB_DELETESTRING, 0, 0);
+}
+
+// The GUI thread stays inside the builder's clicks for the whole build and pumps nothing; only
+// sent messages reach the window meanwhile, and a close among them waits for the build.
+void TTamsoloForm::BuildBook(const std::string& currentBook,
+                             const std::vector<std::string>& pageList,
+                             const std::string& workFolder) {
+  Nested nested(*this);
+  builder_.BuildBook(currentBook, pageList, workFolder);
+}
+
+}  // namespace tamsolo
