@@ -332,7 +332,10 @@ void TTamsoloForm::FileListDrawItem(const DRAWITEMSTRUCT& item) const {
     const HGDIOBJ previous = SelectObject(dc, font_.Handle());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    TextOutA(dc, item.rcItem.left, item.rcItem.top, text.c_str(), static_cast<int>(text.size()));
+    // Clipped to the row: a font whose cell is taller than 12 pixels would otherwise leave
+    // the tails of the last item's text in the empty rows below it.
+    ExtTextOutA(dc, item.rcItem.left, item.rcItem.top, ETO_CLIPPED, &item.rcItem, text.c_str(),
+                static_cast<UINT>(text.size()), nullptr);
     SelectObject(dc, previous);
   }
   if (item.itemState & ODS_FOCUS)

@@ -61,13 +61,24 @@ wine_env_make_template() {
   echo "Wine prefix created in $((SECONDS - start)) s" >&2
 }
 
+# Changes whenever the prefix is made differently, so that older templates are made again.
+wine_env_template_stamp() {
+  echo "$(wine --version) template-2"
+}
+
 wine_env_init_prefix() {
   wineboot --init >/dev/null 2>&1
   # Without a window manager (Xvfb) Wine waits about 2 s whenever a dialog closes unless
   # its windows are unmanaged.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # The program's Japanese font is not in the prefix; IPA's proportional Gothic stands in.
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /t REG_SZ \
+    /d IPAPGothic /f >/dev/null 2>&1
+  # A crash must end the program, not leave a modal box waiting for a click.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    >/dev/null 2>&1
   wineserver -w
-  wine --version >"$WINEPREFIX/.wine-version"
+  wine_env_template_stamp >"$WINEPREFIX/.wine-version"
 }
 
 wine_env_use() {
@@ -80,8 +91,9 @@ wine_env_use() {
   # Two CTest runs may start at once; only one of them makes the prefix.
   (
     flock 9
-    # A prefix made by another Wine version would be upgraded again in every copy.
-    if [[ $(cat "$wine_dir/template/.wine-version" 2>/dev/null) != "$(wine --version)" ]]; then
+    # A prefix made by another Wine version would be upgraded again in every copy; one made
+    # by an older recipe lacks settings.
+    if [[ $(cat "$wine_dir/template/.wine-version" 2>/dev/null) != "$(wine_env_template_stamp)" ]]; then
       rm -rf "$wine_dir/template" "$WINEPREFIX"
       wine_env_make_template "$wine_dir/template"
     fi

@@ -1,10 +1,11 @@
 // A stand-in for the book builder: the same windows, texts and reactions, and a record of
 // every book it creates (book.txt and a copy of each page) for the tests to check.
 //
-// standin_builder --record FOLDER [--hide-add] [--no-clear] [--dialog-delay MS]
-//   --hide-add      the add-to-list button sits on a hidden screen
-//   --no-clear      there is no clear button
-//   --dialog-delay  waits MS milliseconds before showing each dialog
+// standin_builder --record FOLDER [--hide-add] [--no-clear] [--no-completion] [--dialog-delay MS]
+//   --hide-add       the add-to-list button sits on a hidden screen
+//   --no-clear       there is no clear button
+//   --no-completion  records the book but shows no completion message
+//   --dialog-delay   waits MS milliseconds before showing each dialog
 
 #include <windows.h>
 
@@ -26,6 +27,7 @@ struct Options {
   std::string recordFolder;
   bool hideAdd = false;
   bool noClear = false;
+  bool noCompletion = false;
   DWORD dialogDelay = 0;
 };
 
@@ -36,6 +38,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.hideAdd = true;
     } else if (argument == "--no-clear") {
       options.noClear = true;
+    } else if (argument == "--no-completion") {
+      options.noCompletion = true;
     } else if (argument == "--record" && i + 1 < argc) {
       options.recordFolder = argv[++i];
     } else if (argument == "--dialog-delay" && i + 1 < argc) {
@@ -140,6 +144,8 @@ LRESULT CALLBACK Builder::Proc(HWND window, UINT message, WPARAM wParam, LPARAM 
     self->OnCommand(LOWORD(wParam));
     return 0;
   }
+  if (self != nullptr && message == WM_CLOSE)
+    self->log_.Write("close");
   if (message == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
@@ -182,7 +188,7 @@ void Builder::CreateBook() {
   MessageDialog confirm(log_, "confirm", SystemText("オリジナル書籍を作成しますか？"),
                         {{SystemText("はい(&Y)"), IDYES}, {SystemText("いいえ(&N)"), IDNO}});
   confirm.Run(main_, SystemText("確認"), 460, 170);
-  if (confirm.Result() != IDYES || !RecordBook())
+  if (confirm.Result() != IDYES || !RecordBook() || options_.noCompletion)
     return;
   Sleep(options_.dialogDelay);
   MessageDialog done(
@@ -230,7 +236,8 @@ int main(int argc, char** argv) {
   tamsolo::standin::Options options;
   if (!tamsolo::standin::ParseOptions(argc, argv, options)) {
     std::fputs(
-        "usage: standin_builder --record FOLDER [--hide-add] [--no-clear] [--dialog-delay MS]\n",
+        "usage: standin_builder --record FOLDER [--hide-add] [--no-clear] [--no-completion] "
+        "[--dialog-delay MS]\n",
         stderr);
     return 2;
   }

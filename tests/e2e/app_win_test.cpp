@@ -1,0 +1,332 @@
+// Tamsolo.exe driven from outside as a user drives it: drops from another process, clicks on
+// its buttons, the stand-in builder's record, the screen.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "app_support_win.h"
+#include "e2e_support_win.h"
+#include "platform/system_text.h"
+#include "support/jpeg_encoder.h"
+#include "support/rgb_image_maker.h"
+#include "support/sample_images.h"
+
+namespace tamsolo::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+constexpr DWORD kStart = 20000;
+constexpr DWORD kBook = 60000;
+constexpr DWORD kExit = 15000;
+
+std::string S(const char* utf8) {
+  return SystemText(utf8);
+}
+
+// Paths here are ANSI bytes: the library's paths would take Shift-JIS names for UTF-8.
+void WritePage(const std::string& folder, const std::string& name, int width, int height,
+               int seed) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string path = folder + "\\" + name;
+  testing::WriteImageFile(path, testing::MakeSamplePage(width, height, seed),
+                          testing::SampleFormatFor(path));
+}
+
+// The entries of a folder, "." and ".." left out.
+std::vector<WIN32_FIND_DATAA> Entries(const std::string& folder) {
+  std::vector<WIN32_FIND_DATAA> entries;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return entries;
+  do {
+    if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
+      entries.push_back(found);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return entries;
+}
+
+// A gray JPEG big enough that decoding and scaling it take a while.
+const std::string& SlowJpeg() {
+  static testing::TempFolder folder;
+  static const std::string path = [] {
+    const std::string file = folder.File("slow\\big.jpg");
+    fs::create_directories(folder.Path() / "slow");
+    const RgbImage image = testing::MakeRgbImage(6000, 8500, [](int x, int y) {
+      const uint8_t v = static_cast<uint8_t>((x / 7 + y / 5) * 37);
+      return testing::Rgb{v, v, v};
+    });
+    const std::vector<uint8_t> bytes = testing::EncodeGrayJpeg(image, {80, false});
+    FILE* out = std::fopen(file.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    return file;
+  }();
+  return path;
+}
+
+// The files of a folder with their bytes, by name.
+std::map<std::string, std::string> FilesIn(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const WIN32_FIND_DATAA& entry : Entries(folder)) {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      files[entry.cFileName] = FileText(folder + "\\" + entry.cFileName);
+  }
+  return files;
+}
+
+// A book as the command line writes it: book.txt (without the stand-in's extra lines) and
+// the numbered page copies.
+std::map<std::string, std::string> StandInBook(const StandIn& standIn, int number) {
+  auto files = FilesIn(standIn.BookFolder(number));
+  std::istringstream lines(files["book.txt"]);
+  std::string text;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("title-hex:", 0) != 0 && line.rfind("third:", 0) != 0)
+      text += line + "\n";
+  }
+  files["book.txt"] = text;
+  return files;
+}
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(GetACP(), 932u); }
+
+  // Starts the stand-in and the program; the main window must show.
+  void Start(const std::vector<std::string>& standInSwitches = {},
+             const AppRun::Options& options = {std::string("[Config]\r\n"), ""}) {
+    standIn_.emplace(standInSwitches);
+    ASSERT_EQ(standIn_->StartError(), "");
+    app_.emplace(options);
+    ASSERT_TRUE(app_->Started());
+    ASSERT_NE(app_->WaitForWindow(kStart), nullptr) << app_->Unexpected();
+  }
+
+  void Click(int button) { Send(app_->Control(button), BM_CLICK); }
+
+  void Drop(const Names& paths, bool wide) {
+    ASSERT_EQ(InjectDrop(app_->Window(), paths, wide), "");
+  }
+
+  // Waits until the list holds count items and the label agrees.
+  bool WaitForQueue(size_t count, DWORD timeoutMs) {
+    const std::string caption = std::to_string(count) + S("ファイル");
+    return PumpUntil(
+        [&] {
+          return Send(app_->Control(kFileList), LB_GETCOUNT) == static_cast<LRESULT>(count) &&
+                 TextOf(app_->Control(kRemainLabel)) == caption;
+        },
+        timeoutMs);
+  }
+
+  // Posts WM_CLOSE and checks a clean end: exit code 0, no work folder, no stray window.
+  void CloseAndCheck(DWORD timeoutMs) {
+    EXPECT_EQ(app_->Unexpected(), "");
+    PostMessageA(app_->Window(), WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(app_->WaitForExit(timeoutMs, code)) << app_->Unexpected();
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(app_->TmpFolders(), Names{});
+  }
+
+  std::string WorkFolder() const {
+    const Names folders = app_->TmpFolders();
+    return folders.size() == 1 ? app_->Tmp() + "\\" + folders[0] : std::string();
+  }
+
+  testing::TempFolder src_;
+  std::optional<StandIn> standIn_;
+  std::optional<AppRun> app_;
+};
+
+struct Geometry {
+  int left, top, width, height;
+  bool operator==(const Geometry&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Geometry& g) {
+  return out << g.left << "," << g.top << "," << g.width << "," << g.height;
+}
+
+Geometry GeometryOf(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+TEST_F(AppTest, WindowControlsAndShutDownSeenFromOutside) {
+  Start();
+  const HWND window = FindWindowA("TTamsoloForm", S("Lumora漫画コンバータ").c_str());
+  ASSERT_EQ(window, app_->Window());
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 259);
+  EXPECT_EQ(client.bottom, 225);
+  EXPECT_EQ(GetMenu(window), nullptr);
+
+  struct Expected {
+    int id;
+    const char* className;
+    const char* text;
+    Geometry geometry;
+  };
+  const Expected controls[] = {
+      {kLabel1, "Static", "フォルダかファイルをドラッグ＆ドロップ", {0, 8, 194, 12}},
+      {kFileList, "ListBox", "", {0, 24, 258, 114}},
+      {kRemainLabel, "Static", "0ファイル", {38, 138, 217, 17}},
+      {kGroupBox1, "Button", "処理中", {2, 156, 254, 65}},
+      {kStartButton, "Button", "変換する", {16, 32, 105, 22}},
+      {kStopButton, "Button", "変換するの待つ", {136, 32, 105, 22}},
+  };
+  for (const Expected& c : controls) {
+    const HWND control = app_->Control(c.id);
+    ASSERT_NE(control, nullptr) << c.id;
+    char name[64] = {};
+    GetClassNameA(control, name, sizeof name);
+    EXPECT_STREQ(name, c.className) << c.id;
+    EXPECT_EQ(TextOf(control), S(c.text)) << c.id;
+    EXPECT_EQ(GeometryOf(control), c.geometry) << c.id;
+  }
+  const HWND converting = app_->Control(kConvertingFileLabel);
+  EXPECT_EQ(TextOf(converting), "");
+  const Geometry label = GeometryOf(converting);
+  EXPECT_EQ(label.left, 8);
+  EXPECT_EQ(label.top, 16);
+  EXPECT_EQ(label.height, 12);
+
+  const HWND list = app_->Control(kFileList);
+  const LONG listStyle = GetWindowLongA(list, GWL_STYLE);
+  for (const LONG bit : {LBS_SORT, LBS_OWNERDRAWFIXED, LBS_HASSTRINGS, LBS_NOINTEGRALHEIGHT})
+    EXPECT_EQ(listStyle & bit, bit) << std::hex << bit;
+  EXPECT_EQ(Send(list, LB_GETITEMHEIGHT), 12);
+  EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+
+  // The two buttons: auto radio, push-like, one group starting at convert, hold down.
+  const HWND start = app_->Control(kStartButton), stop = app_->Control(kStopButton);
+  for (const HWND button : {start, stop}) {
+    const LONG style = GetWindowLongA(button, GWL_STYLE);
+    EXPECT_EQ(style & BS_TYPEMASK, BS_AUTORADIOBUTTON);
+    EXPECT_NE(style & BS_PUSHLIKE, 0);
+  }
+  EXPECT_NE(GetWindowLongA(start, GWL_STYLE) & WS_GROUP, 0);
+  EXPECT_EQ(GetWindowLongA(stop, GWL_STYLE) & WS_GROUP, 0);
+  const auto checks = [&] { return std::pair{Send(start, BM_GETCHECK), Send(stop, BM_GETCHECK)}; };
+  EXPECT_EQ(checks(), std::pair(LRESULT{BST_UNCHECKED}, LRESULT{BST_CHECKED}));
+  Click(kStopButton);  // the pressed one: nothing changes
+  EXPECT_EQ(checks(), std::pair(LRESULT{BST_UNCHECKED}, LRESULT{BST_CHECKED}));
+  Click(kStartButton);
+  EXPECT_EQ(checks(), std::pair(LRESULT{BST_CHECKED}, LRESULT{BST_UNCHECKED}));
+  Click(kStopButton);
+  EXPECT_EQ(checks(), std::pair(LRESULT{BST_UNCHECKED}, LRESULT{BST_CHECKED}));
+
+  // Anchors after a resize of the client area to 359 x 325.
+  RECT frame = {0, 0, 359, 325};
+  AdjustWindowRectEx(&frame, GetWindowLongA(window, GWL_STYLE), FALSE,
+                     GetWindowLongA(window, GWL_EXSTYLE));
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        GetClientRect(window, &client);
+        return client.right == 359 && client.bottom == 325 &&
+               GeometryOf(list) == Geometry{0, 24, 358, 214};
+      },
+      kStart));
+  EXPECT_EQ(GeometryOf(app_->Control(kRemainLabel)), (Geometry{138, 238, 217, 17}));
+  EXPECT_EQ(GeometryOf(app_->Control(kGroupBox1)), (Geometry{2, 256, 354, 65}));
+  EXPECT_EQ(GeometryOf(start), (Geometry{16, 32, 105, 22}));
+  EXPECT_EQ(GeometryOf(stop), (Geometry{136, 32, 105, 22}));
+  EXPECT_EQ(GeometryOf(converting).top, 16);
+
+  // One run folder of 35 characters; it goes 1000 ms or more after the close, once the
+  // builder has been told.
+  const Names folders = app_->TmpFolders();
+  ASSERT_EQ(folders.size(), 1u);
+  EXPECT_EQ(folders[0].size(), 35u);
+  const ULONGLONG closed = GetTickCount64();
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return app_->TmpFolders().empty(); }, kExit));
+  EXPECT_GE(GetTickCount64() - closed, 1000u);
+  DWORD code = 1;
+  ASSERT_TRUE(app_->WaitForExit(kExit, code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(standIn_->HasEvent("close"));
+}
+
+TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
+  const std::string root = src_.Path().string() + "\\";
+  const std::string so = S("漫画ソ"), work = S("作品");
+  for (const char* name : {"p-2.jpg", "p2.jpg", "p_1.jpg", "pa.jpg", "P3.jpg"})
+    WritePage(root + "vol", name, 400, 560, name[1]);
+  WritePage(root + "vol 2", "a.jpg", 800, 560, 3);  // a two-page spread
+  WritePage(root + so, "1.jpg", 400, 560, 4);
+  WritePage(root + work, "x.bmp", 400, 560, 5);
+  Start();
+  Drop({root + "vol", root + "vol 2"}, true);
+  Drop({root + so, root + work + "\\x.bmp"}, false);
+  ASSERT_TRUE(WaitForQueue(8, kStart));
+  const Names expected = {root + "vol 2\\a.jpg",   root + "vol\\p-2.jpg", root + "vol\\p2.jpg",
+                          root + "vol\\P3.jpg",    root + "vol\\p_1.jpg", root + "vol\\pa.jpg",
+                          root + work + "\\x.bmp", root + so + "\\1.jpg"};
+  EXPECT_EQ(app_->ListItems(), expected);
+
+  // The screen: one text row of 12 pixels per item, nothing below.
+  const HWND list = app_->Control(kFileList);
+  const auto capture = CaptureClient(list, "", kStart);
+  ASSERT_TRUE(capture.has_value());
+  CaptureClient(app_->Window(), AppExecutable() + "\\..\\..\\tests\\e2e\\app_window.bmp", kStart);
+  const uint32_t background = capture->At(capture->width - 1, capture->height - 1);
+  for (int row = 0; row * 12 < capture->height; ++row) {
+    bool text = false, uniform = true;
+    for (int y = row * 12; y < std::min(row * 12 + 12, capture->height); ++y) {
+      for (int x = 0; x < capture->width; ++x) {
+        text = text || capture->At(x, y) == 0;
+        uniform = uniform && capture->At(x, y) == background;
+      }
+    }
+    if (row < 8)
+      EXPECT_TRUE(text) << "row " << row << " shows no text";
+    else
+      EXPECT_TRUE(uniform) << "row " << row << " is not empty";
+  }
+
+  Click(kStartButton);
+  ASSERT_TRUE(standIn_->WaitForEvent("book 4", kBook)) << standIn_->Trace();
+  ASSERT_TRUE(WaitForQueue(0, kStart));
+  EXPECT_TRUE(PumpUntil([&] { return fs::is_empty(WorkFolder()); }, kStart))
+      << "page files left in the work folder";
+
+  const std::string out = root + "cli";
+  const std::string command = "\"" + CliExecutable() + "\" convert --quiet -o \"" + out + "\" \"" +
+                              root + "vol\" \"" + root + "vol 2\" \"" + root + so + "\" \"" + root +
+                              work + "\\x.bmp\"";
+  ASSERT_EQ(RunProgram(command, kBook), 0) << command;
+  std::vector<std::map<std::string, std::string>> cliBooks, builderBooks;
+  for (const WIN32_FIND_DATAA& entry : Entries(out))
+    cliBooks.push_back(FilesIn(out + "\\" + entry.cFileName));
+  for (int book = 1; book <= 4; ++book)
+    builderBooks.push_back(StandInBook(*standIn_, book));
+  std::sort(cliBooks.begin(), cliBooks.end());
+  std::sort(builderBooks.begin(), builderBooks.end());
+  ASSERT_EQ(builderBooks.size(), cliBooks.size());
+  for (size_t i = 0; i < cliBooks.size(); ++i)
+    EXPECT_TRUE(builderBooks[i] == cliBooks[i])
+        << "book differs: " << cliBooks[i]["book.txt"] << "\nfrom the builder:\n"
+        << builderBooks[i]["book.txt"];
+  EXPECT_NE(standIn_->BookText(4).find("title-hex: 969f89e6835c"), std::string::npos)
+      << "the title ending in so";
+  CloseAndCheck(kExit);
+}
+
+}  // namespace
+}  // namespace tamsolo::e2e
