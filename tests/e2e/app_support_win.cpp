@@ -286,8 +286,10 @@ BoxContent ReadBox(HWND box) {
     if (ClassOf(child) != "Static")
       continue;
     const LONG style = GetWindowLongA(child, GWL_STYLE);
+    // Wine keeps an icon control in every box and hides it, or leaves it empty, when there
+    // is no icon.
     if ((style & SS_TYPEMASK) == SS_ICON)
-      content.hasIcon = content.hasIcon || IsWindowVisible(child);
+      content.hasIcon = content.hasIcon || (IsWindowVisible(child) && Send(child, STM_GETICON) > 0);
     else if (content.text.empty())
       content.text = TextOf(child);
   }

@@ -102,14 +102,16 @@ class AppTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(GetACP(), 932u); }
 
-  // Starts the stand-in and the program; the main window must show.
+  // Starts the stand-in and the program; the main window must show unless told otherwise.
   void Start(const std::vector<std::string>& standInSwitches = {},
-             const AppRun::Options& options = {std::string("[Config]\r\n"), ""}) {
+             const AppRun::Options& options = {std::string("[Config]\r\n"), ""},
+             bool waitForWindow = true) {
     standIn_.emplace(standInSwitches);
     ASSERT_EQ(standIn_->StartError(), "");
     app_.emplace(options);
     ASSERT_TRUE(app_->Started());
-    ASSERT_NE(app_->WaitForWindow(kStart), nullptr) << app_->Unexpected();
+    if (waitForWindow)
+      ASSERT_NE(app_->WaitForWindow(kStart), nullptr) << app_->Unexpected();
   }
 
   void Click(int button) { Send(app_->Control(button), BM_CLICK); }
@@ -165,7 +167,7 @@ Geometry GeometryOf(HWND control) {
 }
 
 TEST_F(AppTest, WindowControlsAndShutDownSeenFromOutside) {
-  Start();
+  ASSERT_NO_FATAL_FAILURE(Start());
   const HWND window = FindWindowA("TTamsoloForm", S("Lumora漫画コンバータ").c_str());
   ASSERT_EQ(window, app_->Window());
   RECT client;
@@ -271,7 +273,7 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
   WritePage(root + "vol 2", "a.jpg", 800, 560, 3);  // a two-page spread
   WritePage(root + so, "1.jpg", 400, 560, 4);
   WritePage(root + work, "x.bmp", 400, 560, 5);
-  Start();
+  ASSERT_NO_FATAL_FAILURE(Start());
   Drop({root + "vol", root + "vol 2"}, true);
   Drop({root + so, root + work + "\\x.bmp"}, false);
   ASSERT_TRUE(WaitForQueue(8, kStart));
@@ -326,6 +328,224 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
   EXPECT_NE(standIn_->BookText(4).find("title-hex: 969f89e6835c"), std::string::npos)
       << "the title ending in so";
   CloseAndCheck(kExit);
+}
+
+TEST_F(AppTest, HoldConvertAndASecondDropWhileConverting) {
+  const std::string root = src_.Path().string() + "\\";
+  // The slow file sorts first.
+  CreateDirectoryA((root + "0slow").c_str(), nullptr);
+  const std::string slow = root + "0slow\\big.jpg";
+  ASSERT_TRUE(CopyFileA(SlowJpeg().c_str(), slow.c_str(), FALSE));
+  WritePage(root + "a", "1.jpg", 400, 560, 1);
+  WritePage(root + "a", "2.jpg", 400, 560, 2);
+  WritePage(root + "b", "3.jpg", 400, 560, 3);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Drop({slow, root + "a\\2.jpg"}, true);
+  ASSERT_TRUE(WaitForQueue(2, kStart));
+  // Holding: three ticks pass and nothing is taken.
+  EXPECT_FALSE(PumpUntil([&] { return Send(app_->Control(kFileList), LB_GETCOUNT) != 2; }, 1600));
+
+  // Convert: the slow file's label shows while its job runs; a hold pressed then lets only
+  // that file leave the queue, and no book is made.
+  const std::string slowItem = "0slow\\big.jpg";
+  Click(kStartButton);
+  ASSERT_TRUE(
+      PumpUntil([&] { return TextOf(app_->Control(kConvertingFileLabel)) == slowItem; }, kStart));
+  Click(kStopButton);
+  ASSERT_TRUE(
+      PumpUntil([&] { return TextOf(app_->Control(kConvertingFileLabel)).empty(); }, kBook));
+  EXPECT_TRUE(WaitForQueue(1, kStart));
+  EXPECT_FALSE(PumpUntil([&] { return Send(app_->Control(kFileList), LB_GETCOUNT) != 1; }, 1100));
+  EXPECT_FALSE(standIn_->HasEvent("clear"));
+
+  // Convert again; a drop while converting joins the queue in order.
+  Click(kStartButton);
+  Drop({root + "b", root + "a\\1.jpg"}, false);
+  ASSERT_TRUE(standIn_->WaitForEvent("book 3", kBook)) << standIn_->Trace();
+  EXPECT_NE(standIn_->BookText(1).find("title: 0slow\n"), std::string::npos);
+  EXPECT_NE(standIn_->BookText(2).find("page: 1.bmp\npage: 2.bmp\n"), std::string::npos)
+      << standIn_->BookText(2);
+  EXPECT_NE(standIn_->BookText(3).find("title: b\n"), std::string::npos);
+  CloseAndCheck(kExit);
+}
+
+TEST_F(AppTest, ADropAndACloseDuringABuildWaitForIt) {
+  const std::string root = src_.Path().string() + "\\";
+  WritePage(root + "a", "1.jpg", 400, 560, 1);
+  WritePage(root + "b", "2.jpg", 400, 560, 2);
+  ASSERT_NO_FATAL_FAILURE(Start({"--dialog-delay", "500"}));
+  Click(kStartButton);
+  Drop({root + "a"}, true);
+  ASSERT_TRUE(standIn_->WaitForEvent("clear", kBook));
+  Drop({root + "b"}, false);
+  PostMessageA(app_->Window(), WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(app_->WaitForExit(kExit, code)) << app_->Unexpected();
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(standIn_->HasEvent("book 1")) << standIn_->Trace();
+  EXPECT_NE(standIn_->BookText(1).find("page: 1.bmp\n"), std::string::npos);
+  EXPECT_EQ(app_->TmpFolders(), Names{});
+}
+
+TEST_F(AppTest, TheHandOverIsNotPolled) {
+  const std::string root = src_.Path().string() + "\\";
+  std::string files;
+  for (int i = 1; i <= 20; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%02d.jpg", i);
+    WritePage(root + "v", name, 400, 560, i);
+    files += " \"" + root + "v\\" + name + "\"";
+  }
+  const ULONGLONG cliStart = GetTickCount64();
+  ASSERT_EQ(RunProgram("\"" + CliExecutable() + "\" pages -o \"" + root + "out\"" + files, kBook),
+            0);
+  const ULONGLONG cliTime = GetTickCount64() - cliStart;
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Drop({root + "v"}, true);
+  ASSERT_TRUE(WaitForQueue(20, kStart));
+  const ULONGLONG clicked = GetTickCount64();
+  Click(kStartButton);
+  ASSERT_TRUE(standIn_->WaitForEvent("open-shown", kBook));
+  const ULONGLONG appTime = GetTickCount64() - clicked;
+  EXPECT_LE(appTime, cliTime * 3 / 2 + 500) << "the command line took " << cliTime << " ms";
+  ASSERT_TRUE(standIn_->WaitForEvent("book 1", kBook));
+  ASSERT_TRUE(standIn_->CloseAndWait(kExit));
+  // Without the builder the program ends at once.
+  const ULONGLONG closed = GetTickCount64();
+  CloseAndCheck(kExit);
+  EXPECT_LT(GetTickCount64() - closed, 3000u);
+}
+
+TEST_F(AppTest, StartUpRefusesWithoutTheBuildersScreen) {
+  for (const bool hidden : {false, true}) {
+    SCOPED_TRACE(hidden ? "add button hidden" : "no builder");
+    std::optional<StandIn> standIn;
+    if (hidden) {
+      standIn.emplace(std::vector<std::string>{"--hide-add"});
+      ASSERT_EQ(standIn->StartError(), "");
+    }
+    AppRun app;
+    ASSERT_TRUE(app.Started());
+    const HWND box = app.WaitForBox(kStart);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(app.TopLevel("TTamsoloForm").empty()) << "the main window must never show";
+    const BoxContent content = ReadBox(box);
+    EXPECT_EQ(content.caption, S("エラー"));
+    EXPECT_EQ(content.text, S("LumoraBuilderを起動し、「オリジナル書籍」「イメージデータ」を開いて"
+                              "から実行してください"));
+    EXPECT_FALSE(content.hasIcon);
+    EXPECT_EQ(app.TmpFolders(), Names{});
+    AnswerBox(box);
+    DWORD code = 1;
+    ASSERT_TRUE(app.WaitForExit(kExit, code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(app.TmpFolders(), Names{});
+  }
+}
+
+TEST_F(AppTest, AMissingTempFolderIsReportedAndDropsAreRefused) {
+  testing::TempFolder parent;
+  const std::string missing = parent.File("missing");
+  ASSERT_NO_FATAL_FAILURE(Start({}, {std::string("[Config]\r\n"), missing}, false));
+  // The box comes before the window shows.
+  const HWND box = app_->WaitForBox(kStart);
+  ASSERT_NE(box, nullptr);
+  BoxContent content = ReadBox(box);
+  EXPECT_EQ(content.caption, S("Lumora漫画コンバータ"));
+  EXPECT_EQ(content.text, S("ファイル名の指定が間違っています."));
+  EXPECT_TRUE(content.hasIcon);
+  AnswerBox(box);
+  ASSERT_NE(app_->WaitForWindow(kStart), nullptr);
+  EXPECT_EQ(GetWindowLongA(app_->Window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+  // Shut-down still tries to remove the folder and reports that too.
+  PostMessageA(app_->Window(), WM_CLOSE, 0, 0);
+  const HWND last = app_->WaitForBox(kExit);
+  ASSERT_NE(last, nullptr);
+  content = ReadBox(last);
+  EXPECT_EQ(content.caption, S("Lumora漫画コンバータ"));
+  AnswerBox(last);
+  DWORD code = 1;
+  ASSERT_TRUE(app_->WaitForExit(kExit, code));
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(AppTest, ClosingWhileAJobRunsOrABookIsOpenOrAWatcherWaits) {
+  const std::string root = src_.Path().string() + "\\";
+  WritePage(root + "a", "1.jpg", 400, 560, 1);
+  {
+    SCOPED_TRACE("during a slow file");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Drop({SlowJpeg()}, true);
+    Click(kStartButton);
+    ASSERT_TRUE(
+        PumpUntil([&] { return !TextOf(app_->Control(kConvertingFileLabel)).empty(); }, kStart));
+    CloseAndCheck(kExit);
+    EXPECT_FALSE(standIn_->HasEvent("clear"));
+  }
+  {
+    SCOPED_TRACE("holding with an open book");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Drop({root + "a"}, true);
+    Click(kStartButton);
+    ASSERT_TRUE(WaitForQueue(0, kStart));
+    Click(kStopButton);
+    // The page is written and waits for the next file that never comes.
+    ASSERT_TRUE(
+        PumpUntil([&] { return !WorkFolder().empty() && !fs::is_empty(WorkFolder()); }, kStart));
+    CloseAndCheck(kExit);
+    EXPECT_FALSE(standIn_->HasEvent("clear"));
+    EXPECT_TRUE(standIn_->HasEvent("close"));
+  }
+  {
+    SCOPED_TRACE("the completion watcher polls for ever");
+    ASSERT_NO_FATAL_FAILURE(Start({"--no-completion"}));
+    Drop({root + "a"}, true);
+    Click(kStartButton);
+    ASSERT_TRUE(standIn_->WaitForEvent("book 1", kBook));
+    ASSERT_TRUE(WaitForQueue(0, kStart));
+    CloseAndCheck(kExit);
+  }
+}
+
+// The settings value decides the filter: the pages equal those the command line writes
+// with the filter it names.
+TEST_F(AppTest, TheSettingsFileChoosesTheFilter) {
+  const std::string root = src_.Path().string() + "\\";
+  WritePage(root + "f", "s.jpg", 300, 420, 7);
+  std::vector<std::string> pageByFilter;
+  for (int filter = 0; filter <= 6; ++filter) {
+    const std::string out = root + "filter" + std::to_string(filter);
+    ASSERT_EQ(RunProgram("\"" + CliExecutable() + "\" pages --filter " + std::to_string(filter) +
+                             " -o \"" + out + "\" \"" + root + "f\\s.jpg\"",
+                         kBook),
+              0);
+    pageByFilter.push_back(FileText(out + "\\s.bmp"));
+    ASSERT_GT(pageByFilter.back().size(), 1000u);
+  }
+  for (int a = 0; a < 7; ++a)
+    for (int b = a + 1; b < 7; ++b)
+      ASSERT_FALSE(pageByFilter[a] == pageByFilter[b]) << "filters " << a << " and " << b;
+
+  const struct {
+    std::optional<std::string> value;  // none: no settings file
+    int filter;
+  } cases[] = {{"3", 3},  {"0", 0},   {"6", 6},   {"7", 5},          {"-1", 5},
+               {"", 5},   {"abc", 5}, {"0x6", 6}, {"0X6", 6},        {"$2", 2},
+               {"03", 3}, {" 3", 3},  {"+3", 3},  {"4294967299", 5}, {std::nullopt, 5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE("ResampleFilter=" + c.value.value_or("(no file)"));
+    std::optional<std::string> ini;
+    if (c.value)
+      ini = "; test\r\n[Config]\r\nResampleFilter=" + *c.value + "\r\n";
+    ASSERT_NO_FATAL_FAILURE(Start({}, {ini, ""}));
+    Drop({root + "f"}, true);
+    Click(kStartButton);
+    ASSERT_TRUE(standIn_->WaitForEvent("book 1", kBook));
+    EXPECT_TRUE(FileText(standIn_->BookFolder(1) + "\\0001_s.bmp") == pageByFilter[c.filter]);
+    // The builder goes first, so the program ends without the pause.
+    ASSERT_TRUE(standIn_->CloseAndWait(kExit));
+    CloseAndCheck(kExit);
+  }
 }
 
 }  // namespace
