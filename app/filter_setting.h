@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace tamsolo {
+#include "resample/filters.h"
 
-inline constexpr int32_t kDefaultFilterIndex = 5;
+namespace tamsolo {
 
 // A settings value as a signed 32-bit integer: decimal, or hexadecimal after "$" or "0x",
 // with an optional sign and leading blanks. Anything else, or a value that does not fit in

@@ -74,7 +74,7 @@ class TTamsoloForm final : private SchedulerObserver, private BookSink {
   BuilderBookSink builder_;
   std::unique_ptr<QueueScheduler> scheduler_;
 
-  int32_t FilterIndex = 5;
+  int32_t FilterIndex = kDefaultFilterIndex;
   std::string WorkFolder;
 
   bool refused_ = false;
