@@ -50,6 +50,10 @@ std::string AppExecutable() {
   return TestFolder() + "\\..\\..\\app\\Tamsolo.exe";
 }
 
+std::string PackageFolder() {
+  return TestFolder() + "\\..\\..\\package\\Tamsolo";
+}
+
 std::string CliExecutable() {
   return TestFolder() + "\\..\\..\\cli\\tamsolo-cli.exe";
 }
@@ -127,12 +131,13 @@ std::string TextOf(HWND window) {
   return length > 0 ? std::string(text, static_cast<size_t>(length)) : std::string();
 }
 
-AppRun::AppRun() : AppRun(Options{std::string("[Config]\r\n"), ""}) {}
+AppRun::AppRun() : AppRun(Options{std::string("[Config]\r\n"), "", ""}) {}
 
 AppRun::AppRun(const Options& options) {
   const std::string folder = folder_.Path().string();
   const std::string exe = folder + "\\Tamsolo.exe";
-  if (!CopyFileA(AppExecutable().c_str(), exe.c_str(), FALSE))
+  const std::string source = options.executable.empty() ? AppExecutable() : options.executable;
+  if (!CopyFileA(source.c_str(), exe.c_str(), FALSE))
     return;
   if (options.ini) {
     std::ofstream ini(folder + "\\Tamsolo.ini", std::ios::binary);

@@ -24,6 +24,8 @@ enum AppControl : int {
 // Where the built programs lie, seen from the test's own folder.
 std::string AppExecutable();
 std::string CliExecutable();
+// The folder the package script fills before zipping it.
+std::string PackageFolder();
 
 // Runs a program and waits for it; returns its exit code, or -1 when it did not start or end.
 int RunProgram(const std::string& commandLine, DWORD timeoutMs);
@@ -43,6 +45,7 @@ class AppRun {
   struct Options {
     std::optional<std::string> ini;  // the settings file's text; none: no file
     std::string tmp;                 // TMP for the run; empty: a fresh folder of its own
+    std::string executable;          // the program to copy; empty: the one just built
   };
   AppRun();
   explicit AppRun(const Options& options);

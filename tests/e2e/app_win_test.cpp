@@ -31,6 +31,19 @@ std::string S(const char* utf8) {
   return SystemText(utf8);
 }
 
+// A command line of the command-line program: each argument quoted.
+std::string Cli(const std::vector<std::string>& args) {
+  std::string line = "\"";
+  line += CliExecutable();
+  line += '"';
+  for (const std::string& arg : args) {
+    line += " \"";
+    line += arg;
+    line += '"';
+  }
+  return line;
+}
+
 // Paths here are ANSI bytes: the library's paths would take Shift-JIS names for UTF-8.
 void WritePage(const std::string& folder, const std::string& name, int width, int height,
                int seed) {
@@ -104,14 +117,15 @@ class AppTest : public ::testing::Test {
 
   // Starts the stand-in and the program; the main window must show unless told otherwise.
   void Start(const std::vector<std::string>& standInSwitches = {},
-             const AppRun::Options& options = {std::string("[Config]\r\n"), ""},
+             const AppRun::Options& options = {std::string("[Config]\r\n"), "", ""},
              bool waitForWindow = true) {
     standIn_.emplace(standInSwitches);
     ASSERT_EQ(standIn_->StartError(), "");
     app_.emplace(options);
     ASSERT_TRUE(app_->Started());
-    if (waitForWindow)
+    if (waitForWindow) {
       ASSERT_NE(app_->WaitForWindow(kStart), nullptr) << app_->Unexpected();
+    }
   }
 
   void Click(int button) { Send(app_->Control(button), BM_CLICK); }
@@ -309,9 +323,8 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
       << "page files left in the work folder";
 
   const std::string out = root + "cli";
-  const std::string command = "\"" + CliExecutable() + "\" convert --quiet -o \"" + out + "\" \"" +
-                              root + "vol\" \"" + root + "vol 2\" \"" + root + so + "\" \"" + root +
-                              work + "\\x.bmp\"";
+  const std::string command = Cli({"convert", "--quiet", "-o", out, root + "vol", root + "vol 2",
+                                   root + so, root + work + "\\x.bmp"});
   ASSERT_EQ(RunProgram(command, kBook), 0) << command;
   std::vector<std::map<std::string, std::string>> cliBooks, builderBooks;
   for (const WIN32_FIND_DATAA& entry : Entries(out))
@@ -389,16 +402,15 @@ TEST_F(AppTest, ADropAndACloseDuringABuildWaitForIt) {
 
 TEST_F(AppTest, TheHandOverIsNotPolled) {
   const std::string root = src_.Path().string() + "\\";
-  std::string files;
+  std::vector<std::string> pagesArgs = {"pages", "-o", root + "out"};
   for (int i = 1; i <= 20; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "%02d.jpg", i);
     WritePage(root + "v", name, 400, 560, i);
-    files += " \"" + root + "v\\" + name + "\"";
+    pagesArgs.push_back(root + "v\\" + name);
   }
   const ULONGLONG cliStart = GetTickCount64();
-  ASSERT_EQ(RunProgram("\"" + CliExecutable() + "\" pages -o \"" + root + "out\"" + files, kBook),
-            0);
+  ASSERT_EQ(RunProgram(Cli(pagesArgs), kBook), 0);
   const ULONGLONG cliTime = GetTickCount64() - cliStart;
   ASSERT_NO_FATAL_FAILURE(Start());
   Drop({root + "v"}, true);
@@ -446,7 +458,7 @@ TEST_F(AppTest, StartUpRefusesWithoutTheBuildersScreen) {
 TEST_F(AppTest, AMissingTempFolderIsReportedAndDropsAreRefused) {
   testing::TempFolder parent;
   const std::string missing = parent.File("missing");
-  ASSERT_NO_FATAL_FAILURE(Start({}, {std::string("[Config]\r\n"), missing}, false));
+  ASSERT_NO_FATAL_FAILURE(Start({}, {std::string("[Config]\r\n"), missing, ""}, false));
   // The box comes before the window shows.
   const HWND box = app_->WaitForBox(kStart);
   ASSERT_NE(box, nullptr);
@@ -515,10 +527,10 @@ TEST_F(AppTest, TheSettingsFileChoosesTheFilter) {
   std::vector<std::string> pageByFilter;
   for (int filter = 0; filter <= 6; ++filter) {
     const std::string out = root + "filter" + std::to_string(filter);
-    ASSERT_EQ(RunProgram("\"" + CliExecutable() + "\" pages --filter " + std::to_string(filter) +
-                             " -o \"" + out + "\" \"" + root + "f\\s.jpg\"",
-                         kBook),
-              0);
+    ASSERT_EQ(
+        RunProgram(Cli({"pages", "--filter", std::to_string(filter), "-o", out, root + "f\\s.jpg"}),
+                   kBook),
+        0);
     pageByFilter.push_back(FileText(out + "\\s.bmp"));
     ASSERT_GT(pageByFilter.back().size(), 1000u);
   }
@@ -537,7 +549,7 @@ TEST_F(AppTest, TheSettingsFileChoosesTheFilter) {
     std::optional<std::string> ini;
     if (c.value)
       ini = "; test\r\n[Config]\r\nResampleFilter=" + *c.value + "\r\n";
-    ASSERT_NO_FATAL_FAILURE(Start({}, {ini, ""}));
+    ASSERT_NO_FATAL_FAILURE(Start({}, {ini, "", ""}));
     Drop({root + "f"}, true);
     Click(kStartButton);
     ASSERT_TRUE(standIn_->WaitForEvent("book 1", kBook));
@@ -546,6 +558,17 @@ TEST_F(AppTest, TheSettingsFileChoosesTheFilter) {
     ASSERT_TRUE(standIn_->CloseAndWait(kExit));
     CloseAndCheck(kExit);
   }
+
+  // The packaged program with its sample settings file uses the default filter.
+  const std::string packaged = FileText(PackageFolder() + "\\Tamsolo.ini");
+  ASSERT_NE(packaged.find(";ResampleFilter=5"), std::string::npos) << "no package was made";
+  ASSERT_NO_FATAL_FAILURE(Start({}, {packaged, "", PackageFolder() + "\\Tamsolo.exe"}));
+  Drop({root + "f"}, true);
+  Click(kStartButton);
+  ASSERT_TRUE(standIn_->WaitForEvent("book 1", kBook));
+  EXPECT_TRUE(FileText(standIn_->BookFolder(1) + "\\0001_s.bmp") == pageByFilter[5]);
+  ASSERT_TRUE(standIn_->CloseAndWait(kExit));
+  CloseAndCheck(kExit);
 }
 
 }  // namespace
