@@ -36,7 +36,7 @@ books=$(find "$demo/volume" -type f | xargs -n1 dirname | sort -u | wc -l)
 mkdir -p "$demo/record"
 wine "$bin/tests/e2e/standin_builder.exe" --record "$(winepath -w "$demo/record")" \
   >"$demo/standin.log" 2>&1 &
-wait_for 30 grep -qx ready "$demo/record/events.txt"
+wait_for 30 grep -qsx ready "$demo/record/events.txt"
 wine "$bin/app/Tamsolo.exe" >"$demo/tamsolo.log" 2>&1 &
 tamsolo=$!
 remote wait-window 30
@@ -44,7 +44,8 @@ remote wait-window 30
 remote drop "$(winepath -w "$demo/volume")"
 remote screenshot "$(winepath -w "$root/build/tamsolo-window.bmp")"
 remote convert
-wait_for 300 test "$(grep -c '^book ' "$demo/record/events.txt")" -ge "$books"
+books_recorded() { (($(grep -c '^book ' "$demo/record/events.txt") >= books)); }
+wait_for 300 books_recorded
 remote close
 wait "$tamsolo" || true
 
