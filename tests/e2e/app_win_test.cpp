@@ -97,17 +97,11 @@ std::map<std::string, std::string> FilesIn(const std::string& folder) {
   return files;
 }
 
-// A book as the command line writes it: book.txt (without the stand-in's extra lines) and
-// the numbered page copies.
-std::map<std::string, std::string> StandInBook(const StandIn& standIn, int number) {
-  auto files = FilesIn(standIn.BookFolder(number));
-  std::istringstream lines(files["book.txt"]);
-  std::string text;
-  for (std::string line; std::getline(lines, line);) {
-    if (line.rfind("title-hex:", 0) != 0 && line.rfind("third:", 0) != 0)
-      text += line + "\n";
-  }
-  files["book.txt"] = text;
+// A book's page copies, numbered in book order, without its book.txt (whose format differs
+// between the stand-in and the command line).
+std::map<std::string, std::string> BookPages(const std::string& folder) {
+  auto files = FilesIn(folder);
+  files.erase("book.txt");
   return files;
 }
 
@@ -328,18 +322,26 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
   ASSERT_EQ(RunProgram(command, kBook), 0) << command;
   std::vector<std::map<std::string, std::string>> cliBooks, builderBooks;
   for (const WIN32_FIND_DATAA& entry : Entries(out))
-    cliBooks.push_back(FilesIn(out + "\\" + entry.cFileName));
+    cliBooks.push_back(BookPages(out + "\\" + entry.cFileName));
   for (int book = 1; book <= 4; ++book)
-    builderBooks.push_back(StandInBook(*standIn_, book));
+    builderBooks.push_back(BookPages(standIn_->BookFolder(book)));
   std::sort(cliBooks.begin(), cliBooks.end());
   std::sort(builderBooks.begin(), builderBooks.end());
   ASSERT_EQ(builderBooks.size(), cliBooks.size());
-  for (size_t i = 0; i < cliBooks.size(); ++i)
-    EXPECT_TRUE(builderBooks[i] == cliBooks[i])
-        << "book differs: " << cliBooks[i]["book.txt"] << "\nfrom the builder:\n"
-        << builderBooks[i]["book.txt"];
-  EXPECT_NE(standIn_->BookText(4).find("title-hex: 969f89e6835c"), std::string::npos)
-      << "the title ending in so";
+  for (size_t i = 0; i < cliBooks.size(); ++i) {
+    std::string names;
+    for (const auto& [name, bytes] : builderBooks[i])
+      names += name + " ";
+    EXPECT_TRUE(builderBooks[i] == cliBooks[i]) << "the book of " << names << "differs";
+  }
+  // Titles and author as typed, in queue order; the last title ends in ソ (0x83 0x5C).
+  const char* titles[] = {"766f6c2032", "766f6c", "8dec9569", "969f89e6835c"};
+  for (int book = 1; book <= 4; ++book) {
+    EXPECT_NE(standIn_->BookText(book).find(std::string("title-hex: ") + titles[book - 1] +
+                                            "\nauthor: Tamsolo\n"),
+              std::string::npos)
+        << standIn_->BookText(book);
+  }
   CloseAndCheck(kExit);
 }
 
