@@ -11,7 +11,7 @@
 namespace tamsolo {
 namespace {
 
-constexpr int kBarWidth = 20;
+constexpr size_t kBarWidth = 20;
 constexpr size_t kLineLimit = 118;  // keeps the bar on one line of a usual terminal
 
 std::string Plural(long count, const char* word) {
@@ -129,7 +129,7 @@ void ConvertReport::Draw() {
   const auto elapsed =
       std::chrono::duration_cast<seconds>(std::chrono::steady_clock::now() - start_);
   const size_t total = std::max<size_t>(totalFiles_, 1);
-  const int filled = static_cast<int>(filesDone_ * kBarWidth / total);
+  const size_t filled = filesDone_ * kBarWidth / total;
   std::string bar(1, '[');
   bar.append(filled, '#').append(kBarWidth - filled, '-');
   bar += "] ";

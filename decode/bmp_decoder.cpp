@@ -74,7 +74,7 @@ void ReadMasks(std::span<const uint8_t> file, BmpHeader& header) {
       kFileHeaderSize +
       (header.headerSize >= kMasksInHeaderSize ? kInfoHeaderSize : uint64_t{header.headerSize});
   Require(file, at + 12);
-  for (int i = 0; i < 3; ++i)
+  for (size_t i = 0; i < 3; ++i)
     header.masks[i] = U32(file, at + 4 * i);
 }
 
@@ -152,7 +152,7 @@ Field MakeField(uint32_t mask) {
   Field field{mask, 0, 0};
   if (mask != 0) {
     field.shift = std::countr_zero(mask);
-    field.bits = std::bit_width(mask >> field.shift);
+    field.bits = static_cast<int>(std::bit_width(mask >> field.shift));
   }
   return field;
 }
@@ -357,7 +357,9 @@ RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit) {
   const int height = static_cast<int>(header.height);
   if (width == 0 || height == 0)
     return RgbImage(width, height);
-  CheckDecodeBudget(RgbImageBytes(width, height), memoryLimit);
+  CheckDecodeBudget(
+      RgbImageBytes(static_cast<uint64_t>(header.width), static_cast<uint64_t>(header.height)),
+      memoryLimit);
   const std::span<const uint8_t> pixels = PixelData(data, header);
   const bool rle = header.compression == kRle8 || header.compression == kRle4;
   if (!rle && !RowsPresent(header, pixels.size()))

@@ -133,6 +133,11 @@ void ApplySettings(jpeg_decompress_struct& cinfo) {
   }
 }
 
+// libjpeg keeps its counts and sampling factors in int; none is ever negative.
+uint64_t Unsigned(int value) {
+  return static_cast<uint64_t>(value);
+}
+
 uint64_t RoundUp(uint64_t value, uint64_t step) {
   return (value + step - 1) / step * step;
 }
@@ -144,8 +149,8 @@ uint64_t CoefficientBytes(const jpeg_decompress_struct& cinfo) {
   uint64_t total = 0;
   for (int i = 0; i < cinfo.num_components; ++i) {
     const jpeg_component_info& component = cinfo.comp_info[i];
-    total += RoundUp(component.width_in_blocks, component.h_samp_factor) *
-             RoundUp(component.height_in_blocks, component.v_samp_factor) * DCTSIZE2 *
+    total += RoundUp(component.width_in_blocks, Unsigned(component.h_samp_factor)) *
+             RoundUp(component.height_in_blocks, Unsigned(component.v_samp_factor)) * DCTSIZE2 *
              sizeof(JCOEF);
   }
   return total;
@@ -153,8 +158,8 @@ uint64_t CoefficientBytes(const jpeg_decompress_struct& cinfo) {
 
 // Row buffers of the upsampler, colour converter and dithering: a few block rows at most.
 uint64_t RowWorkingBytes(const jpeg_decompress_struct& cinfo) {
-  const uint64_t rows = 4ull * DCTSIZE * cinfo.max_v_samp_factor;
-  return uint64_t{cinfo.output_width} * cinfo.num_components * rows + 65536;
+  const uint64_t rows = 4ull * DCTSIZE * Unsigned(cinfo.max_v_samp_factor);
+  return uint64_t{cinfo.output_width} * Unsigned(cinfo.num_components) * rows + 65536;
 }
 
 // Checks the whole decode against the limit before libjpeg allocates its large buffers, and

@@ -135,7 +135,7 @@ const uint8_t* PageImage::PictureRow(int32_t y) const {
 // The blank page layout: the header record exactly as held (resolutions 3780, image size 0)
 // and only the palette-size entries of the colour table.
 std::vector<uint8_t> PageImage::FileBytes() const {
-  const size_t tableBytes = static_cast<size_t>(header_.colorsUsed) * 4;
+  const uint32_t tableBytes = header_.colorsUsed * 4;
   const uint32_t pixelOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize + tableBytes;
   std::vector<uint8_t> head(pixelOffset);
   PutBmpFileHeader(head.data(), pixelOffset + static_cast<uint32_t>(pixels_.size()), pixelOffset);

@@ -43,7 +43,8 @@ class AxisTaps {
   int32_t Size() const { return static_cast<int32_t>(starts_.size()) - 1; }
   int32_t MaxCount() const { return max_count_; }
   TapList operator[](int32_t i) const {
-    return {taps_.data() + starts_[i], starts_[i + 1] - starts_[i]};
+    const int32_t* start = starts_.data() + i;
+    return {taps_.data() + start[0], start[1] - start[0]};
   }
 
  private:

@@ -69,16 +69,19 @@ void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, Padded
     // The last block repeats the bottom row; its extra lanes land in the padding rows.
     for (int r = 0; r < kLanes; ++r) {
       const uint8_t* row = source.Row(std::min(k0 + r, height - 1));
+      double* lane = lanes.data() + r;
       for (size_t p = 0; p < length; ++p)
-        lanes[p * kLanes + r] = row[p];
+        lane[p * kLanes] = row[p];
     }
     for (int32_t i = 0; i < taps.Size(); ++i) {
       double sums[kSums] = {};
       for (const Tap& tap : taps[i])
         FusedSteps(sums, lanes.data() + static_cast<size_t>(tap.index) * kSums, tap.weight, kSums);
-      for (int l = 0; l < kSums; ++l)
-        out.Row(k0 + l % kLanes)[3 * static_cast<size_t>(i) + l / kLanes] =
-            SumToByte(static_cast<float>(sums[l]));
+      for (int r = 0; r < kLanes; ++r) {
+        uint8_t* pixel = out.Row(k0 + r) + 3 * static_cast<size_t>(i);
+        for (int c = 0; c < 3; ++c)
+          pixel[c] = SumToByte(static_cast<float>(sums[c * kLanes + r]));
+      }
     }
   }
 }

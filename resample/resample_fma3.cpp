@@ -91,7 +91,7 @@ TAMSOLO_FMA3 void InterleaveRows(const uint8_t* const* rows, size_t length, floa
     StoreBytesAsFloats(out + 7 * kLanes, _mm_srli_si128(c3, 8));
   }
   for (; p < length; ++p)
-    for (int r = 0; r < kLanes; ++r)
+    for (size_t r = 0; r < kLanes; ++r)
       lanes[p * kLanes + r] = rows[r][p];
 }
 

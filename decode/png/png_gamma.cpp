@@ -59,7 +59,7 @@ int RoundHalfEven(double value) {
 
 GammaTable IdentityGammaTable() {
   GammaTable table{};
-  for (int i = 0; i < 256; ++i)
+  for (unsigned i = 0; i < 256; ++i)
     table[i] = static_cast<uint8_t>(i);
   return table;
 }
@@ -69,7 +69,7 @@ GammaTable PngGammaTable(uint32_t gamma) {
   const double exponent = 1000000.0 / (22.0 * static_cast<double>(gamma));
   GammaTable table{};
   table[0] = 0;
-  for (int i = 1; i < 256; ++i) {
+  for (unsigned i = 1; i < 256; ++i) {
     const double logRatio = PortableLog(i / 255.0);
     const double value = 255.0 * PortableExpNonPositive(exponent * logRatio);
     const int rounded = RoundHalfEven(value);

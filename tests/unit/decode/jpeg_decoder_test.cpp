@@ -129,16 +129,33 @@ void DeclareSize(std::vector<uint8_t>& jpeg, uint16_t width, uint16_t height) {
   FAIL() << "no frame marker";
 }
 
+// The budget is the image (w x h x 3), the row buffers (w x components x 4 block rows of 8 x
+// the largest vertical sampling factor, plus 64 KiB) and, for a file of several scans, every
+// coefficient (blocks rounded up to the sampling factors, 64 coefficients of 2 bytes).
 TEST(JpegDecoder, MemoryLimitCountsTheImageAndTheLibrarysBuffers) {
-  std::vector<uint8_t> huge = EncodeJpeg(Gradient(16, 16));
+  const RgbImage source = Gradient(16, 16);
+  const struct {
+    const char* what;
+    std::vector<uint8_t> jpeg;
+    uint64_t needed;
+  } cases[] = {
+      // 768 + 16 x 3 x 64 + 65536
+      {"baseline 4:2:0", EncodeJpeg(source), 69'376},
+      // the same and 2 x 2 luma blocks and 1 block per chroma component: (4 + 1 + 1) x 128
+      {"progressive 4:2:0", EncodeJpeg(source, {.progressive = true}), 70'144},
+      // 768 + 16 x 1 x 32 + 65536
+      {"gray", testing::EncodeGrayJpeg(source), 66'816},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecodeError(c.jpeg, c.needed), "no error") << c.what;
+    EXPECT_EQ(DecodeError(c.jpeg, c.needed - 1), "Image too large: needs " +
+                                                     std::to_string(c.needed) + " bytes, limit " +
+                                                     std::to_string(c.needed - 1))
+        << c.what;
+  }
+  std::vector<uint8_t> huge = EncodeJpeg(source);
   DeclareSize(huge, 60000, 60000);  // about 10 GB of pixels from a few hundred bytes
   EXPECT_NE(DecodeError(huge, kDefaultDecodeMemoryLimit).find("too large"), std::string::npos);
-  // A progressive file also keeps every coefficient until its last scan.
-  const RgbImage source = Gradient(512, 512);
-  const uint64_t limit = 1'200'000;
-  EXPECT_EQ(DecodeError(EncodeJpeg(source), limit), "no error");
-  EXPECT_NE(DecodeError(EncodeJpeg(source, {.progressive = true}), limit).find("too large"),
-            std::string::npos);
 }
 
 TEST(JpegDecoder, EndlessScansAreRefused) {
