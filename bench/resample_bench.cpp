@@ -40,12 +40,12 @@ void Resample(benchmark::State& state, AccumulatePath path) {
 }
 
 void ResampleTo1008Rows(benchmark::State& state) {
-  Resample(state, Fma3Available() ? AccumulatePath::kFma3 : AccumulatePath::kEmulated);
+  Resample(state, Fma3Available() ? AccumulatePath::Fma3 : AccumulatePath::Emulated);
 }
 
 // The path taken on processors without FMA3.
 void ResampleTo1008RowsEmulated(benchmark::State& state) {
-  Resample(state, AccumulatePath::kEmulated);
+  Resample(state, AccumulatePath::Emulated);
 }
 
 BENCHMARK(ResampleTo1008Rows)

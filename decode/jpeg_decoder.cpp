@@ -26,7 +26,7 @@ constexpr int kGrayLevels = 236;
 constexpr int kMaxScans = 1000;
 const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
 
-enum class JpegStatus { kOk, kFailed, kOverBudget };
+enum class JpegStatus { Ok, Failed, OverBudget };
 
 struct JpegSession {
   explicit JpegSession(std::span<const uint8_t> bytes) : data(bytes) {}
@@ -170,10 +170,10 @@ JpegStatus Budget(JpegSession& session, uint64_t limit) {
   const uint64_t libraryBytes = CoefficientBytes(cinfo) + RowWorkingBytes(cinfo);
   session.bytesNeeded = imageBytes + libraryBytes;
   if (session.bytesNeeded > limit)
-    return JpegStatus::kOverBudget;
+    return JpegStatus::OverBudget;
   const uint64_t cap = std::min<uint64_t>(limit - imageBytes, std::numeric_limits<long>::max());
   cinfo.mem->max_memory_to_use = static_cast<long>(cap);
-  return JpegStatus::kOk;
+  return JpegStatus::Ok;
 }
 
 JpegStatus OpenSteps(JpegSession& session, uint64_t limit) {
@@ -188,16 +188,16 @@ JpegStatus OpenSteps(JpegSession& session, uint64_t limit) {
   }
   ApplySettings(cinfo);
   jpeg_calc_output_dimensions(&cinfo);
-  if (Budget(session, limit) != JpegStatus::kOk)
-    return JpegStatus::kOverBudget;
+  if (Budget(session, limit) != JpegStatus::Ok)
+    return JpegStatus::OverBudget;
   jpeg_start_decompress(&cinfo);
-  return JpegStatus::kOk;
+  return JpegStatus::Ok;
 }
 
 JpegStatus OpenJpeg(JpegSession* session, uint64_t limit) {
   InstallManagers(*session);
   if (setjmp(session->jump) != 0)
-    return JpegStatus::kFailed;
+    return JpegStatus::Failed;
   return OpenSteps(*session, limit);
 }
 
@@ -247,19 +247,19 @@ JpegStatus ReadRowSteps(JpegSession& session, uint8_t* pixels, size_t stride) {
     ReadGrayRows(session, pixels, stride);
   else
     ReadRgbRows(session, pixels, stride);
-  return JpegStatus::kOk;
+  return JpegStatus::Ok;
 }
 
 JpegStatus ReadJpegRows(JpegSession* session, uint8_t* pixels, size_t stride) {
   if (setjmp(session->jump) != 0)
-    return JpegStatus::kFailed;
+    return JpegStatus::Failed;
   return ReadRowSteps(*session, pixels, stride);
 }
 
 void ThrowOnFailure(JpegStatus status, const JpegSession& session, uint64_t limit) {
-  if (status == JpegStatus::kOverBudget)
+  if (status == JpegStatus::OverBudget)
     CheckDecodeBudget(session.bytesNeeded, limit);
-  if (status != JpegStatus::kOk)
+  if (status != JpegStatus::Ok)
     throw Error(std::string("JPEG decoding failed: ") + session.message);
 }
 

@@ -41,8 +41,8 @@ GrayRunFunction ChooseGrayRun() {
 }
 
 void GrayRun(const uint8_t* rgb, int32_t count, uint8_t* gray) {
-  static const GrayRunFunction chosen = ChooseGrayRun();
-  chosen(rgb, count, gray);
+  static const GrayRunFunction kChosen = ChooseGrayRun();
+  kChosen(rgb, count, gray);
 }
 
 void PackRow(const uint8_t* gray, uint8_t* packed) {

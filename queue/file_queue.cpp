@@ -8,9 +8,9 @@
 namespace tamsolo {
 
 size_t FileQueue::Add(const std::string& path) {
-  Item_ item{FoldAsciiCase(path, style_), path};
+  Entry item{FoldAsciiCase(path, style_), path};
   const auto at = std::upper_bound(items_.begin(), items_.end(), item,
-                                   [](const Item_& a, const Item_& b) { return a.key < b.key; });
+                                   [](const Entry& a, const Entry& b) { return a.key < b.key; });
   const size_t index = static_cast<size_t>(at - items_.begin());
   items_.insert(at, std::move(item));
   if (onAdded_)
@@ -29,7 +29,7 @@ std::string FileQueue::TakeFirst() {
 std::vector<std::string> FileQueue::Paths() const {
   std::vector<std::string> paths;
   paths.reserve(items_.size());
-  for (const Item_& item : items_)
+  for (const Entry& item : items_)
     paths.push_back(item.path);
   return paths;
 }

@@ -32,12 +32,12 @@ class FileQueue {
   }
 
  private:
-  struct Item_ {
+  struct Entry {
     std::string key;  // the folded path, computed once
     std::string path;
   };
   PathStyle style_;
-  std::vector<Item_> items_;
+  std::vector<Entry> items_;
   std::function<void(size_t, const std::string&)> onAdded_;
 };
 

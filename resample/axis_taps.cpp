@@ -26,42 +26,42 @@ int32_t ReflectIndex(int64_t j, int32_t length) {
 
 }  // namespace
 
-float AxisScale(int32_t source_length, int32_t destination_length) {
+float AxisScale(int32_t sourceLength, int32_t destinationLength) {
   X87ExtendedPrecision precision;
-  if (source_length == 1)
-    return static_cast<float>(static_cast<Ext>(destination_length) / source_length);
-  return static_cast<float>(static_cast<Ext>(destination_length - 1) / (source_length - 1));
+  if (sourceLength == 1)
+    return static_cast<float>(static_cast<Ext>(destinationLength) / sourceLength);
+  return static_cast<float>(static_cast<Ext>(destinationLength - 1) / (sourceLength - 1));
 }
 
-AxisTaps::AxisTaps(int32_t source_length, int32_t destination_length, FilterFunction filter,
+AxisTaps::AxisTaps(int32_t sourceLength, int32_t destinationLength, FilterFunction filter,
                    float support) {
-  if (source_length < 1 || destination_length < 0)
+  if (sourceLength < 1 || destinationLength < 0)
     throw Error("Invalid resampling size");
-  if (destination_length == 0)
+  if (destinationLength == 0)
     return;
   X87ExtendedPrecision precision;
-  scale_ = AxisScale(source_length, destination_length);
+  scale_ = AxisScale(sourceLength, destinationLength);
   if (scale_ == 0)
     throw Error("Cannot resample to a single pixel from a larger source");
   shrinking_ = scale_ < 1;
-  half_width_ = support;
+  halfWidth_ = support;
   if (shrinking_) {
-    half_width_ = static_cast<float>(static_cast<Ext>(support) / scale_);
+    halfWidth_ = static_cast<float>(static_cast<Ext>(support) / scale_);
     fscale_ = static_cast<float>(1.0L / scale_);
   }
-  const Ext capacity = std::trunc(2.0L * half_width_ + 1.0L);
+  const Ext capacity = std::trunc(2.0L * halfWidth_ + 1.0L);
   if (capacity > INT32_MAX / 2)
     throw Error("Resampling window too wide");
   capacity_ = static_cast<int32_t>(capacity);
-  starts_.reserve(static_cast<size_t>(destination_length) + 1);
-  for (int32_t i = 0; i < destination_length; ++i)
-    AddList(i, source_length, filter);
+  starts_.reserve(static_cast<size_t>(destinationLength) + 1);
+  for (int32_t i = 0; i < destinationLength; ++i)
+    AddList(i, sourceLength, filter);
 }
 
-void AxisTaps::AddList(int32_t i, int32_t source_length, FilterFunction filter) {
+void AxisTaps::AddList(int32_t i, int32_t sourceLength, FilterFunction filter) {
   const Ext center = static_cast<float>(static_cast<Ext>(i) / scale_);
-  const auto left = static_cast<int64_t>(std::floor(center - half_width_));
-  const auto right = static_cast<int64_t>(std::ceil(center + half_width_));
+  const auto left = static_cast<int64_t>(std::floor(center - halfWidth_));
+  const auto right = static_cast<int64_t>(std::ceil(center + halfWidth_));
   int32_t count = 0;
   for (int64_t j = left; j <= right; ++j) {
     float weight;
@@ -78,10 +78,10 @@ void AxisTaps::AddList(int32_t i, int32_t source_length, FilterFunction filter) 
       throw Error("Resampling window exceeds its tap capacity");
     if (taps_.size() >= INT32_MAX)
       throw Error("Resampling window too wide");
-    taps_.push_back({ReflectIndex(j, source_length), weight});
+    taps_.push_back({ReflectIndex(j, sourceLength), weight});
   }
   starts_.push_back(static_cast<int32_t>(taps_.size()));
-  max_count_ = std::max(max_count_, count);
+  maxCount_ = std::max(maxCount_, count);
 }
 
 }  // namespace tamsolo

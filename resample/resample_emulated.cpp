@@ -23,8 +23,8 @@ inline __m128d FusedStep(__m128d sum, __m128d value, __m128d weight) {
   // is a multiple of 2^-149, so lo * hi cannot underflow.
   const __m128d zero = _mm_setzero_pd();
   const __m128d inexact = _mm_cmpneq_pd(lo, zero);
-  const __m128d toward_zero = _mm_and_pd(_mm_cmplt_pd(_mm_mul_pd(lo, hi), zero), inexact);
-  __m128i bits = _mm_add_epi64(_mm_castpd_si128(hi), _mm_castpd_si128(toward_zero));
+  const __m128d towardZero = _mm_and_pd(_mm_cmplt_pd(_mm_mul_pd(lo, hi), zero), inexact);
+  __m128i bits = _mm_add_epi64(_mm_castpd_si128(hi), _mm_castpd_si128(towardZero));
   bits = _mm_or_si128(bits, _mm_and_si128(_mm_castpd_si128(inexact), _mm_set1_epi64x(1)));
   return _mm_cvtps_pd(_mm_cvtpd_ps(_mm_castsi128_pd(bits)));
 }

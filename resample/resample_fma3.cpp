@@ -65,7 +65,7 @@ class AlignedFloats {
     const auto address = reinterpret_cast<uintptr_t>(storage_.data());
     data_ = storage_.data() + ((32 - address % 32) % 32) / sizeof(float);
   }
-  float* get() { return data_; }
+  float* Data() { return data_; }
 
  private:
   std::vector<float> storage_;
@@ -180,11 +180,11 @@ TAMSOLO_FMA3 inline __m256i FilterRowChunk(const PaddedRaster& in, TapList list,
 }  // namespace
 
 bool Fma3Available() {
-  static const bool available = [] {
+  static const bool kAvailable = [] {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
   }();
-  return available;
+  return kAvailable;
 }
 
 TAMSOLO_FMA3 float FusedMultiplyAddFma3(float sum, float value, float weight) {
@@ -195,29 +195,29 @@ TAMSOLO_FMA3 float FusedMultiplyAddFma3(float sum, float value, float weight) {
 // sequence of aligned loads and fused multiply-adds with one broadcast weight per tap.
 TAMSOLO_FMA3 void HorizontalPassFma3(const RgbImage& source, const AxisTaps& taps,
                                      PaddedRaster& out) {
-  const size_t in_length = source.Stride();
-  const size_t out_length = (static_cast<size_t>(taps.Size()) * 3 + kLanes - 1) / kLanes * kLanes;
+  const size_t inLength = source.Stride();
+  const size_t outLength = (static_cast<size_t>(taps.Size()) * 3 + kLanes - 1) / kLanes * kLanes;
   // Room for the pair partner of an odd last column.
-  const size_t staged_length = out_length + 3 * kLanes;
-  AlignedFloats lanes(in_length * kLanes);
-  auto staged = std::make_unique<uint8_t[]>(staged_length * kLanes);
+  const size_t stagedLength = outLength + 3 * kLanes;
+  AlignedFloats lanes(inLength * kLanes);
+  auto staged = std::make_unique<uint8_t[]>(stagedLength * kLanes);
   const int32_t height = source.Height();
   for (int32_t k0 = 0; k0 < height; k0 += kLanes) {
-    const uint8_t* in_rows[kLanes];
-    uint8_t* out_rows[kLanes];
+    const uint8_t* inRows[kLanes];
+    uint8_t* outRows[kLanes];
     for (int r = 0; r < kLanes; ++r) {
       // The last block repeats the bottom row; its extra lanes land in the padding rows.
-      in_rows[r] = source.Row(std::min(k0 + r, height - 1));
-      out_rows[r] = out.Row(k0 + r);
+      inRows[r] = source.Row(std::min(k0 + r, height - 1));
+      outRows[r] = out.Row(k0 + r);
     }
-    InterleaveRows(in_rows, in_length, lanes.get());
+    InterleaveRows(inRows, inLength, lanes.Data());
     // An odd last column is paired with an empty list; its sums land in the staging padding.
     for (int32_t i = 0; i < taps.Size(); i += 2) {
       const TapList next = i + 1 < taps.Size() ? taps[i + 1] : TapList{nullptr, 0};
-      FilterColumnPair(lanes.get(), taps[i], next,
+      FilterColumnPair(lanes.Data(), taps[i], next,
                        staged.get() + static_cast<size_t>(i) * 3 * kLanes);
     }
-    StoreRows(staged.get(), out_length, out_rows);
+    StoreRows(staged.get(), outLength, outRows);
   }
 }
 

@@ -14,16 +14,16 @@ namespace tamsolo {
 // padding never reaches the destination.
 class PaddedRaster {
  public:
-  PaddedRaster(int32_t row_bytes, int32_t rows);
+  PaddedRaster(int32_t rowBytes, int32_t rows);
 
-  int32_t RowBytes() const { return row_bytes_; }
+  int32_t RowBytes() const { return rowBytes_; }
   int32_t Rows() const { return rows_; }
   size_t Stride() const { return stride_; }
   uint8_t* Row(int32_t y) { return data_.get() + stride_ * static_cast<size_t>(y); }
   const uint8_t* Row(int32_t y) const { return data_.get() + stride_ * static_cast<size_t>(y); }
 
  private:
-  int32_t row_bytes_;
+  int32_t rowBytes_;
   int32_t rows_;
   size_t stride_;
   std::unique_ptr<uint8_t[]> data_;
@@ -31,7 +31,7 @@ class PaddedRaster {
 
 // How each accumulation step sum + value * weight is rounded once to float32: by the FMA3
 // instruction, or by an exact emulation on processors without it. Both give the same bits.
-enum class AccumulatePath { kFma3, kEmulated };
+enum class AccumulatePath { Fma3, Emulated };
 
 // True when the processor (and the operating system) supports AVX2 and FMA3.
 bool Fma3Available();

@@ -6,10 +6,10 @@
 
 namespace tamsolo {
 
-PaddedRaster::PaddedRaster(int32_t row_bytes, int32_t rows)
-    : row_bytes_(row_bytes), rows_(rows), stride_((static_cast<size_t>(row_bytes) + 31) / 32 * 32) {
-  const size_t padded_rows = (static_cast<size_t>(rows) + 7) / 8 * 8;
-  data_ = std::make_unique_for_overwrite<uint8_t[]>(stride_ * padded_rows);
+PaddedRaster::PaddedRaster(int32_t rowBytes, int32_t rows)
+    : rowBytes_(rowBytes), rows_(rows), stride_((static_cast<size_t>(rowBytes) + 31) / 32 * 32) {
+  const size_t paddedRows = (static_cast<size_t>(rows) + 7) / 8 * 8;
+  data_ = std::make_unique_for_overwrite<uint8_t[]>(stride_ * paddedRows);
 }
 
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
@@ -20,7 +20,7 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
     return;
   // The tap weights are defined in extended precision, whatever mode this thread began in.
   X87ExtendedPrecision precision;
-  const bool fma3 = path == AccumulatePath::kFma3;
+  const bool fma3 = path == AccumulatePath::Fma3;
   PaddedRaster intermediate(destination.Width() * 3, source.Height());
   {
     const AxisTaps columns(source.Width(), destination.Width(), filter, support);
@@ -41,7 +41,7 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
 
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
                    float support) {
-  const AccumulatePath path = Fma3Available() ? AccumulatePath::kFma3 : AccumulatePath::kEmulated;
+  const AccumulatePath path = Fma3Available() ? AccumulatePath::Fma3 : AccumulatePath::Emulated;
   ResampleImageUsing(path, source, destination, filter, support);
 }
 

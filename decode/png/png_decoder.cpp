@@ -67,14 +67,14 @@ class PngDecode {
   void TakeGamma(const PngChunk& chunk);
   void EndImageDataRun();
 
-  enum class DataState { kNotStarted, kInFirstRun, kDone };
+  enum class DataState { NotStarted, InFirstRun, Done };
 
   const PngHeader header_;
   const uint64_t memoryLimit_;
   GammaTable gamma_;
   bool hasPalette_ = false;
   std::vector<PaletteColor> palette_;
-  DataState dataState_ = DataState::kNotStarted;
+  DataState dataState_ = DataState::NotStarted;
   RgbImage image_;
   std::optional<PngSampleMapper> mapper_;
   std::optional<PngImageData> imageData_;
@@ -85,7 +85,7 @@ bool PngDecode::Take(const PngChunk& chunk) {
     TakeImageData(chunk);
     return true;
   }
-  if (dataState_ == DataState::kInFirstRun)
+  if (dataState_ == DataState::InFirstRun)
     EndImageDataRun();
   switch (chunk.type) {
     case kIend:
@@ -114,9 +114,9 @@ bool PngDecode::Take(const PngChunk& chunk) {
 }
 
 void PngDecode::TakeImageData(const PngChunk& chunk) {
-  if (dataState_ == DataState::kDone)
+  if (dataState_ == DataState::Done)
     return;  // image data after the first run is skipped
-  if (dataState_ == DataState::kNotStarted) {
+  if (dataState_ == DataState::NotStarted) {
     if (header_.colorType == kPngPalette && !hasPalette_)
       throw Error("PNG palette image has no PLTE");
     CheckDecodeBudget(
@@ -125,7 +125,7 @@ void PngDecode::TakeImageData(const PngChunk& chunk) {
     image_ = RgbImage(static_cast<int>(header_.width), static_cast<int>(header_.height));
     mapper_.emplace(header_, palette_, gamma_);
     imageData_.emplace(header_, *mapper_, image_);
-    dataState_ = DataState::kInFirstRun;
+    dataState_ = DataState::InFirstRun;
   }
   imageData_->Feed(chunk.data);
 }
@@ -134,13 +134,13 @@ void PngDecode::EndImageDataRun() {
   if (!imageData_->Complete())
     throw Error("PNG image data ends early");
   imageData_.reset();
-  dataState_ = DataState::kDone;
+  dataState_ = DataState::Done;
 }
 
 void PngDecode::TakePalette(const PngChunk& chunk) {
   if (hasPalette_)
     throw Error("PNG file holds a second PLTE");
-  if (dataState_ != DataState::kNotStarted)
+  if (dataState_ != DataState::NotStarted)
     throw Error("PNG PLTE comes after the image data");
   if (chunk.data.size() % 3 != 0 || chunk.data.size() / 3 > 256)
     throw Error("PNG PLTE is invalid");
@@ -160,9 +160,9 @@ void PngDecode::TakeGamma(const PngChunk& chunk) {
 }
 
 RgbImage PngDecode::Finish() {
-  if (dataState_ == DataState::kNotStarted)
+  if (dataState_ == DataState::NotStarted)
     throw Error("PNG file has no image data");
-  if (dataState_ == DataState::kInFirstRun)
+  if (dataState_ == DataState::InFirstRun)
     EndImageDataRun();
   return std::move(image_);
 }

@@ -186,21 +186,22 @@ TEST_F(SchedulerTest, WorkedExampleThroughTheRealJobs) {
   SetConverting(true);
   RunUntilIdle();
 
-  const std::string B1 = "PGXblnk1.bmp", B2 = "PGXblnk2.bmp", B3 = "PGXblnk3.bmp";
+  const std::string blank1 = "PGXblnk1.bmp", blank2 = "PGXblnk2.bmp", blank3 = "PGXblnk3.bmp";
   // One snapshot per recorded page or announcement; the table's rows are these eight.
   ASSERT_EQ(recorder_.snapshots.size(), 12u);
   const auto& s = recorder_.snapshots;
   EXPECT_EQ(s[0], (Snapshot{{"a.bmp"}, 1, 0, 0}));
-  EXPECT_EQ(s[1], (Snapshot{{B1, "a.bmp"}, 2, 1, 4}));
-  EXPECT_EQ(s[3], (Snapshot{{B1, "a.bmp", "b-1.bmp", "b-2.bmp"}, 4, 1, 4}));
-  EXPECT_EQ(s[4], (Snapshot{{B1, "a.bmp", "b-1.bmp", "b-2.bmp", B2}, 5, 2, 8}));
-  const Names afterC = {B1, "a.bmp", "b-1.bmp", "b-2.bmp", B2, "c-1.bmp", "c-2.bmp", "c-3.bmp"};
+  EXPECT_EQ(s[1], (Snapshot{{blank1, "a.bmp"}, 2, 1, 4}));
+  EXPECT_EQ(s[3], (Snapshot{{blank1, "a.bmp", "b-1.bmp", "b-2.bmp"}, 4, 1, 4}));
+  EXPECT_EQ(s[4], (Snapshot{{blank1, "a.bmp", "b-1.bmp", "b-2.bmp", blank2}, 5, 2, 8}));
+  const Names afterC = {blank1, "a.bmp",   "b-1.bmp", "b-2.bmp",
+                        blank2, "c-1.bmp", "c-2.bmp", "c-3.bmp"};
   EXPECT_EQ(s[7], (Snapshot{afterC, 8, 2, 8}));
   Names afterD = afterC;
   afterD.push_back("d.bmp");
   EXPECT_EQ(s[8], (Snapshot{afterD, 9, 2, 8}));
   Names afterE = afterD;
-  afterE.insert(afterE.end() - 1, B3);
+  afterE.insert(afterE.end() - 1, blank3);
   EXPECT_EQ(s[9], (Snapshot{afterE, 10, 3, 12}));
   afterE.insert(afterE.end(), {"e-1.bmp", "e-2.bmp"});
   EXPECT_EQ(s[11], (Snapshot{afterE, 12, 3, 12}));

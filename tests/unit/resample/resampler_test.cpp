@@ -78,12 +78,12 @@ TEST(ResampleImage, SameSizeReproducesOrBlursAsEachKernelDoes) {
 TEST(ResampleImage, TriangleHalfwayValuesRoundToEven) {
   const RgbImage a = MakeImage(2, 2, [](int x, int, int) { return x == 0 ? 1 : 4; });
   const RgbImage b = MakeImage(2, 2, [](int x, int, int) { return x == 0 ? 1 : 6; });
-  const RgbImage scaled_a = Resample(a, 3, 2, "Triangle");
-  const RgbImage scaled_b = Resample(b, 3, 2, "Triangle");
+  const RgbImage scaledA = Resample(a, 3, 2, "Triangle");
+  const RgbImage scaledB = Resample(b, 3, 2, "Triangle");
   for (int y = 0; y < 2; ++y) {
     for (int c = 0; c < 3; ++c) {
-      EXPECT_EQ(Row(scaled_a, y, c), (V{1, 2, 4}));  // 2.5 gives 2
-      EXPECT_EQ(Row(scaled_b, y, c), (V{1, 4, 6}));  // 3.5 gives 4
+      EXPECT_EQ(Row(scaledA, y, c), (V{1, 2, 4}));  // 2.5 gives 2
+      EXPECT_EQ(Row(scaledB, y, c), (V{1, 4, 6}));  // 3.5 gives 4
     }
   }
 }
@@ -108,10 +108,10 @@ TEST(ResampleImage, ColumnsAreScaledLikeRows) {
     for (int x = 0; x < 7; ++x)
       std::memcpy(transposed.Row(x) + 3 * y, source.Row(y) + 3 * x, 3);
   const RgbImage scaled = Resample(source, 7, 5, "Lanczos3");
-  const RgbImage scaled_transposed = Resample(transposed, 5, 7, "Lanczos3");
+  const RgbImage scaledTransposed = Resample(transposed, 5, 7, "Lanczos3");
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 7; ++x)
-      ASSERT_EQ(std::memcmp(scaled.Row(y) + 3 * x, scaled_transposed.Row(x) + 3 * y, 3), 0);
+      ASSERT_EQ(std::memcmp(scaled.Row(y) + 3 * x, scaledTransposed.Row(x) + 3 * y, 3), 0);
 }
 
 TEST(ResampleImage, RejectsWhatItCannotScaleWithoutWritingTheDestination) {
@@ -126,11 +126,11 @@ TEST(ResampleImage, RejectsWhatItCannotScaleWithoutWritingTheDestination) {
   }
   EXPECT_THROW(ResampleImage(RgbImage(5, 0), destination, lanczos.function, lanczos.support),
                Error);
-  const RgbImage one_row = MakeImage(5, 1, [](int, int, int) { return 1; });
-  EXPECT_THROW(ResampleImage(one_row, destination, lanczos.function, lanczos.support), Error);
-  RgbImage one_column(1, 4);
+  const RgbImage oneRow = MakeImage(5, 1, [](int, int, int) { return 1; });
+  EXPECT_THROW(ResampleImage(oneRow, destination, lanczos.function, lanczos.support), Error);
+  RgbImage oneColumn(1, 4);
   const RgbImage wide = MakeImage(5, 4, [](int, int, int) { return 1; });
-  EXPECT_THROW(ResampleImage(wide, one_column, lanczos.function, lanczos.support), Error);
+  EXPECT_THROW(ResampleImage(wide, oneColumn, lanczos.function, lanczos.support), Error);
   EXPECT_TRUE(SameBytes(destination, marked));
   RgbImage empty(0, 1008);
   EXPECT_NO_THROW(ResampleImage(wide, empty, lanczos.function, lanczos.support));
@@ -146,7 +146,7 @@ TEST(FusedMultiplyAdd, EmulationMatchesTheInstructionBitForBit) {
   std::uniform_int_distribution<int> byte(0, 255);
   std::uniform_int_distribution<int> exponent(-30, 10);
   std::uniform_real_distribution<float> unit(-1, 1);
-  int near_ties = 0;
+  int nearTies = 0;
   for (int k = 0; k < 2'000'000; ++k) {
     const float value = static_cast<float>(byte(random));
     const float sum = std::ldexp(unit(random), exponent(random));
@@ -155,17 +155,17 @@ TEST(FusedMultiplyAdd, EmulationMatchesTheInstructionBitForBit) {
       // Half a unit in the last place of sum, divided by value, rounded and nudged.
       int e;
       std::frexp(sum, &e);
-      const double half_ulp = std::ldexp(1.0, e - 25);
-      weight = static_cast<float>(half_ulp / value);
+      const double halfUlp = std::ldexp(1.0, e - 25);
+      weight = static_cast<float>(halfUlp / value);
       weight = std::bit_cast<float>(std::bit_cast<uint32_t>(weight) + (k % 7) - 3);
-      near_ties += std::abs(value * static_cast<double>(weight) - half_ulp) < half_ulp * 1e-6;
+      nearTies += std::abs(value * static_cast<double>(weight) - halfUlp) < halfUlp * 1e-6;
     }
     const float emulated = FusedMultiplyAddEmulated(sum, value, weight);
     const float hardware = FusedMultiplyAddFma3(sum, value, weight);
     ASSERT_EQ(std::bit_cast<uint32_t>(emulated), std::bit_cast<uint32_t>(hardware))
         << sum << " + " << value << " * " << weight;
   }
-  EXPECT_GT(near_ties, 100'000);
+  EXPECT_GT(nearTies, 100'000);
 }
 
 TEST(SumToByte, ClampsThenRoundsHalfToEven) {
@@ -196,8 +196,8 @@ TEST(ResampleImageUsing, VectorPathMatchesTheEmulationExactly) {
         RandomImage(k % 5 == 0 ? 1 + k % 3 : size(random), size(random), random);
     RgbImage fma3(size(random), size(random));
     RgbImage emulated(fma3.Width(), fma3.Height());
-    ResampleImageUsing(AccumulatePath::kFma3, source, fma3, entry.function, entry.support);
-    ResampleImageUsing(AccumulatePath::kEmulated, source, emulated, entry.function, entry.support);
+    ResampleImageUsing(AccumulatePath::Fma3, source, fma3, entry.function, entry.support);
+    ResampleImageUsing(AccumulatePath::Emulated, source, emulated, entry.function, entry.support);
     ASSERT_TRUE(SameBytes(fma3, emulated))
         << entry.name << " " << source.Width() << "x" << source.Height() << " -> " << fma3.Width()
         << "x" << fma3.Height();
