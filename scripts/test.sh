@@ -24,6 +24,20 @@ native_tests() {
   ctest --preset release
 }
 
+# The names of .clang-tidy in every file that is not Windows-only, with the native build's
+# compile commands, several files per run and $jobs runs at a time.
+name_check() {
+  git ls-files '*.cpp' | grep -vE '_win(_test)?\.cpp$' |
+    xargs -P "$jobs" -n 4 clang-tidy -p build/release --quiet 2>&1 |
+    { grep -vE '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' || true; }
+}
+
+# The product code alone with the lint preset's stricter warnings, which stop the build.
+lint_build() {
+  cmake --preset lint >/dev/null
+  cmake --build --preset lint -j "$jobs"
+}
+
 sanitizer_tests() {
   cmake --preset sanitize >/dev/null
   cmake --build --preset sanitize -j "$jobs"
@@ -51,6 +65,8 @@ total_start=$SECONDS
 stage "install packages" scripts/install-deps.sh native fuzz bench windows
 stage "format check" format_check
 stage "native build and unit tests" native_tests
+stage "names" name_check
+stage "lint build" lint_build
 stage "sanitizer build and unit tests" sanitizer_tests
 stage "deterministic fuzzing" scripts/fuzz-stage.sh
 stage "windows cross build" windows_cross_build
