@@ -4,24 +4,24 @@
 // colour type, depth, compression and chunk kind the decoders know.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "support/bmp_writer.h"
+#include "support/jpeg_encoder.h"
 #include "support/png_writer.h"
+#include "support/rgb_image_maker.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
 using namespace tamsolo::testing;
+using tamsolo::RgbImage;
 
 void Write(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+  WriteFileBytes(path, bytes);
 }
 
 uint16_t Pattern(uint32_t x, uint32_t y, int c, int depth) {
@@ -69,101 +69,37 @@ void WritePngSeeds(const fs::path& folder) {
   }
 }
 
-// libjpeg's compressor into memory; components 1 (gray) or 3 (YCbCr).
-Bytes EncodeJpeg(int components, bool progressive, int restartRows, bool subsample) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = 19;
-  cinfo.image_height = 13;
-  cinfo.input_components = components;
-  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 75, TRUE);
-  if (progressive)
-    jpeg_simple_progression(&cinfo);
-  cinfo.restart_in_rows = restartRows;
-  if (components == 3 && !subsample) {
-    cinfo.comp_info[0].h_samp_factor = 1;
-    cinfo.comp_info[0].v_samp_factor = 1;
-  }
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<uint8_t> row(cinfo.image_width * components);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (size_t i = 0; i < row.size(); ++i)
-      row[i] = static_cast<uint8_t>(Pattern(static_cast<uint32_t>(i), cinfo.next_scanline, 0, 8));
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  Bytes bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
+// A 19 x 13 JPEG of the pattern, quality 75; a gray one takes the red channel.
+Bytes JpegSeed(bool gray, JpegOptions options) {
+  const int channels = gray ? 1 : 3;
+  const RgbImage image = MakeRgbImage(19, 13, [channels](int x, int y) {
+    Rgb c{};
+    for (int i = 0; i < 3; ++i) {
+      const auto at = static_cast<uint32_t>(x * channels + i);
+      c[static_cast<size_t>(i)] = static_cast<uint8_t>(Pattern(at, static_cast<uint32_t>(y), 0, 8));
+    }
+    return c;
+  });
+  options.quality = 75;
+  return gray ? EncodeGrayJpeg(image, options) : EncodeJpeg(image, options);
 }
 
 void WriteJpegSeeds(const fs::path& folder) {
-  Write(folder / "rgb_baseline_420.jpg", EncodeJpeg(3, false, 0, true));
-  Write(folder / "rgb_baseline_444.jpg", EncodeJpeg(3, false, 0, false));
-  Write(folder / "rgb_progressive.jpg", EncodeJpeg(3, true, 0, true));
-  Write(folder / "rgb_restart.jpg", EncodeJpeg(3, false, 1, true));
-  Write(folder / "gray_baseline.jpg", EncodeJpeg(1, false, 0, false));
-  Write(folder / "gray_progressive.jpg", EncodeJpeg(1, true, 0, false));
+  Write(folder / "rgb_baseline_420.jpg", JpegSeed(false, {}));
+  Write(folder / "rgb_baseline_444.jpg", JpegSeed(false, {.subsampleChroma = false}));
+  Write(folder / "rgb_progressive.jpg", JpegSeed(false, {.progressive = true}));
+  Write(folder / "rgb_restart.jpg", JpegSeed(false, {.restartRows = 1}));
+  Write(folder / "gray_baseline.jpg", JpegSeed(true, {}));
+  Write(folder / "gray_progressive.jpg", JpegSeed(true, {.progressive = true}));
 }
 
-void Put16(Bytes& b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-
-// A BMP with a 40-byte info header (or the 12-byte OS/2 one), palette, masks and pixels as given.
-Bytes MakeBmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
-              const Bytes& palette, const Bytes& masks, const Bytes& pixels, bool os2 = false) {
-  const uint32_t infoSize = os2 ? 12 : 40;
-  const uint32_t offset = 14 + infoSize + static_cast<uint32_t>(masks.size() + palette.size());
-  Bytes b = {'B', 'M'};
-  Put32(b, offset + static_cast<uint32_t>(pixels.size()));
-  Put32(b, 0);
-  Put32(b, offset);
-  Put32(b, infoSize);
-  if (os2) {
-    Put16(b, static_cast<uint32_t>(width));
-    Put16(b, static_cast<uint32_t>(height));
-    Put16(b, 1);
-    Put16(b, bits);
-  } else {
-    Put32(b, static_cast<uint32_t>(width));
-    Put32(b, static_cast<uint32_t>(height));
-    Put16(b, 1);
-    Put16(b, bits);
-    Put32(b, compression);
-    Put32(b, static_cast<uint32_t>(pixels.size()));
-    Put32(b, 2835);
-    Put32(b, 2835);
-    Put32(b, 0);
-    Put32(b, 0);
-  }
-  b.insert(b.end(), masks.begin(), masks.end());
-  b.insert(b.end(), palette.begin(), palette.end());
-  b.insert(b.end(), pixels.begin(), pixels.end());
-  return b;
-}
-
-Bytes Palette(int entries, int entryBytes) {
-  Bytes p;
+std::vector<Rgb> Palette(int entries) {
+  std::vector<Rgb> palette;
   for (int i = 0; i < entries; ++i) {
-    for (int c = 0; c < entryBytes; ++c)
-      p.push_back(static_cast<uint8_t>(i * 37 + c * 80));
+    const auto base = static_cast<uint8_t>(i * 37);
+    palette.push_back({static_cast<uint8_t>(base + 160), static_cast<uint8_t>(base + 80), base});
   }
-  return p;
+  return palette;
 }
 
 // Uncompressed rows of width pixels, each padded to 4 bytes.
@@ -175,32 +111,35 @@ Bytes Rows(int width, int height, int bits) {
   return pixels;
 }
 
+// A 7 x 5 BMP (stored bottom-up, or top-down for a negative height) with its pixel bytes.
+void WriteBmpSeed(const fs::path& path, BmpFields fields, Bytes pixels) {
+  fields.imageSize = static_cast<uint32_t>(pixels.size());
+  fields.pixels = std::move(pixels);
+  Write(path, WriteBmp(fields));
+}
+
 void WriteBmpSeeds(const fs::path& folder) {
   const int w = 7, h = 5;
-  Write(folder / "bits1.bmp", MakeBmp(w, h, 1, 0, Palette(2, 4), {}, Rows(w, h, 1)));
-  Write(folder / "bits4.bmp", MakeBmp(w, h, 4, 0, Palette(16, 4), {}, Rows(w, h, 4)));
-  Write(folder / "bits8.bmp", MakeBmp(w, h, 8, 0, Palette(256, 4), {}, Rows(w, h, 8)));
-  Write(folder / "bits16.bmp", MakeBmp(w, h, 16, 0, {}, {}, Rows(w, h, 16)));
-  Write(folder / "bits24.bmp", MakeBmp(w, h, 24, 0, {}, {}, Rows(w, h, 24)));
-  Write(folder / "bits24_top_down.bmp", MakeBmp(w, -h, 24, 0, {}, {}, Rows(w, h, 24)));
-  Write(folder / "bits32.bmp", MakeBmp(w, h, 32, 0, {}, {}, Rows(w, h, 32)));
-  Bytes masks565;
-  Put32(masks565, 0xF800);
-  Put32(masks565, 0x07E0);
-  Put32(masks565, 0x001F);
-  Write(folder / "bits16_565_fields.bmp", MakeBmp(w, h, 16, 3, {}, masks565, Rows(w, h, 16)));
-  Bytes masks32;
-  Put32(masks32, 0x00FF0000);
-  Put32(masks32, 0x0000FF00);
-  Put32(masks32, 0x000000FF);
-  Write(folder / "bits32_fields.bmp", MakeBmp(w, h, 32, 3, {}, masks32, Rows(w, h, 32)));
-  Write(folder / "os2_bits8.bmp", MakeBmp(w, h, 8, 0, Palette(256, 3), {}, Rows(w, h, 8), true));
-  Write(folder / "os2_bits24.bmp", MakeBmp(w, h, 24, 0, {}, {}, Rows(w, h, 24), true));
+  WriteBmpSeed(folder / "bits1.bmp", Bmp(w, h, 1).Palette(Palette(2)), Rows(w, h, 1));
+  WriteBmpSeed(folder / "bits4.bmp", Bmp(w, h, 4).Palette(Palette(16)), Rows(w, h, 4));
+  WriteBmpSeed(folder / "bits8.bmp", Bmp(w, h, 8).Palette(Palette(256)), Rows(w, h, 8));
+  for (uint16_t bits : {16, 24, 32})
+    WriteBmpSeed(folder / ("bits" + std::to_string(bits) + ".bmp"), Bmp(w, h, bits),
+                 Rows(w, h, bits));
+  WriteBmpSeed(folder / "bits24_top_down.bmp", Bmp(w, -h), Rows(w, h, 24));
+  WriteBmpSeed(folder / "bits16_565_fields.bmp",
+               Bmp(w, h, 16).Compression(3).Masks(0xF800, 0x07E0, 0x001F), Rows(w, h, 16));
+  WriteBmpSeed(folder / "bits32_fields.bmp",
+               Bmp(w, h, 32).Compression(3).Masks(0x00FF0000, 0x0000FF00, 0x000000FF),
+               Rows(w, h, 32));
+  WriteBmpSeed(folder / "os2_bits8.bmp", Bmp(w, h, 8).Header(12).Palette(Palette(256)),
+               Rows(w, h, 8));
+  WriteBmpSeed(folder / "os2_bits24.bmp", Bmp(w, h).Header(12), Rows(w, h, 24));
   // RLE: encoded runs, an absolute run, a delta, end of line and end of bitmap.
-  const Bytes rle8 = {3, 1, 0, 3, 5, 6, 7, 0, 4, 2, 0, 0, 0, 2, 1, 1, 2, 9, 0, 0, 0, 1};
-  Write(folder / "rle8.bmp", MakeBmp(w, h, 8, 1, Palette(256, 4), {}, rle8));
-  const Bytes rle4 = {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 1, 1, 2, 0x77, 0, 0, 0, 1};
-  Write(folder / "rle4.bmp", MakeBmp(w, h, 4, 2, Palette(16, 4), {}, rle4));
+  WriteBmpSeed(folder / "rle8.bmp", Bmp(w, h, 8).Compression(1).Palette(Palette(256)),
+               {3, 1, 0, 3, 5, 6, 7, 0, 4, 2, 0, 0, 0, 2, 1, 1, 2, 9, 0, 0, 0, 1});
+  WriteBmpSeed(folder / "rle4.bmp", Bmp(w, h, 4).Compression(2).Palette(Palette(16)),
+               {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 1, 1, 2, 0x77, 0, 0, 0, 1});
 }
 
 }  // namespace

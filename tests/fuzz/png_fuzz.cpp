@@ -5,6 +5,7 @@
 
 #include "decode/decoders.h"
 #include "platform/error.h"
+#include "support/png_writer.h"
 #include "tests/fuzz/fuzz_target.h"
 
 namespace {
@@ -45,37 +46,18 @@ std::vector<uint8_t> WithMendedCrcs(std::span<const uint8_t> bytes) {
   return copy;
 }
 
-void AppendChunk(std::vector<uint8_t>& file, const char* type, const uint8_t* data, size_t length) {
-  const size_t start = file.size();
-  for (int shift = 24; shift >= 0; shift -= 8)
-    file.push_back(static_cast<uint8_t>(length >> shift));
-  file.insert(file.end(), type, type + 4);
-  file.insert(file.end(), data, data + length);
-  const uint32_t crc = static_cast<uint32_t>(
-      crc32(0L, file.data() + start + 4, static_cast<uInt>(file.size() - start - 4)));
-  for (int shift = 24; shift >= 0; shift -= 8)
-    file.push_back(static_cast<uint8_t>(crc >> shift));
-}
-
 // Inputs starting with 'R' (never a PNG's first byte) are 13 IHDR bytes and then the filtered
 // rows, compressed here. Mutated deflate data mostly fails early; this way the fuzzer drives
 // the filters, the Adam7 passes and the sample mapping with any header and any row bytes.
 void DecodeRawRows(std::span<const uint8_t> bytes) {
   if (bytes.size() < 14 || bytes[0] != 'R')
     return;
-  const std::span<const uint8_t> rows = bytes.subspan(14);
-  uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
-  std::vector<uint8_t> packed(packedSize);
-  if (compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()), 1) !=
-      Z_OK)
-    return;
-  std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  AppendChunk(file, "IHDR", bytes.data() + 1, 13);
-  const uint8_t palette[6] = {0, 0, 0, 255, 255, 255};
-  AppendChunk(file, "PLTE", palette, sizeof palette);
-  AppendChunk(file, "IDAT", packed.data(), packedSize);
-  AppendChunk(file, "IEND", nullptr, 0);
-  Decode(file);
+  using tamsolo::testing::PngChunkBytes;
+  const std::vector<uint8_t> palette = {0, 0, 0, 255, 255, 255};
+  Decode(tamsolo::testing::PngFileBytes(
+      {PngChunkBytes("IHDR", bytes.subspan(1, 13)), PngChunkBytes("PLTE", palette),
+       PngChunkBytes("IDAT", tamsolo::testing::ZlibCompress(bytes.subspan(14), 1)),
+       PngChunkBytes("IEND", {})}));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 namespace tamsolo::testing {
 namespace {
 
+constexpr uint32_t kPixelsPerMeter = 2835;  // 72 dots per inch
+
 class ByteWriter {
  public:
   ByteWriter& U8(uint8_t v) {
@@ -29,7 +31,8 @@ void WriteInfoHeader(ByteWriter& out, const BmpFields& f) {
     return;
   }
   out.U32(f.headerSize).U32(f.width).U32(f.height).U16(f.planes).U16(f.bitCount);
-  out.U32(f.compression).U32(f.imageSize).U32(3780).U32(3780).U32(f.colorsUsed).U32(0);
+  out.U32(f.compression).U32(f.imageSize).U32(kPixelsPerMeter).U32(kPixelsPerMeter);
+  out.U32(f.colorsUsed).U32(0);
   size_t written = 40;
   if (f.masks && f.headerSize >= 52) {
     for (uint32_t mask : *f.masks)

@@ -26,6 +26,11 @@ std::vector<uint8_t> Compress(const RgbImage& image, int components, J_COLOR_SPA
   jpeg_set_quality(&cinfo, options.quality, TRUE);
   if (options.progressive)
     jpeg_simple_progression(&cinfo);
+  cinfo.restart_in_rows = options.restartRows;
+  if (components == 3 && !options.subsampleChroma) {
+    cinfo.comp_info[0].h_samp_factor = 1;
+    cinfo.comp_info[0].v_samp_factor = 1;
+  }
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<JSAMPLE> row(static_cast<size_t>(image.Width()) * components);
   while (cinfo.next_scanline < cinfo.image_height) {

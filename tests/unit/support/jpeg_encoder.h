@@ -10,6 +10,8 @@ namespace tamsolo::testing {
 struct JpegOptions {
   int quality = 95;
   bool progressive = false;
+  int restartRows = 0;          // a restart marker every so many rows of blocks; 0 for none
+  bool subsampleChroma = true;  // libjpeg's default 2 x 2 luma blocks per chroma block
 };
 
 // A three-component (YCbCr) JPEG of image, made with libjpeg's compressor in memory.

@@ -1,90 +1,40 @@
 #include "support/sample_images.h"
 
-#include "support/jpeg_encoder.h"
-
-#include <zlib.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <stdexcept>
 #include <vector>
+
+#include "support/bmp_writer.h"
+#include "support/jpeg_encoder.h"
+#include "support/png_writer.h"
+#include "support/temp_folder.h"
 
 namespace tamsolo::testing {
 namespace {
 
-void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i)
-    out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void PutBe(std::vector<uint8_t>& out, uint32_t value) {
-  for (int i = 3; i >= 0; --i)
-    out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
 std::vector<uint8_t> EncodeBmp(const RgbImage& image) {
-  const uint32_t stride = (static_cast<uint32_t>(image.Width()) * 3 + 3) & ~3u;
-  const uint32_t pixelBytes = stride * static_cast<uint32_t>(image.Height());
-  std::vector<uint8_t> out = {'B', 'M'};
-  PutLe(out, 54 + pixelBytes, 4);
-  PutLe(out, 0, 4);
-  PutLe(out, 54, 4);
-  PutLe(out, 40, 4);
-  PutLe(out, static_cast<uint32_t>(image.Width()), 4);
-  PutLe(out, static_cast<uint32_t>(image.Height()), 4);
-  PutLe(out, 1, 2);
-  PutLe(out, 24, 2);
-  PutLe(out, 0, 4);
-  PutLe(out, pixelBytes, 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 0, 4);
-  PutLe(out, 0, 4);
-  for (int y = image.Height() - 1; y >= 0; --y) {
-    const uint8_t* row = image.Row(y);
+  std::vector<std::vector<uint8_t>> rows;
+  for (int y = image.Height() - 1; y >= 0; --y) {  // bottom row first, blue, green, red
+    std::vector<uint8_t>& row = rows.emplace_back();
     for (int x = 0; x < image.Width(); ++x) {
-      out.push_back(row[3 * x + 2]);
-      out.push_back(row[3 * x + 1]);
-      out.push_back(row[3 * x]);
+      const Rgb c = PixelAt(image, x, y);
+      row.insert(row.end(), {c[2], c[1], c[0]});
     }
-    out.resize(out.size() + (stride - static_cast<uint32_t>(image.Width()) * 3), 0);
   }
-  return out;
-}
-
-void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-  PutBe(out, static_cast<uint32_t>(data.size()));
-  const size_t start = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), data.begin(), data.end());
-  PutBe(out,
-        static_cast<uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+  std::vector<uint8_t> pixels = PadRows(rows);
+  const auto imageSize = static_cast<uint32_t>(pixels.size());
+  return WriteBmp(
+      Bmp(image.Width(), image.Height()).ImageSize(imageSize).Pixels(std::move(pixels)));
 }
 
 std::vector<uint8_t> EncodePng(const RgbImage& image) {
-  std::vector<uint8_t> raw;
-  raw.reserve((image.Stride() + 1) * static_cast<size_t>(image.Height()));
-  for (int y = 0; y < image.Height(); ++y) {
-    raw.push_back(0);  // filter type None
-    raw.insert(raw.end(), image.Row(y), image.Row(y) + image.Stride());
-  }
-  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-  std::vector<uint8_t> packed(packedSize);
-  if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK)
-    throw std::runtime_error("compress2 failed");
-  packed.resize(packedSize);
-  std::vector<uint8_t> header;
-  PutBe(header, static_cast<uint32_t>(image.Width()));
-  PutBe(header, static_cast<uint32_t>(image.Height()));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, filter 0, no interlace
-  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  PutChunk(out, "IHDR", header);
-  PutChunk(out, "IDAT", packed);
-  PutChunk(out, "IEND", {});
-  return out;
+  RawPng png;
+  png.width = static_cast<uint32_t>(image.Width());
+  png.height = static_cast<uint32_t>(image.Height());
+  png.sample = [&image](uint32_t x, uint32_t y, int c) -> uint16_t {
+    return image.Row(static_cast<int>(y))[3 * x + static_cast<uint32_t>(c)];
+  };
+  return MakePng(png);
 }
 
 }  // namespace
@@ -118,11 +68,7 @@ void WriteImageFile(const std::string& path, const RgbImage& image, SampleFormat
                                      : format == SampleFormat::Png
                                          ? EncodePng(image)
                                          : EncodeJpeg(image, {.quality = 90});
-  std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  if (!file.flush())
-    throw std::runtime_error("cannot write " + path);
+  WriteFileBytes(path, bytes);
 }
 
 SampleFormat SampleFormatFor(const std::string& path) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tamsolo::testing {
 
@@ -21,5 +23,12 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// Writes bytes to path, replacing it; throws std::runtime_error on failure.
+void WriteFileBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+// The whole file as text, empty when it cannot be read.
+std::string ReadFileText(const std::filesystem::path& path);
+// The names in folder, sorted.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder);
 
 }  // namespace tamsolo::testing
