@@ -8,41 +8,21 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "platform/file_bytes.h"
+#include "support/rgb_image_maker.h"
+#include "support/sample_images.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
 namespace {
 
-using Rgb = std::array<uint8_t, 3>;
+using testing::FolderNames;
+using testing::Rgb;
 
-// A 24-bit bottom-up BMP, written field by field.
+// A 24-bit BMP whose pixel (x, y) is color(x, y).
 void WriteBmp(const std::string& path, int width, int height,
               const std::function<Rgb(int, int)>& color) {
-  const int stride = (width * 3 + 3) / 4 * 4;
-  std::string bytes(54 + static_cast<size_t>(stride) * height, '\0');
-  auto put = [&](size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i)
-      bytes[at + i] = static_cast<char>(value >> (8 * i));
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put(2, static_cast<uint32_t>(bytes.size()), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, static_cast<uint32_t>(width), 4);
-  put(22, static_cast<uint32_t>(height), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Rgb c = color(x, y);
-      const size_t at = 54 + static_cast<size_t>(height - 1 - y) * stride + 3 * x;
-      bytes[at] = static_cast<char>(c[2]);
-      bytes[at + 1] = static_cast<char>(c[1]);
-      bytes[at + 2] = static_cast<char>(c[0]);
-    }
-  }
-  std::ofstream(path, std::ios::binary) << bytes;
+  testing::WriteImageFile(path, testing::MakeRgbImage(width, height, color),
+                          testing::SampleFormat::Bmp);
 }
 
 Rgb Ramp(int x, int y) {
@@ -72,38 +52,6 @@ std::vector<std::string> Lines(const std::string& text) {
   for (std::string line; std::getline(in, line);)
     lines.push_back(line);
   return lines;
-}
-
-std::vector<std::string> FolderContents(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-TEST(CliOptions, ParsesValuesFlagsAndPositionals) {
-  const ParsedOptions parsed = ParseOptions({"a.jpg", "-o", "out", "--filter=Box", "--", "-b.jpg"},
-                                            {{"-o", true}, {"--filter", true}, {"--quiet", false}});
-  EXPECT_EQ(parsed.positional, (std::vector<std::string>{"a.jpg", "-b.jpg"}));
-  EXPECT_EQ(parsed.Required("-o"), "out");
-  EXPECT_EQ(FilterIndexOption(parsed), 0);
-  EXPECT_FALSE(parsed.Has("--quiet"));
-  EXPECT_THROW(parsed.Required("--quiet"), UsageError);
-  for (std::vector<std::string> bad :
-       {std::vector<std::string>{"-x"}, {"-o"}, {"-o", "a", "-o", "b"}, {"--quiet=1"}}) {
-    EXPECT_THROW(ParseOptions(bad, {{"-o", true}, {"--quiet", false}}), UsageError) << bad[0];
-  }
-}
-
-TEST(CliOptions, FiltersByNameOrIndex) {
-  EXPECT_EQ(ParseFilterIndex("Box"), 0);
-  EXPECT_EQ(ParseFilterIndex("b-spline"), 4);
-  EXPECT_EQ(ParseFilterIndex("MITCHELL"), 6);
-  EXPECT_EQ(ParseFilterIndex("3"), 3);
-  EXPECT_EQ(FilterIndexOption(ParsedOptions{}), 5);
-  for (const char* bad : {"7", "-1", "", "Gauss", "05"})
-    EXPECT_THROW(ParseFilterIndex(bad), UsageError) << bad;
 }
 
 TEST(CliDispatch, HelpVersionAndUsageErrors) {
@@ -154,7 +102,7 @@ TEST(CliPages, EachFileGetsOneLineAndClashesAreNotOverwritten) {
   EXPECT_EQ(lines[2], folder.File("wide.bmp") + ": 2 pages: wide-1.bmp, wide-2.bmp");
   EXPECT_EQ(lines[3].rfind(folder.File("narrow.bmp") + ": no page: too narrow", 0), 0u);
   EXPECT_EQ(lines[4].rfind(folder.File("bad.bmp") + ": no page: ", 0), 0u);
-  EXPECT_EQ(FolderContents(out),
+  EXPECT_EQ(FolderNames(out),
             (std::vector<std::string>{"scan.bmp", "scan_2.bmp", "wide-1.bmp", "wide-2.bmp"}));
   // The first scan.bmp kept its own page: the second source is all black.
   const auto first = ReadWholeFile(folder.File("out/scan.bmp"), 1 << 20);
@@ -182,7 +130,7 @@ TEST(CliPages, SucceedsIntoANewFolderAndFailsOnAnUnwritableOne) {
   WriteBmp(folder.File("p.bmp"), 300, 400, Ramp);
   const Outcome made = RunCli({"pages", folder.File("p.bmp"), "-o", folder.File("new/deeper")});
   EXPECT_EQ(made.status, 0) << made.err;
-  EXPECT_EQ(FolderContents(folder.Path() / "new" / "deeper"), std::vector<std::string>{"p.bmp"});
+  EXPECT_EQ(FolderNames(folder.Path() / "new" / "deeper"), std::vector<std::string>{"p.bmp"});
   const Outcome blocked =
       RunCli({"pages", folder.File("p.bmp"), "-o", folder.File("p.bmp") + "/out"});
   EXPECT_EQ(blocked.status, 3);

@@ -18,13 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempFolder;
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 // The native file system with a temp folder of the test's own, so that "nothing left behind"
 // can be checked.
 class OwnTempFileSystem final : public testing::ForwardingFileSystem {
@@ -77,7 +70,7 @@ TEST_F(ConvertRunTest, BuildsOneFolderPerBookAndLeavesNothingBehind) {
   options_.paths = {temp_.File("src")};
   EXPECT_EQ(Run(), kCliOk) << summary_.str() << progress_.str();
   const fs::path vol1 = temp_.Path() / "books" / "vol1";
-  EXPECT_EQ(ReadText(vol1 / "book.txt"),
+  EXPECT_EQ(testing::ReadFileText(vol1 / "book.txt"),
             "title: vol1\nauthor: Tamsolo\nstatus: complete\npage: PGXblnk1.bmp\npage: a.bmp\n"
             "page: b-1.bmp\npage: b-2.bmp\n");
   EXPECT_TRUE(fs::exists(vol1 / "0003_b-1.bmp"));
@@ -120,17 +113,6 @@ TEST_F(ConvertRunTest, InterruptAndFatalErrorsStillCleanUp) {
   options_.booksFolder = temp_.File("file/books");
   EXPECT_EQ(Run(), kCliFatal);
   EXPECT_TRUE(TmpIsEmpty());
-}
-
-TEST(RunFolderName, FourGroupsOfTwoNumbersInUppercaseHex) {
-  uint16_t next = 0;
-  const uint16_t numbers[] = {0x0001, 0xABCD, 0xFFFF, 0x0000, 0x1234, 0x00EF, 0x8000, 0x0A0B};
-  EXPECT_EQ(MakeRunFolderName([&] { return numbers[next++]; }),
-            "0001ABCD-FFFF0000-123400EF-80000A0B");
-  const std::regex form("[0-9A-F]{8}(-[0-9A-F]{8}){3}");
-  const std::string first = MakeRunFolderName();
-  EXPECT_TRUE(std::regex_match(first, form)) << first;
-  EXPECT_NE(first, MakeRunFolderName());
 }
 
 }  // namespace

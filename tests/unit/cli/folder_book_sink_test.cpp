@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/error.h"
 #include "cli/folder_book_sink.h"
@@ -13,26 +12,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
+using testing::FolderNames;
+using testing::ReadFileText;
 using testing::TempFolder;
 
 const PathStyle kNative = NativePathStyle();
 std::string K(const std::string& folder) {
   return folder + PathDelimiter(kNative);
-}
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-Names Listing(const fs::path& folder) {
-  Names names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 class FolderSinkTest : public ::testing::Test {
@@ -60,9 +46,9 @@ TEST_F(FolderSinkTest, CopiesPagesInBookOrderAndDescribesTheBook) {
   Page("PGXblnk1.bmp", "blank");
   Build(K("vol1"), {"PGXblnk1.bmp", "b.bmp"});
   const fs::path book = temp_.Path() / "out" / "vol1";
-  EXPECT_EQ(Listing(book), (Names{"0001_PGXblnk1.bmp", "0002_b.bmp", "book.txt"}));
-  EXPECT_EQ(ReadText(book / "0002_b.bmp"), "B");
-  EXPECT_EQ(ReadText(book / "book.txt"),
+  EXPECT_EQ(FolderNames(book), (Names{"0001_PGXblnk1.bmp", "0002_b.bmp", "book.txt"}));
+  EXPECT_EQ(ReadFileText(book / "0002_b.bmp"), "B");
+  EXPECT_EQ(ReadFileText(book / "book.txt"),
             "title: vol1\nauthor: Tamsolo\nstatus: complete\npage: PGXblnk1.bmp\npage: b.bmp\n");
   // The work files stay: deleting them is the scheduler's business.
   EXPECT_TRUE(fs::exists(temp_.Path() / "work" / "b.bmp"));
@@ -75,16 +61,16 @@ TEST_F(FolderSinkTest, NeverWritesIntoAFolderThatExists) {
   std::ofstream(temp_.Path() / "out" / "vol1" / "mine.txt") << "keep";
   Build(K("vol1"), {"a.bmp"});
   Build(K("vol1"), {"a.bmp"});
-  EXPECT_EQ(Listing(temp_.Path() / "out"), (Names{"vol1", "vol1 (2)", "vol1 (3)"}));
-  EXPECT_EQ(Listing(temp_.Path() / "out" / "vol1"), (Names{"mine.txt"}));
+  EXPECT_EQ(FolderNames(temp_.Path() / "out"), (Names{"vol1", "vol1 (2)", "vol1 (3)"}));
+  EXPECT_EQ(FolderNames(temp_.Path() / "out" / "vol1"), (Names{"mine.txt"}));
 }
 
 TEST_F(FolderSinkTest, UnusableTitlesBecomeUntitledAndEmptyBooksMakeNoFolder) {
   Page("a.bmp", "A");
   Build(K(""), {"a.bmp"});
   Build(K("vol2"), {});
-  EXPECT_EQ(Listing(temp_.Path() / "out"), (Names{"_untitled"}));
-  EXPECT_EQ(ReadText(temp_.Path() / "out" / "_untitled" / "book.txt"),
+  EXPECT_EQ(FolderNames(temp_.Path() / "out"), (Names{"_untitled"}));
+  EXPECT_EQ(ReadFileText(temp_.Path() / "out" / "_untitled" / "book.txt"),
             "title: \nauthor: Tamsolo\nstatus: complete\npage: a.bmp\n");
   for (const char* title : {"", ".", ".."})
     EXPECT_EQ(BookFolderName(title, kNative), "_untitled");
@@ -101,7 +87,7 @@ TEST_F(FolderSinkTest, NumbersGrowPastFourDigitsOnlyForHugeBooks) {
 TEST_F(FolderSinkTest, AFailedCopyLeavesNoHalfBook) {
   Page("a.bmp", "A");
   EXPECT_THROW(Build(K("vol1"), {"a.bmp", "missing.bmp"}), Error);
-  EXPECT_TRUE(Listing(temp_.Path() / "out").empty());
+  EXPECT_TRUE(FolderNames(temp_.Path() / "out").empty());
   EXPECT_TRUE(written_.empty());
 }
 

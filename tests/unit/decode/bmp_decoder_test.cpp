@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 
 #include "decode/decoders.h"
@@ -187,8 +186,7 @@ TEST(BmpDecoder, MemoryLimitRefusesBeforeAllocating) {
 TEST(BmpDecoder, DecodesFiles) {
   testing::TempFolder folder;
   const std::vector<uint8_t> bytes = WriteBmp(Bmp(1, 1).Pixels(PadRows({{3, 2, 1}})));
-  std::ofstream(folder.File("a.bmp"), std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  testing::WriteFileBytes(folder.File("a.bmp"), bytes);
   EXPECT_EQ(PixelAt(DecodeBmpFile(folder.File("a.bmp")), 0, 0), (Rgb{1, 2, 3}));
   EXPECT_THROW(DecodeBmpFile(folder.File("missing.bmp")), Error);
 }

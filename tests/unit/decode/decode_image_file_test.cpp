@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <fstream>
 
 #include "decode/decoders.h"
-#include "decode/image_kind.h"
 #include "platform/error.h"
 #include "support/bmp_writer.h"
 #include "support/sample_images.h"
@@ -26,32 +24,13 @@ std::string ErrorFor(const std::string& path) {
 TEST(DecodeImageFile, ChoosesTheDecoderByExtension) {
   testing::TempFolder folder;
   const std::vector<uint8_t> bmp = testing::WriteBmp(testing::Bmp(1, 1).Pixels({1, 2, 3, 0}));
-  for (const char* name : {"a.bmp", "b.BmP", "c.jpg", "d.jpeg", "e", "f.png"}) {
-    std::ofstream(folder.File(name), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bmp.data()), std::streamsize(bmp.size()));
-  }
+  for (const char* name : {"a.bmp", "b.BmP", "c.jpg", "d.jpeg", "e", "f.png"})
+    testing::WriteFileBytes(folder.File(name), bmp);
   EXPECT_EQ(ErrorFor(folder.File("a.bmp")), "no error");
   EXPECT_EQ(ErrorFor(folder.File("b.BmP")), "no error");
   for (const char* name : {"c.jpg", "d.jpeg", "e"})
     EXPECT_NE(ErrorFor(folder.File(name)).find("JPEG"), std::string::npos) << name;
   EXPECT_NE(ErrorFor(folder.File("f.png")).find("PNG"), std::string::npos);
-}
-
-// One rule answers both "is it collected" and "which decoder reads it".
-TEST(ImageKind, AcceptedExtensionsAndDecoderChoice) {
-  const auto kWin = PathStyle::Windows;
-  const auto kPosix = PathStyle::Posix;
-  EXPECT_EQ(AcceptedImageKind("a.png", kPosix), DecoderKind::Png);
-  EXPECT_EQ(AcceptedImageKind("a.PnG", kWin), DecoderKind::Png);
-  EXPECT_EQ(AcceptedImageKind("a.bMp", kWin), DecoderKind::Bmp);
-  EXPECT_EQ(AcceptedImageKind("a.jpeg", kWin), DecoderKind::Jpeg);
-  EXPECT_EQ(AcceptedImageKind("a.JPG", kPosix), DecoderKind::Jpeg);
-  EXPECT_EQ(AcceptedImageKind("a.gif", kWin), std::nullopt);
-  EXPECT_EQ(AcceptedImageKind("a.jpg\\b", kWin), std::nullopt);
-  EXPECT_EQ(AcceptedImageKind("a.jpg/b", kPosix), std::nullopt);
-  EXPECT_EQ(AcceptedImageKind("a", kWin), std::nullopt);
-  EXPECT_EQ(DecoderForPath("a.gif", kWin), DecoderKind::Jpeg);
-  EXPECT_EQ(DecoderForPath("a", kWin), DecoderKind::Jpeg);
 }
 
 // A decode asked to stop ends at its next row, whichever decoder runs; without the request

@@ -180,8 +180,7 @@ TEST(JpegDecoder, EndlessScansAreRefused) {
 TEST(JpegDecoder, DecodesFiles) {
   testing::TempFolder folder;
   const std::vector<uint8_t> bytes = EncodeJpeg(Gradient(8, 8));
-  std::ofstream(folder.File("a.jpg"), std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  testing::WriteFileBytes(folder.File("a.jpg"), bytes);
   std::ofstream(folder.File("empty.jpg"), std::ios::binary);
   EXPECT_EQ(DecodeJpegFile(folder.File("a.jpg")).Width(), 8);
   EXPECT_THROW(DecodeJpegFile(folder.File("empty.jpg")), Error);

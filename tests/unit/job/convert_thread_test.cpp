@@ -12,6 +12,7 @@
 #include "platform/error.h"
 #include "platform/file_bytes.h"
 #include "support/fake_file_system.h"
+#include "support/rgb_image_maker.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
@@ -22,17 +23,10 @@ constexpr int kBox = 0;
 // Column x has a gray level from a hash of x, the same in every row, so that neighbouring
 // scaled columns differ and a page shifted by one column shows.
 RgbImage StripedSource(int width, int height) {
-  RgbImage image(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const auto level = static_cast<uint8_t>((static_cast<uint32_t>(x) * 2654435761u) >> 24);
-      uint8_t* p = image.Row(y) + 3 * x;
-      p[0] = level;
-      p[1] = static_cast<uint8_t>(255 - level);
-      p[2] = static_cast<uint8_t>(level / 2);
-    }
-  }
-  return image;
+  return testing::MakeRgbImage(width, height, [](int x, int) {
+    const auto level = static_cast<uint8_t>((static_cast<uint32_t>(x) * 2654435761u) >> 24);
+    return testing::Rgb{level, static_cast<uint8_t>(255 - level), static_cast<uint8_t>(level / 2)};
+  });
 }
 
 // The scaled image the job should have cut its pages from.

@@ -3,29 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "platform/error.h"
 #include "platform/file_bytes.h"
+#include "support/rgb_image_maker.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
 namespace {
 
-using ColorAt = std::function<uint32_t(int x, int y)>;  // 0xRRGGBB
+using testing::MakeRgbImage;
+using testing::Rgb;
 
-RgbImage MakeImage(int width, int height, const ColorAt& color) {
-  RgbImage image(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const uint32_t c = color(x, y);
-      uint8_t* p = image.Row(y) + 3 * x;
-      p[0] = static_cast<uint8_t>(c >> 16);
-      p[1] = static_cast<uint8_t>(c >> 8);
-      p[2] = static_cast<uint8_t>(c);
-    }
-  }
-  return image;
+// The colour 0xRRGGBB.
+Rgb Packed(uint32_t c) {
+  return {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)};
 }
 
 PageImage FilledPage(const RgbImage& scaled, int32_t firstColumn) {
@@ -53,8 +44,8 @@ TEST(GrayMapping, WorkedValues) {
 TEST(GrayMapping, PageFillMatchesTheFormulaForEveryColour) {
   constexpr int kPixels = 768 * kScaledHeight;
   for (uint32_t base = 0; base < (1u << 24); base += kPixels) {
-    const RgbImage scaled = MakeImage(768, kScaledHeight, [&](int x, int y) {
-      return (base + static_cast<uint32_t>(y) * 768 + static_cast<uint32_t>(x)) & 0xFFFFFF;
+    const RgbImage scaled = MakeRgbImage(768, kScaledHeight, [&](int x, int y) {
+      return Packed(base + static_cast<uint32_t>(y) * 768 + static_cast<uint32_t>(x));
     });
     const PageImage page = FilledPage(scaled, 0);
     for (int y = 0; y < kScaledHeight; ++y) {
@@ -71,9 +62,9 @@ TEST(GrayMapping, PageFillMatchesTheFormulaForEveryColour) {
 
 TEST(PageFill, ColumnsOutsideTheImageAndTheBottomBandAreWhite) {
   // Column c of a 1000-column image has gray index c % 15, which is never white.
-  const RgbImage scaled = MakeImage(1000, kScaledHeight, [](int x, int) {
-    const uint32_t v = static_cast<uint32_t>(x % 15) * 17;
-    return v << 16 | v << 8 | v;
+  const RgbImage scaled = MakeRgbImage(1000, kScaledHeight, [](int x, int) {
+    const auto v = static_cast<uint8_t>(x % 15 * 17);
+    return Rgb{v, v, v};
   });
   for (int32_t first : {-96, 0, 500, -800, 1000}) {
     const PageImage page = FilledPage(scaled, first);
@@ -93,7 +84,7 @@ TEST(PageFill, ColumnsOutsideTheImageAndTheBottomBandAreWhite) {
 
 TEST(PageFill, WhiteBandIsTheFirst6144BytesOfThePixelArray) {
   testing::TempFolder folder;
-  const RgbImage black = MakeImage(768, kScaledHeight, [](int, int) { return 0u; });
+  const RgbImage black = MakeRgbImage(768, kScaledHeight, [](int, int) { return Rgb{}; });
   PageBitmap copy;
   copy.Assign(FilledPage(black, 0));
   copy.SaveToFile(folder.File("p.bmp"));
@@ -105,11 +96,11 @@ TEST(PageFill, WhiteBandIsTheFirst6144BytesOfThePixelArray) {
 }
 
 TEST(PageFill, RefusesAnImageThatIsNot1008RowsHigh) {
-  const RgbImage shallow = MakeImage(768, 10, [](int, int) { return 0u; });
+  const RgbImage shallow = MakeRgbImage(768, 10, [](int, int) { return Rgb{}; });
   PageImage page;
   SetUpPage(page);
   EXPECT_THROW(FillPage(shallow, 0, page), Error);
-  const RgbImage scaled = MakeImage(768, kScaledHeight, [](int, int) { return 0u; });
+  const RgbImage scaled = MakeRgbImage(768, kScaledHeight, [](int, int) { return Rgb{}; });
   EXPECT_THROW(FillPage(scaled, 0, *std::make_unique<PageImage>()), Error);
 }
 

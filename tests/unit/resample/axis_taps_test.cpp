@@ -12,12 +12,8 @@
 namespace tamsolo {
 namespace {
 
-const FilterEntry& Named(const std::string& name) {
-  return testing::FilterNamed(name);
-}
-
 AxisTaps Taps(const std::string& filter, int32_t source, int32_t destination) {
-  const FilterEntry& entry = Named(filter);
+  const FilterEntry& entry = testing::FilterNamed(filter);
   return AxisTaps(source, destination, entry.function, entry.support);
 }
 

@@ -7,17 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "support/filter_by_name.h"
 #include "support/x87_thread.h"
 
 namespace tamsolo {
 namespace {
 
 float Filter(const std::string& name, float t) {
-  for (const FilterEntry& entry : FilterTable)
-    if (name == entry.name)
-      return entry.function(t);
-  ADD_FAILURE() << "no filter " << name;
-  return 0;
+  return testing::FilterNamed(name).function(t);
 }
 
 TEST(FilterTable, NamesAndSupportsInConfigurationOrder) {

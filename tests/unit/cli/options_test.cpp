@@ -1,0 +1,36 @@
+#include "cli/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tamsolo {
+namespace {
+
+TEST(CliOptions, ParsesValuesFlagsAndPositionals) {
+  const ParsedOptions parsed = ParseOptions({"a.jpg", "-o", "out", "--filter=Box", "--", "-b.jpg"},
+                                            {{"-o", true}, {"--filter", true}, {"--quiet", false}});
+  EXPECT_EQ(parsed.positional, (std::vector<std::string>{"a.jpg", "-b.jpg"}));
+  EXPECT_EQ(parsed.Required("-o"), "out");
+  EXPECT_EQ(FilterIndexOption(parsed), 0);
+  EXPECT_FALSE(parsed.Has("--quiet"));
+  EXPECT_THROW(parsed.Required("--quiet"), UsageError);
+  for (std::vector<std::string> bad :
+       {std::vector<std::string>{"-x"}, {"-o"}, {"-o", "a", "-o", "b"}, {"--quiet=1"}}) {
+    EXPECT_THROW(ParseOptions(bad, {{"-o", true}, {"--quiet", false}}), UsageError) << bad[0];
+  }
+}
+
+TEST(CliOptions, FiltersByNameOrIndex) {
+  EXPECT_EQ(ParseFilterIndex("Box"), 0);
+  EXPECT_EQ(ParseFilterIndex("b-spline"), 4);
+  EXPECT_EQ(ParseFilterIndex("MITCHELL"), 6);
+  EXPECT_EQ(ParseFilterIndex("3"), 3);
+  EXPECT_EQ(FilterIndexOption(ParsedOptions{}), 5);
+  for (const char* bad : {"7", "-1", "", "Gauss", "05"})
+    EXPECT_THROW(ParseFilterIndex(bad), UsageError) << bad;
+}
+
+}  // namespace
+}  // namespace tamsolo
