@@ -58,7 +58,10 @@ TEST(CliDispatch, HelpVersionAndUsageErrors) {
   const Outcome help = RunCli({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("tamsolo-cli pages FILE... -o DIR"), std::string::npos);
-  EXPECT_NE(help.out.find("Lanczos3"), std::string::npos);
+  EXPECT_NE(help.out.find("\nfilters: 0=Box 1=Triangle 2=Hermite 3=Bell 4=B-Spline 5=Lanczos3 "
+                          "6=Mitchell (default Lanczos3)\n"),
+            std::string::npos)
+      << help.out;
   const Outcome version = RunCli({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("tamsolo-cli ", 0), 0u);
@@ -79,6 +82,10 @@ TEST(CliDispatch, HelpVersionAndUsageErrors) {
     EXPECT_NE(outcome.err.find("usage: tamsolo-cli "), std::string::npos);
     EXPECT_EQ(outcome.out, "");
   }
+  EXPECT_EQ(RunCli({"pages", "a.jpg", "-o", "out", "--filter", "Gauss"}).err,
+            "tamsolo-cli: unknown filter \"Gauss\" (Box, Triangle, Hermite, Bell, B-Spline, "
+            "Lanczos3, Mitchell or 0..6); usage: tamsolo-cli pages FILE... -o DIR [--filter "
+            "NAME|INDEX]\n");
 }
 
 TEST(CliPages, EachFileGetsOneLineAndClashesAreNotOverwritten) {

@@ -10,6 +10,7 @@
 #include "platform/error.h"
 #include "platform/file_bytes.h"
 #include "platform/system_text.h"
+#include "support/code_page.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
@@ -120,9 +121,16 @@ TEST(PageFiles, CreateFailureNamesThePathAndTheCause) {
       FAIL() << "no error";
     } catch (const SystemError& error) {
       EXPECT_NE(error.Code(), 0);
-      EXPECT_EQ(error.what(), SystemText("ファイル \"") + path + SystemText("\". ") +
-                                  SystemErrorDescription(error.Code()) +
-                                  SystemText(" を作成できません"));
+      // ファイル "<path>". <cause> を作成できません
+      const std::string before =
+          testing::CodePageBytes("\x83\x74\x83\x40\x83\x43\x83\x8B \"",
+                                 "\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB \"");
+      const std::string after = testing::CodePageBytes(
+          " \x82\xF0\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1",
+          " \xE3\x82\x92\xE4\xBD\x9C\xE6\x88\x90\xE3\x81\xA7\xE3\x81\x8D\xE3\x81\xBE\xE3\x81\x9B"
+          "\xE3\x82\x93");
+      EXPECT_EQ(error.what(),
+                before + path + "\". " + SystemErrorDescription(error.Code()) + after);
     }
   }
 }
