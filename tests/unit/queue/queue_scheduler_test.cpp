@@ -115,10 +115,10 @@ class Recorder final : public SchedulerObserver {
 
 class SchedulerTest : public ::testing::Test {
  protected:
-  explicit SchedulerTest(FileSystem* fileSystem = nullptr, PathStyle style = kNative,
-                         QueueScheduler::Decoder decode = {})
-      : fs_(fileSystem ? nullptr : MakeNativeFileSystem()),
-        scheduler_(fileSystem ? *fileSystem : *fs_, handOver_, sink_,
+  explicit SchedulerTest(std::unique_ptr<FileSystem> fileSystem = MakeNativeFileSystem(),
+                         PathStyle style = kNative, QueueScheduler::Decoder decode = {})
+      : fs_(std::move(fileSystem)),
+        scheduler_(*fs_, handOver_, sink_,
                    {temp_.File("work"), style, kBox, std::move(decode), FileSystem::Create::Replace,
                     [this] { return converting_; }}),
         recorder_(scheduler_) {
@@ -349,10 +349,11 @@ class BlockingFileSystem final : public testing::ForwardingFileSystem {
 
 class BlockedWritesTest : public SchedulerTest {
  protected:
-  BlockedWritesTest() : SchedulerTest(&blocked_) {}
-  static BlockingFileSystem blocked_;
+  BlockedWritesTest()
+      : SchedulerTest(std::make_unique<BlockingFileSystem>()),
+        blocked_(static_cast<BlockingFileSystem&>(*fs_)) {}
+  BlockingFileSystem& blocked_;
 };
-BlockingFileSystem BlockedWritesTest::blocked_;
 
 // Something already named like a page in the work folder is never written onto: the page
 // takes the next free name.
@@ -417,16 +418,17 @@ TEST_F(SchedulerTest, AFailedBookIsReportedAndItsFilesStillGo) {
   EXPECT_TRUE(fs::is_empty(temp_.Path() / "work"));
 }
 
-// Windows paths on a fake file system: Shift-JIS names and a drive's root folder.
+// Windows paths on a fake file system of the test's own: Shift-JIS names and a drive's root
+// folder.
 class WindowsStyleTest : public SchedulerTest {
  protected:
   WindowsStyleTest()
-      : SchedulerTest(&fake_, PathStyle::Windows, [](const std::string&) {
-          return testing::MakeSamplePage(WidthFor(1), kHeight, 2);
-        }) {}
-  static testing::FakeFileSystem fake_;
+      : SchedulerTest(
+            std::make_unique<testing::FakeFileSystem>(), PathStyle::Windows,
+            [](const std::string&) { return testing::MakeSamplePage(WidthFor(1), kHeight, 2); }),
+        fake_(static_cast<testing::FakeFileSystem&>(*fs_)) {}
+  testing::FakeFileSystem& fake_;
 };
-testing::FakeFileSystem WindowsStyleTest::fake_;
 
 TEST_F(WindowsStyleTest, TrailByteOrCaseDifferencesFormTwoBooksAndRootFilesOneUntitled) {
   const std::string a = "\x83\x41", di = "\x83\x61";  // ア and ヂ
