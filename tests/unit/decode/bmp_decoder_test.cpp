@@ -5,7 +5,6 @@
 #include "decode/decoders.h"
 #include "platform/error.h"
 #include "support/bmp_writer.h"
-#include "support/temp_folder.h"
 
 namespace tamsolo {
 namespace {
@@ -181,14 +180,6 @@ TEST(BmpDecoder, MemoryLimitRefusesBeforeAllocating) {
   // RLE data cannot prove its size; the limit alone stops a 100,000,000 x 2 image.
   f = Bmp(100'000'000, 2, 8).Compression(1).Pixels({0, 1});
   EXPECT_NE(DecodeError(WriteBmp(f), 1 << 20).find("too large"), std::string::npos);
-}
-
-TEST(BmpDecoder, DecodesFiles) {
-  testing::TempFolder folder;
-  const std::vector<uint8_t> bytes = WriteBmp(Bmp(1, 1).Pixels(PadRows({{3, 2, 1}})));
-  testing::WriteFileBytes(folder.File("a.bmp"), bytes);
-  EXPECT_EQ(PixelAt(DecodeBmpFile(folder.File("a.bmp")), 0, 0), (Rgb{1, 2, 3}));
-  EXPECT_THROW(DecodeBmpFile(folder.File("missing.bmp")), Error);
 }
 
 }  // namespace

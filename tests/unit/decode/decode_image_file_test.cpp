@@ -1,36 +1,57 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 
 #include "decode/decoders.h"
 #include "platform/error.h"
 #include "support/bmp_writer.h"
+#include "support/jpeg_encoder.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
 namespace {
 
-std::string ErrorFor(const std::string& path) {
+// "W x H" of the decoded image, or the error's text.
+std::string Outcome(const std::string& path) {
   try {
-    DecodeImageFile(path);
+    const RgbImage image = DecodeImageFile(path);
+    return std::to_string(image.Width()) + " x " + std::to_string(image.Height());
   } catch (const Error& error) {
     return error.what();
   }
-  return "no error";
 }
 
-// The same BMP bytes under several names: only the extension picks the decoder.
-TEST(DecodeImageFile, ChoosesTheDecoderByExtension) {
+// Files through the entry: only the extension picks the decoder (the same BMP bytes under
+// several names), and each decoder reads its file from disk.
+TEST(DecodeImageFile, ReadsEachFileWithTheDecoderItsExtensionNames) {
   testing::TempFolder folder;
   const std::vector<uint8_t> bmp = testing::WriteBmp(testing::Bmp(1, 1).Pixels({1, 2, 3, 0}));
-  for (const char* name : {"a.bmp", "b.BmP", "c.jpg", "d.jpeg", "e", "f.png"})
-    testing::WriteFileBytes(folder.File(name), bmp);
-  EXPECT_EQ(ErrorFor(folder.File("a.bmp")), "no error");
-  EXPECT_EQ(ErrorFor(folder.File("b.BmP")), "no error");
-  for (const char* name : {"c.jpg", "d.jpeg", "e"})
-    EXPECT_NE(ErrorFor(folder.File(name)).find("JPEG"), std::string::npos) << name;
-  EXPECT_NE(ErrorFor(folder.File("f.png")).find("PNG"), std::string::npos);
+  const std::vector<uint8_t> jpeg = testing::EncodeJpeg(RgbImage(8, 3));
+  const std::string notJpeg = "JPEG decoding failed: Not a JPEG file: starts with 0x42 0x4d";
+  const struct {
+    const char* name;
+    std::optional<std::vector<uint8_t>> bytes;  // none: no such file
+    std::string outcome;
+  } cases[] = {
+      {"a.bmp", bmp, "1 x 1"},
+      {"b.BmP", bmp, "1 x 1"},
+      {"c.jpg", bmp, notJpeg},
+      {"d.jpeg", bmp, notJpeg},
+      {"e", bmp, notJpeg},
+      {"f.png", bmp, "Not a PNG file: bad signature"},
+      {"g.JPG", jpeg, "8 x 3"},
+      {"h.jpg", std::vector<uint8_t>{}, "JPEG decoding failed: the file is empty"},
+      {"missing.bmp", std::nullopt, "Cannot open file \"" + folder.File("missing.bmp") + "\": "},
+  };
+  for (const auto& c : cases) {
+    if (c.bytes)
+      testing::WriteFileBytes(folder.File(c.name), *c.bytes);
+    const std::string outcome = Outcome(folder.File(c.name));
+    // A missing file's text ends in the system's own reason, which differs between systems.
+    EXPECT_EQ(c.bytes ? outcome : outcome.substr(0, c.outcome.size()), c.outcome) << c.name;
+  }
 }
 
 // A decode asked to stop ends at its next row, whichever decoder runs; without the request

@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <set>
 
 #include "decode/decoders.h"
 #include "platform/error.h"
 #include "support/jpeg_encoder.h"
 #include "support/rgb_image_maker.h"
-#include "support/temp_folder.h"
 
 namespace tamsolo {
 namespace {
@@ -175,16 +173,6 @@ TEST(JpegDecoder, EndlessScansAreRefused) {
   EXPECT_EQ(DecodeError(repeated(5), kDefaultDecodeMemoryLimit), "no error");
   EXPECT_NE(DecodeError(repeated(1100), kDefaultDecodeMemoryLimit).find("scans"),
             std::string::npos);
-}
-
-TEST(JpegDecoder, DecodesFiles) {
-  testing::TempFolder folder;
-  const std::vector<uint8_t> bytes = EncodeJpeg(Gradient(8, 8));
-  testing::WriteFileBytes(folder.File("a.jpg"), bytes);
-  std::ofstream(folder.File("empty.jpg"), std::ios::binary);
-  EXPECT_EQ(DecodeJpegFile(folder.File("a.jpg")).Width(), 8);
-  EXPECT_THROW(DecodeJpegFile(folder.File("empty.jpg")), Error);
-  EXPECT_THROW(DecodeJpegFile(folder.File("missing.jpg")), Error);
 }
 
 }  // namespace
