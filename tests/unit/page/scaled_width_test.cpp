@@ -5,7 +5,6 @@
 #include <array>
 #include <vector>
 
-#include "platform/x87_precision.h"
 #include "support/x87_thread.h"
 
 namespace tamsolo {
@@ -16,8 +15,9 @@ struct Case {
 };
 
 // Products that fall just below a whole number (1000 x 1000, 715 x 176, 1400 x 1920) decide
-// the floor; 1400 x 1920 gives 736 in exact arithmetic.
-constexpr std::array<Case, 10> kCases = {{{1000, 1000, 1008},
+// the floor; 1400 x 1920 gives 736 in exact arithmetic. An empty source, and one more than
+// 1008 times as tall as it is wide, give 0.
+constexpr std::array<Case, 14> kCases = {{{1000, 1000, 1008},
                                           {715, 176, 4094},
                                           {1400, 1920, 734},
                                           {1600, 1200, 1344},
@@ -26,7 +26,11 @@ constexpr std::array<Case, 10> kCases = {{{1000, 1000, 1008},
                                           {300, 1000, 302},
                                           {2400, 1200, 2016},
                                           {1, 1008, 2},
-                                          {3, 3, 1008}}};
+                                          {3, 3, 1008},
+                                          {0, 1000, 0},
+                                          {1000, 0, 0},
+                                          {-5, 10, 0},
+                                          {1, 2000, 0}}};
 
 std::vector<int64_t> AllWidths() {
   std::vector<int64_t> widths;
@@ -35,24 +39,12 @@ std::vector<int64_t> AllWidths() {
   return widths;
 }
 
-TEST(ScaledWidth, WorkedExamples) {
-  const std::vector<int64_t> widths = AllWidths();
-  for (size_t i = 0; i < kCases.size(); ++i)
-    EXPECT_EQ(widths[i], kCases[i].scaled) << kCases[i].width << " x " << kCases[i].height;
-}
-
-TEST(ScaledWidth, ZeroOrNegativeSizeGivesZero) {
-  EXPECT_EQ(ScaledWidth(0, 1000), 0);
-  EXPECT_EQ(ScaledWidth(1000, 0), 0);
-  EXPECT_EQ(ScaledWidth(-5, 10), 0);
-  // A source more than 1008 times as tall as it is wide.
-  EXPECT_EQ(ScaledWidth(1, 2000), 0);
-}
-
-TEST(ScaledWidth, SameOnAThreadStartedIn53BitMode) {
-  const std::vector<int64_t> widths = OnThreadIn53BitMode(AllWidths);
-  for (size_t i = 0; i < kCases.size(); ++i)
-    EXPECT_EQ(widths[i], kCases[i].scaled) << kCases[i].width << " x " << kCases[i].height;
+// The same on a thread started in 53-bit mode, as Windows starts them.
+TEST(ScaledWidth, WorkedExamplesInEitherThreadMode) {
+  for (const std::vector<int64_t>& widths : {AllWidths(), OnThreadIn53BitMode(AllWidths)}) {
+    for (size_t i = 0; i < kCases.size(); ++i)
+      EXPECT_EQ(widths[i], kCases[i].scaled) << kCases[i].width << " x " << kCases[i].height;
+  }
   // The mode matters: the same arithmetic without the guard gives the other answer.
   const long double product = OnThreadIn53BitMode([] {
     volatile long double height = 1920, width = 1400;
