@@ -34,10 +34,7 @@ int main(int argc, char** argv) {
   try {
     int seed = 0;
     for (const Sample& sample : kSamples) {
-      const fs::path path = root / sample.path;
-      fs::create_directories(path.parent_path());
-      WriteImageFile(path.string(), MakeSamplePage(sample.width, sample.height, ++seed),
-                     SampleFormatFor(path.string()));
+      WriteSampleFile(root / sample.path, sample.width, sample.height, ++seed);
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_samples: %s\n", e.what());

@@ -38,32 +38,17 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using std::chrono::steady_clock;
+using testing::FolderNames;
+using testing::ReadFileText;
 
 constexpr auto kChildDeadline = std::chrono::seconds(30);
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 void WriteText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-Names Listing(const fs::path& folder) {
-  Names names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 void Image(const fs::path& path, int width = 768, int seed = 1) {
-  fs::create_directories(path.parent_path());
-  testing::WriteImageFile(path.string(), testing::MakeSamplePage(width, 1008, seed),
-                          testing::SampleFormatFor(path.string()));
+  testing::WriteSampleFile(path, width, 1008, seed);
 }
 
 struct Outcome {
@@ -214,7 +199,7 @@ class CliFaults : public ::testing::Test {
 
   fs::path Path(const std::string& relative) const { return temp_.Path() / relative; }
   std::string File(const std::string& relative) const { return Path(relative).string(); }
-  Names TmpListing() const { return Listing(Path("tmp")); }
+  Names TmpListing() const { return FolderNames(Path("tmp")); }
 
   // Lets a child that runs as nobody into everything the test made so far.
   void OpenToEveryone() const {
@@ -244,18 +229,19 @@ TEST_F(CliFaults, PagesNeverWriteOntoWhatExists) {
   const Outcome outcome = Cli({"pages", File("in/scan.bmp"), File("in/link.bmp"),
                                File("in/dangling.bmp"), File("in/scan.bmp"), "-o", File("dir")});
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
-  EXPECT_EQ(ReadText(Path("dir/scan.bmp")), "mine");
-  EXPECT_EQ(ReadText(Path("victim.txt")), "victim");
+  EXPECT_EQ(ReadFileText(Path("dir/scan.bmp")), "mine");
+  EXPECT_EQ(ReadFileText(Path("victim.txt")), "victim");
   EXPECT_FALSE(fs::exists(Path("nowhere.txt")));
-  EXPECT_EQ(Listing(Path("dir")), (Names{"dangling.bmp", "dangling_2.bmp", "link.bmp", "link_2.bmp",
-                                         "scan.bmp", "scan_2.bmp", "scan_3.bmp"}));
+  EXPECT_EQ(FolderNames(Path("dir")),
+            (Names{"dangling.bmp", "dangling_2.bmp", "link.bmp", "link_2.bmp", "scan.bmp",
+                   "scan_2.bmp", "scan_3.bmp"}));
   EXPECT_EQ(fs::file_size(Path("dir/scan_3.bmp")), 393334u);
 
   // Its own source folder as output: the source stays as it was.
-  const std::string before = ReadText(Path("in/scan.bmp"));
+  const std::string before = ReadFileText(Path("in/scan.bmp"));
   const Outcome self = Cli({"pages", File("in/scan.bmp"), "-o", File("in")});
   EXPECT_EQ(self.status, 0) << self.err;
-  EXPECT_EQ(ReadText(Path("in/scan.bmp")), before);
+  EXPECT_EQ(ReadFileText(Path("in/scan.bmp")), before);
   EXPECT_TRUE(fs::exists(Path("in/scan_2.bmp")));
 }
 
@@ -266,7 +252,7 @@ TEST_F(CliFaults, NamesCannotAddLinesToBookTextOrTheSummary) {
   Image(Path("in") / evil / "a.jpg");
   const Outcome outcome = Cli({"convert", "--quiet", File("in"), "-o", File("out")});
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
-  EXPECT_EQ(ReadText(Path("out") / evil / "book.txt"),
+  EXPECT_EQ(ReadFileText(Path("out") / evil / "book.txt"),
             "title: evil\\nauthor: x\\npage: ghost.bmp\\x1B[2J\n"
             "author: Tamsolo\nstatus: complete\npage: a.bmp\n");
   EXPECT_EQ(outcome.out.find('\x1b'), std::string::npos);
@@ -322,7 +308,7 @@ TEST_F(CliFaults, PagesLostToAFullDiskMarkTheBookIncomplete) {
   std::ostringstream summary, progress;
   const std::atomic<bool> interrupted{false};
   EXPECT_EQ(RunConvert(options, disk, summary, progress, interrupted), kCliPartial);
-  const std::string text = ReadText(Path("out/vol1/book.txt"));
+  const std::string text = ReadFileText(Path("out/vol1/book.txt"));
   EXPECT_NE(text.find("status: incomplete\nlost: b.jpg\tCannot write file \""), std::string::npos)
       << text;
   EXPECT_NE(text.find("No space left on device\npage: PGXblnk1.bmp\npage: a.bmp\npage: b-2.bmp\n"),
@@ -354,7 +340,7 @@ TEST_F(CliFaults, StaleWorkFoldersAndHalfBooksOfKilledRunsAreRemoved) {
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_EQ(TmpListing(), (Names{"0001ABCD-FFFF0000-123400EF-80000A0B", "tamsolo-cli-live",
                                  "tamsolo-cli-nolock"}));
-  EXPECT_EQ(Listing(Path("out")), (Names{"vol1"}));
+  EXPECT_EQ(FolderNames(Path("out")), (Names{"vol1"}));
 }
 
 // A run killed outright leaves its work folder; the next run removes it.
@@ -387,7 +373,7 @@ TEST_F(CliFaults, UnreadableFoldersAndPathsWithoutImagesAreReported) {
                 .out = File("summary.txt"),
                 .unprivileged = true});
   EXPECT_EQ(end.exitCode, 1);
-  const std::string summary = ReadText(Path("summary.txt"));
+  const std::string summary = ReadFileText(Path("summary.txt"));
   EXPECT_NE(summary.find("Cannot read folder \"" + File("in/locked") + "\": Permission denied"),
             std::string::npos)
       << summary;
@@ -409,7 +395,7 @@ TEST_F(CliFaults, AnUnwritableOutputFolderStopsConvertBeforeAnyWork) {
                                  .err = File("err.txt"),
                                  .unprivileged = true});
   EXPECT_EQ(end.exitCode, 3);
-  const std::string err = ReadText(Path("err.txt"));
+  const std::string err = ReadFileText(Path("err.txt"));
   EXPECT_EQ(err.find("[1/1]"), std::string::npos) << err;
   EXPECT_NE(err.find("Permission denied"), std::string::npos) << err;
   EXPECT_TRUE(TmpListing().empty());
@@ -437,7 +423,7 @@ TEST_F(CliFaults, FifosAndFoldersNamedLikeImagesAreRefusedWithoutHanging) {
                                  .tmpdir = File("tmp"),
                                  .out = File("summary.txt")});
   EXPECT_EQ(end.exitCode, 1);
-  const std::string summary = ReadText(Path("summary.txt"));
+  const std::string summary = ReadFileText(Path("summary.txt"));
   EXPECT_NE(summary.find("no page from " + File("in/vol1/b.jpg") + ": Cannot read file \"" +
                          File("in/vol1/b.jpg") + "\": it is a FIFO"),
             std::string::npos)
@@ -447,9 +433,10 @@ TEST_F(CliFaults, FifosAndFoldersNamedLikeImagesAreRefusedWithoutHanging) {
     const ChildEnd decode =
         RunChild({.args = {"decode", File(input), "-o", File("x.ppm")}, .err = File("err.txt")});
     EXPECT_EQ(decode.exitCode, 1) << input;
-    EXPECT_NE(ReadText(Path("err.txt")).find(input[0] == 'f' ? "it is a folder" : "it is a FIFO"),
-              std::string::npos)
-        << ReadText(Path("err.txt"));
+    EXPECT_NE(
+        ReadFileText(Path("err.txt")).find(input[0] == 'f' ? "it is a folder" : "it is a FIFO"),
+        std::string::npos)
+        << ReadFileText(Path("err.txt"));
   }
 }
 
@@ -482,8 +469,8 @@ TEST_F(CliFaults, AClosedPipeOrAFileSizeLimitFailsWritesInsteadOfKilling) {
                            .errFd = pipeEnds[1]});
   ::close(pipeEnds[1]);
   EXPECT_EQ(end.exitCode, 1);
-  EXPECT_EQ(Listing(Path("out/vol1")), (Names{"0001_a.bmp", "0002_b.bmp", "book.txt"}));
-  EXPECT_NE(ReadText(Path("summary.txt")).find("progress display lost"), std::string::npos);
+  EXPECT_EQ(FolderNames(Path("out/vol1")), (Names{"0001_a.bmp", "0002_b.bmp", "book.txt"}));
+  EXPECT_NE(ReadFileText(Path("summary.txt")).find("progress display lost"), std::string::npos);
   EXPECT_TRUE(TmpListing().empty());
 
   end = RunChild({.args = {"convert", File("in"), "-o", File("limited")},
@@ -491,7 +478,7 @@ TEST_F(CliFaults, AClosedPipeOrAFileSizeLimitFailsWritesInsteadOfKilling) {
                   .out = File("summary.txt"),
                   .fileSizeLimit = 100000});
   EXPECT_EQ(end.exitCode, 1);
-  const std::string summary = ReadText(Path("summary.txt"));
+  const std::string summary = ReadFileText(Path("summary.txt"));
   EXPECT_NE(summary.find("given up after 10 attempts: Cannot write file"), std::string::npos)
       << summary;
   EXPECT_NE(summary.find("File too large"), std::string::npos);
@@ -505,18 +492,18 @@ TEST_F(CliFaults, WritesToAFullDeviceNameThePathAndFail) {
   ChildEnd end = RunChild(
       {.args = {"decode", File("in/vol1/a.bmp"), "-o", "/dev/full"}, .err = File("err.txt")});
   EXPECT_EQ(end.exitCode, 3);
-  EXPECT_NE(ReadText(Path("err.txt")).find("\"/dev/full\": No space left on device"),
+  EXPECT_NE(ReadFileText(Path("err.txt")).find("\"/dev/full\": No space left on device"),
             std::string::npos)
-      << ReadText(Path("err.txt"));
+      << ReadFileText(Path("err.txt"));
   EXPECT_TRUE(fs::exists("/dev/full"));
   end = RunChild({.args = {"convert", "--quiet", File("in"), "-o", File("out")},
                   .tmpdir = File("tmp"),
                   .out = "/dev/full",
                   .err = File("err.txt")});
   EXPECT_EQ(end.exitCode, 1);
-  EXPECT_NE(ReadText(Path("err.txt")).find("standard output: No space left on device"),
+  EXPECT_NE(ReadFileText(Path("err.txt")).find("standard output: No space left on device"),
             std::string::npos)
-      << ReadText(Path("err.txt"));
+      << ReadFileText(Path("err.txt"));
 }
 
 // Book folders are open as the umask allows, like the pages in them.

@@ -42,9 +42,7 @@ TEST_F(CliConvertTest, UsageMistakesExitWithTwo) {
 
 TEST_F(CliConvertTest, QuietRunWritesOnlyTheSummaryAndReportsUnusablePaths) {
   const fs::path vol = temp_.Path() / "scans" / "vol1";
-  fs::create_directories(vol);
-  testing::WriteImageFile((vol / "a.jpg").string(), testing::MakeSamplePage(768, 1008, 1),
-                          testing::SampleFormat::Jpeg);
+  testing::WriteSampleFile(vol / "a.jpg", 768, 1008, 1);
   std::ofstream(vol / "notes.txt") << "x";
   const std::string books = temp_.File("books");
   EXPECT_EQ(Run({"convert", "--quiet", vol.string() + "/", "-o", books, "--filter", "box"}), kCliOk)

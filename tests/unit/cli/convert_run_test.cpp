@@ -43,11 +43,7 @@ class ConvertRunTest : public ::testing::Test {
   }
 
   std::string Source(const std::string& relative, int pages) {
-    const fs::path path = (temp_.Path() / "src" / relative).make_preferred();
-    fs::create_directories(path.parent_path());
-    testing::WriteImageFile(path.string(), testing::MakeSamplePage(768 * pages, 1008, 3),
-                            testing::SampleFormatFor(path.string()));
-    return path.string();
+    return testing::WriteSampleFile(temp_.Path() / "src" / relative, 768 * pages, 1008, 3);
   }
 
   int Run(bool interrupt = false) {
@@ -87,9 +83,8 @@ TEST_F(ConvertRunTest, BuildsOneFolderPerBookAndLeavesNothingBehind) {
 TEST_F(ConvertRunTest, FilesWithoutPagesAreReportedAndMakeTheRunIncomplete) {
   Source("vol1/a.jpg", 1);
   std::ofstream(temp_.Path() / "src" / "vol1" / "broken.png") << "nothing";
-  const std::string narrow = Native("src/vol1/narrow.bmp");
-  testing::WriteImageFile(narrow, testing::MakeSamplePage(300, 1008, 1),
-                          testing::SampleFormat::Bmp);
+  const std::string narrow =
+      testing::WriteSampleFile(temp_.Path() / "src" / "vol1" / "narrow.bmp", 300, 1008, 1);
   options_.paths = {temp_.File("src/vol1/../vol1/.")};
   options_.quiet = true;
   EXPECT_EQ(Run(), kCliPartial);

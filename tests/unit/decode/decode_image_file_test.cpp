@@ -59,9 +59,7 @@ TEST(DecodeImageFile, ReadsEachFileWithTheDecoderItsExtensionNames) {
 TEST(DecodeImageFile, AStopRequestEndsTheDecodeBetweenRows) {
   testing::TempFolder folder;
   for (const char* name : {"a.bmp", "a.jpg", "a.png"}) {
-    const std::string path = folder.File(name);
-    testing::WriteImageFile(path, testing::MakeSamplePage(64, 48, 1),
-                            testing::SampleFormatFor(path));
+    const std::string path = testing::WriteSampleFile(folder.File(name), 64, 48, 1);
     std::atomic<bool> stop{false};
     const DecodeStopScope scope(stop);
     EXPECT_EQ(DecodeImageFile(path).Height(), 48) << name;

@@ -128,16 +128,18 @@ class SchedulerTest : public ::testing::Test {
   }
 
   std::string Source(const std::string& relative, int pages) {
-    const fs::path path = (temp_.Path() / "src" / relative).make_preferred();
-    fs::create_directories(path.parent_path());
-    testing::WriteImageFile(path.string(), testing::MakeSamplePage(WidthFor(pages), kHeight, 1),
-                            testing::SampleFormatFor(path.string()));
-    return path.string();
+    return testing::WriteSampleFile(temp_.Path() / "src" / relative, WidthFor(pages), kHeight, 1);
   }
   std::string SourceFolder(const std::string& relative = "") {
     return (temp_.Path() / "src" / relative).make_preferred().string();
   }
 
+  // Queues path and converts until the scheduler is idle.
+  void ConvertAll(const std::string& path) {
+    scheduler_.AddPath(path);
+    SetConverting(true);
+    RunUntilIdle();
+  }
   // Ticks while no job runs and pumps the hand-over, until everything queued is handled.
   void RunUntilIdle() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
@@ -229,9 +231,7 @@ TEST_F(SchedulerTest, WorkedExampleThroughTheRealJobs) {
 TEST_F(SchedulerTest, BooksStartingWithASpread) {
   Source("two/x.jpg", 2);
   Source("three/y.bmp", 3);
-  scheduler_.AddPath(SourceFolder());
-  SetConverting(true);
-  RunUntilIdle();
+  ConvertAll(SourceFolder());
   ASSERT_EQ(Keys(), (Names{K("three"), K("two")}));
   EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk1.bmp", "y-1.bmp", "y-2.bmp", "y-3.bmp"}));
   EXPECT_EQ(sink_.books[1].pages, (Names{"x-1.bmp", "x-2.bmp"}));
@@ -245,9 +245,7 @@ TEST_F(SchedulerTest, BookKeysFollowTheParentFolderName) {
   Source("vol1/z.jpg", 1);
   Source("a/same/x.jpg", 1);
   Source("b/same/y.jpg", 1);
-  scheduler_.AddPath(SourceFolder());
-  SetConverting(true);
-  RunUntilIdle();
+  ConvertAll(SourceFolder());
   // Sub-folder sorting splits vol1 into three books; same-named folders in different places
   // follow each other and form one.
   EXPECT_EQ(Keys(), (Names{K("same"), K("vol1"), K("sub"), K("vol1")}));
@@ -260,9 +258,7 @@ TEST_F(SchedulerTest, UndecodableFileIsDroppedAndTheBookGoesOn) {
   Source("vol1/a.jpg", 1);
   std::ofstream(temp_.Path() / "src" / "vol1" / "b.jpg") << "not a picture";
   Source("vol1/c.jpg", 1);
-  scheduler_.AddPath(SourceFolder("vol1"));
-  SetConverting(true);
-  RunUntilIdle();
+  ConvertAll(SourceFolder("vol1"));
   EXPECT_EQ(recorder_.rejected, (Names{SourceFolder("vol1/b.jpg")}));
   ASSERT_EQ(Keys(), (Names{K("vol1")}));
   EXPECT_EQ(sink_.books[0].pages, (Names{"a.bmp", "c.bmp"}));
@@ -326,9 +322,7 @@ TEST_F(SchedulerTest, SameBaseNamesInOneBookKeepTheirOwnPageFiles) {
   Source("vol1/P1.jpg", 1);
   Source("vol1/PGXblnk1.jpg", 1);
   Source("vol1/x.jpg", 2);
-  scheduler_.AddPath(SourceFolder("vol1"));
-  SetConverting(true);
-  RunUntilIdle();
+  ConvertAll(SourceFolder("vol1"));
   ASSERT_EQ(sink_.books.size(), 1u);
   EXPECT_EQ(sink_.books[0].pages,
             (Names{"PGXblnk1_2.bmp", "p1.bmp", "P1_2.bmp", "PGXblnk1.bmp", "x-1.bmp", "x-2.bmp"}));
@@ -362,9 +356,7 @@ TEST_F(SchedulerTest, NamesTakenInTheWorkFolderAreSkipped) {
   std::ofstream(temp_.Path() / "work" / "a.bmp") << "left behind";
   Source("vol1/a.jpg", 1);
   Source("vol1/b.jpg", 2);
-  scheduler_.AddPath(SourceFolder());
-  SetConverting(true);
-  RunUntilIdle();
+  ConvertAll(SourceFolder());
   ASSERT_EQ(sink_.books.size(), 1u);
   EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk1.bmp", "a_2.bmp", "b-1.bmp", "b-2_2.bmp"}));
 }
@@ -377,9 +369,7 @@ TEST_F(BlockedWritesTest, PagesGivenUpKeepLaterBlanksInPlace) {
   Source("vol2/t.jpg", 1);
   Source("vol2/u.jpg", 1);
   Source("vol2/v.jpg", 2);
-  scheduler_.AddPath(SourceFolder());
-  SetConverting(true);
-  RunUntilIdle();
+  ConvertAll(SourceFolder());
   EXPECT_EQ(recorder_.givenUp, (Names{"b-3.bmp", "t.bmp"}));
   EXPECT_EQ(recorder_.givenUpReasons,
             (Names{"No space left on device", "No space left on device"}));
@@ -397,9 +387,7 @@ TEST_F(BlockedWritesTest, ABlankThatCannotBeWrittenEndsOnlyThatImage) {
   Source("vol1/x.jpg", 1);
   Source("vol1/y.jpg", 2);
   Source("vol1/z.jpg", 2);
-  scheduler_.AddPath(SourceFolder("vol1"));
-  SetConverting(true);
-  RunUntilIdle();
+  ConvertAll(SourceFolder("vol1"));
   // y's blank fails and y gives nothing; z then needs blank 2, placed at the front.
   ASSERT_EQ(sink_.books.size(), 1u);
   EXPECT_EQ(sink_.books[0].pages, (Names{"PGXblnk2.bmp", "x.bmp", "z-1.bmp", "z-2.bmp"}));
