@@ -3,8 +3,8 @@
 #include <functional>
 
 #include "decode/decoders.h"
-#include "platform/error.h"
 #include "support/bmp_writer.h"
+#include "support/error_text.h"
 
 namespace tamsolo {
 namespace {
@@ -21,12 +21,7 @@ RgbImage Decode(const BmpFields& fields, uint64_t limit = kDefaultDecodeMemoryLi
 }
 
 std::string DecodeError(const std::vector<uint8_t>& bytes, uint64_t limit) {
-  try {
-    DecodeBmp(bytes, limit);
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "no error";
+  return testing::ErrorText([&] { DecodeBmp(bytes, limit); });
 }
 
 std::vector<Rgb> Row(const RgbImage& image, int y) {

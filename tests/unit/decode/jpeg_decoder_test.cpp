@@ -4,7 +4,7 @@
 #include <set>
 
 #include "decode/decoders.h"
-#include "platform/error.h"
+#include "support/error_text.h"
 #include "support/jpeg_encoder.h"
 #include "support/rgb_image_maker.h"
 
@@ -27,12 +27,7 @@ RgbImage Flat(int width, int height, uint8_t gray) {
 }
 
 std::string DecodeError(const std::vector<uint8_t>& bytes, uint64_t limit) {
-  try {
-    DecodeJpeg(bytes, limit);
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "no error";
+  return testing::ErrorText([&] { DecodeJpeg(bytes, limit); });
 }
 
 bool SamePixels(const RgbImage& a, const RgbImage& b, int rows) {

@@ -7,7 +7,7 @@
 #include "decode/decoders.h"
 #include "decode/png/halftone_palette.h"
 #include "decode/png/png_gamma.h"
-#include "platform/error.h"
+#include "support/error_text.h"
 #include "support/png_writer.h"
 #include "support/rgb_image_maker.h"
 
@@ -392,12 +392,7 @@ TEST(PngChunks, AncillaryAndLaterChunksAreReadButChangeNothing) {
 }
 
 std::string DecodeError(const Bytes& file, uint64_t limit = kDefaultDecodeMemoryLimit) {
-  try {
-    DecodePng(file, limit);
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "no error";
+  return testing::ErrorText([&] { DecodePng(file, limit); });
 }
 
 struct Rejected {

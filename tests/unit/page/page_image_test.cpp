@@ -11,6 +11,7 @@
 #include "platform/file_bytes.h"
 #include "platform/system_text.h"
 #include "support/code_page.h"
+#include "support/error_text.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
@@ -141,12 +142,10 @@ TEST(PageFiles, ShortWriteIsAStreamError) {
   PageBitmap copy;
   copy.Assign(MakeWhitePage());
   for (int blank = 0; blank < 2; ++blank) {
-    try {
-      blank ? MakeWhitePage().SaveToFile("/dev/full") : copy.SaveToFile("/dev/full");
-      FAIL() << "no error";
-    } catch (const Error& error) {
-      EXPECT_STREQ(error.what(), "ストリームへの書き込みエラー");
-    }
+    EXPECT_EQ(testing::ErrorText([&] {
+                blank ? MakeWhitePage().SaveToFile("/dev/full") : copy.SaveToFile("/dev/full");
+              }),
+              "ストリームへの書き込みエラー");
   }
 }
 
