@@ -25,6 +25,7 @@
 #include "page/page_bitmap.h"
 #include "page/page_image.h"
 #include "page/page_layout.h"
+#include "support/jpeg_encoder.h"
 #include "resample/resampler.h"
 #include "page/scaled_width.h"
 #include "platform/hand_over.h"
@@ -72,32 +73,6 @@ RgbImage ScanLikeImage(int width, int height) {
   return image;
 }
 
-std::vector<uint8_t> Compress(const RgbImage& image) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(image.Width());
-  cinfo.image_height = static_cast<JDIMENSION>(image.Height());
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 90, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<uint8_t*>(image.Row(static_cast<int>(cinfo.next_scanline)));
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<uint8_t> bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
-}
-
 struct Sample {
   std::vector<uint8_t> jpeg;
   std::string path;
@@ -108,7 +83,7 @@ const Sample& SampleFor(int width, int height) {
   static std::map<std::pair<int, int>, Sample> samples;
   Sample& sample = samples[{width, height}];
   if (sample.jpeg.empty()) {
-    sample.jpeg = Compress(ScanLikeImage(width, height));
+    sample.jpeg = testing::EncodeJpeg(ScanLikeImage(width, height), {.quality = 90});
     sample.path =
         (Folder() / (std::to_string(width) + "x" + std::to_string(height) + ".jpg")).string();
     std::ofstream(sample.path, std::ios::binary)
