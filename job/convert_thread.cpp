@@ -21,8 +21,8 @@ void CheckScaledSize(int64_t scaledWidth) {
 }
 
 FileSystem& NativeFiles() {
-  static const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
-  return *files;
+  static const std::unique_ptr<FileSystem> kNativeFiles = MakeNativeFileSystem();
+  return *kNativeFiles;
 }
 
 const FilterEntry& SelectedFilter(int32_t index) {
@@ -116,13 +116,13 @@ void TConvertThread::AnnouncePageCount() {
 void TConvertThread::SavePage() {
   const std::string name = OnNamePage ? OnNamePage(PageFileName) : PageFileName;
   const std::string path = OutputFolder + name;
-  FileSystem& files = Files ? *Files : NativeFiles();
+  FileSystem& fileSystem = files ? *files : NativeFiles();
   const std::vector<uint8_t> bytes = PageBitmap->FileBytes();
   std::string reason;
   for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
     bool written = false;
     try {
-      WriteFileCleanly(files, path, bytes, PageCreate);
+      WriteFileCleanly(fileSystem, path, bytes, pageCreate);
       written = true;
       if (OnPageSaved)
         OnPageSaved(OutputFolder, name);
@@ -133,7 +133,7 @@ void TConvertThread::SavePage() {
       reason = "Conversion failed";
     }
     if (written)
-      files.DeleteFile(path);
+      fileSystem.DeleteFile(path);
   }
   if (OnPageGivenUp)
     OnPageGivenUp(name, reason);

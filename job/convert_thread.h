@@ -55,8 +55,8 @@ class TConvertThread {
   std::string OutputFolder;  // with its trailing delimiter
   // Where the pages are written (the native file system when unset) and how: the command
   // line creates every file new, so that nothing that exists is ever replaced.
-  FileSystem* Files = nullptr;
-  FileSystem::Create PageCreate = FileSystem::Create::Replace;
+  FileSystem* files = nullptr;
+  FileSystem::Create pageCreate = FileSystem::Create::Replace;
   int32_t FilterIndex = kDefaultFilterIndex;
   PageSavedHandler OnPageSaved;
   PageCountHandler OnPageCount;

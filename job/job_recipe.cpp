@@ -10,8 +10,8 @@ std::unique_ptr<TConvertThread> MakeJob(HandOver& handOver, JobRecipe recipe) {
   job->OutputFolder = std::move(recipe.outputFolder);
   job->BaseName = std::move(recipe.baseName);
   job->FilterIndex = recipe.filterIndex;
-  job->Files = recipe.files;
-  job->PageCreate = recipe.pageCreate;
+  job->files = recipe.files;
+  job->pageCreate = recipe.pageCreate;
   job->OnPageSaved = std::move(recipe.onPageSaved);
   job->OnPageCount = std::move(recipe.onPageCount);
   job->OnNamePage = std::move(recipe.onNamePage);

@@ -259,8 +259,8 @@ TEST_F(JobTest, HalfWrittenPagesAreRemovedBeforeTheNextAttempt) {
     files.AddFolder("C:\\work");
     files.FailWrites(c.failingWrites);
     auto job = MakeJob(StripedSource(1000, 1000));
-    job->Files = &files;
-    job->PageCreate = FileSystem::Create::New;
+    job->files = &files;
+    job->pageCreate = FileSystem::Create::New;
     job->OutputFolder = "C:\\work\\";
     job->OnPageSaved = [this](const std::string&, const std::string& name) {
       Record("saved " + name);
