@@ -111,7 +111,7 @@ Bytes Rows(int width, int height, int bits) {
   return pixels;
 }
 
-// A 7 x 5 BMP (stored bottom-up, or top-down for a negative height) with its pixel bytes.
+// One BMP seed: its fields, and its pixel bytes exactly as stored, their count as image size.
 void WriteBmpSeed(const fs::path& path, BmpFields fields, Bytes pixels) {
   fields.imageSize = static_cast<uint32_t>(pixels.size());
   fields.pixels = std::move(pixels);
