@@ -21,7 +21,7 @@ using namespace tamsolo::testing;
 using tamsolo::RgbImage;
 
 void Write(const fs::path& path, const Bytes& bytes) {
-  WriteFileBytes(path, bytes);
+  WriteFileBytes(path.string(), bytes);
 }
 
 uint16_t Pattern(uint32_t x, uint32_t y, int c, int depth) {

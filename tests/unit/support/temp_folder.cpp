@@ -32,12 +32,12 @@ std::string TempFolder::WithDelimiter() const {
   return (path_ / "").string();
 }
 
-void WriteFileBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream file(path, std::ios::binary);
   file.write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
   if (!file.flush())
-    throw std::runtime_error("cannot write " + path.string());
+    throw std::runtime_error("cannot write " + path);
 }
 
 std::string ReadFileText(const std::filesystem::path& path) {

@@ -24,8 +24,10 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-// Writes bytes to path, replacing it; throws std::runtime_error on failure.
-void WriteFileBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+// Writes bytes to path, replacing it; throws std::runtime_error on failure. The path's bytes
+// go to the system as they are (the ANSI code page on Windows, where std::filesystem would
+// read them as UTF-8), so Shift-JIS names stay whole.
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // The whole file as text, empty when it cannot be read.
 std::string ReadFileText(const std::filesystem::path& path);
 // The names in folder, sorted.
