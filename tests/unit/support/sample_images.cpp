@@ -37,18 +37,6 @@ std::vector<uint8_t> EncodePng(const RgbImage& image) {
   return MakePng(png);
 }
 
-// The format an extension asks for.
-SampleFormat SampleFormatFor(const std::string& path) {
-  std::string extension = path.substr(std::min(path.size(), path.rfind('.')));
-  for (char& c : extension)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (extension == ".bmp")
-    return SampleFormat::Bmp;
-  if (extension == ".png")
-    return SampleFormat::Png;
-  return SampleFormat::Jpeg;
-}
-
 }  // namespace
 
 RgbImage MakeSamplePage(int width, int height, int seed) {
@@ -81,6 +69,17 @@ void WriteImageFile(const std::string& path, const RgbImage& image, SampleFormat
                                          ? EncodePng(image)
                                          : EncodeJpeg(image, {.quality = 90});
   WriteFileBytes(path, bytes);
+}
+
+SampleFormat SampleFormatFor(const std::string& path) {
+  std::string extension = path.substr(std::min(path.size(), path.rfind('.')));
+  for (char& c : extension)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".bmp")
+    return SampleFormat::Bmp;
+  if (extension == ".png")
+    return SampleFormat::Png;
+  return SampleFormat::Jpeg;
 }
 
 std::string WriteSampleFile(const std::filesystem::path& path, int width, int height, int seed) {

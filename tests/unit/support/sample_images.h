@@ -17,9 +17,11 @@ RgbImage MakeSamplePage(int width, int height, int seed);
 // bottom-up BMP or an 8-bit RGB PNG (zlib). Throws std::runtime_error on failure.
 void WriteImageFile(const std::string& path, const RgbImage& image, SampleFormat format);
 
-// Writes MakeSamplePage(width, height, seed) to path in the format its extension asks for
-// (".bmp", ".png" in any letter case, anything else JPEG), making its folders; returns path as
-// a native string.
+// The format an extension asks for (".bmp", ".png", anything else JPEG), any letter case.
+SampleFormat SampleFormatFor(const std::string& path);
+
+// Writes MakeSamplePage(width, height, seed) to path in the format its extension asks for,
+// making its folders; returns path as a native string.
 std::string WriteSampleFile(const std::filesystem::path& path, int width, int height, int seed);
 
 }  // namespace tamsolo::testing
