@@ -170,6 +170,8 @@ bool ConvertReport::WriteSummary(std::ostream& out) const {
     out << TerminalText(line) << '\n';
   for (const std::string& line : problems_)
     out << TerminalText(line) << '\n';
+  for (const std::string& line : warnings_)
+    out << "warning: " << TerminalText(line) << '\n';
   if (progressLost_)
     out << "progress display lost: its output could not be written\n";
   return static_cast<bool>(out.flush());

@@ -46,6 +46,8 @@ class ConvertReport final : public SchedulerObserver {
   // progress reached its reader.
   bool Complete() const { return problems_.empty() && !progressLost_; }
   void AddProblem(const std::string& line) { problems_.push_back(line); }
+  // Something the user should look at that does not fail the run.
+  void AddWarning(const std::string& line) { warnings_.push_back(line); }
 
  private:
   void Draw();
@@ -70,6 +72,7 @@ class ConvertReport final : public SchedulerObserver {
   int blankPages_ = 0;
   std::vector<std::string> bookLines_;
   std::vector<std::string> problems_;
+  std::vector<std::string> warnings_;
 };
 
 // "1:05" for 65 seconds, "1:01:05" past an hour.

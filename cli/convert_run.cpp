@@ -19,6 +19,7 @@
 #include "cli/folder_book_sink.h"
 #include "queue/queue_scheduler.h"
 #include "cli/tick_driver.h"
+#include "cli/warnings.h"
 
 namespace tamsolo {
 namespace {
@@ -87,10 +88,7 @@ class Run {
         sink_(fs, options.booksFolder, options.style),
         scheduler_(fs, handOver_, sink_,
                    {workFolder, options.style, options.filterIndex,
-                    [this](const std::string& path) {
-                      DecodeStopScope stop(interrupted_);
-                      return DecodeImageFile(path);
-                    },
+                    [this](const std::string& path) { return Decode(path); },
                     FileSystem::Create::New, [this] { return converting_; }}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
   }
@@ -135,6 +133,7 @@ class Run {
 
   // Converts until everything is built; false when interrupted first.
   bool Convert(ConvertReport& report, const std::atomic<bool>& interrupted) {
+    report_ = &report;
     scheduler_.SetObserver(&report);
     sink_.OnBookWritten([&report](const std::string& folder) { report.BookWritten(folder); });
     sink_.SetLostPages([&report] { return report.LostInOpenBook(); });
@@ -161,8 +160,18 @@ class Run {
   }
 
  private:
+  RgbImage Decode(const std::string& path) {
+    const DecodeStopScope stop(interrupted_);
+    DecodeNotes notes;
+    RgbImage image = DecodeImageFile(path, kDefaultDecodeMemoryLimit, &notes);
+    if (notes.dataEndedEarly && report_)
+      report_->AddWarning(path + ": " + kDataEndedEarlyText);
+    return image;
+  }
+
   const ConvertRunOptions& options_;
   const std::atomic<bool>& interrupted_;
+  ConvertReport* report_ = nullptr;
   QueuedHandOver handOver_;
   bool converting_ = false;
   FolderBookSink sink_;

@@ -30,9 +30,11 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     throw UsageError(options.positional.empty() ? "no input file" : "one input file only");
   const std::string& source = options.positional.front();
   RgbImage image;
+  DecodeNotes notes;
   try {
     const DecodeStopScope stop(StopRequested());
-    image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()));
+    image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()), kDefaultDecodeMemoryLimit,
+                            &notes);
   } catch (const std::exception& error) {
     err << "tamsolo-cli: " << TerminalText(source) << ": " << TerminalText(error.what()) << "\n";
     return kCliPartial;
@@ -46,7 +48,8 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     return kCliFatal;
   }
   out << TerminalText(source) << ": " << image.Width() << " x " << image.Height() << " written to "
-      << TerminalText(target) << "\n";
+      << TerminalText(target)
+      << (notes.dataEndedEarly ? "; data ended early; image may be incomplete" : "") << "\n";
   return kCliOk;
 }
 

@@ -6,6 +6,7 @@
 #include "cli/output_folder.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal_text.h"
+#include "cli/warnings.h"
 #include "job/job_recipe.h"
 #include "job/page_names.h"
 #include "decode/decoders.h"
@@ -50,9 +51,10 @@ class PagesRun {
   FileResult Convert(const std::string& path) {
     FileResult result;
     RgbImage image;
+    DecodeNotes notes;
     try {
       const DecodeStopScope stop(StopRequested());
-      image = DecodeImageFile(path);
+      image = DecodeImageFile(path, kDefaultDecodeMemoryLimit, &notes);
     } catch (const std::exception& error) {
       result.failure = error.what();
       return result;
@@ -62,6 +64,8 @@ class PagesRun {
     RunJob(path, std::move(image), result);
     if (result.written.empty() && result.failure.empty())
       result.failure = result.notes.empty() ? NoPageReason(width, height) : "no page written";
+    if (notes.dataEndedEarly)
+      result.notes.insert(result.notes.begin(), kDataEndedEarlyText);
     return result;
   }
 

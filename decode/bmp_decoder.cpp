@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "decode/decoders.h"
 #include "platform/error.h"
@@ -10,7 +11,7 @@
 
 // Sizes and offsets in a BMP are untrusted: every one is widened to 64 bits and checked
 // against the bytes actually present before it is used, and nothing is allocated until the
-// image has passed the memory limit and, for uncompressed data, the data is known present.
+// image has passed the memory limit.
 
 namespace tamsolo {
 namespace {
@@ -232,34 +233,66 @@ std::span<const uint8_t> PixelData(std::span<const uint8_t> file, const BmpHeade
     amount = header.compression == kRle8 || header.compression == kRle4
                  ? remaining
                  : RowStride(header) * static_cast<uint64_t>(header.height);
+  if (amount == 0 || remaining == 0)
+    Fail("the file holds no pixel data");
   return file.subspan(header.pixelOffset, std::min(amount, remaining));
+}
+
+// The bytes a row needs to be decoded: its pixels without the padding.
+uint64_t RowBytes(const BmpHeader& header) {
+  return (static_cast<uint64_t>(header.width) * header.bitCount + 7) / 8;
 }
 
 // Whether every row is there; the last row may lack its padding. Divides rather than
 // multiplies, so no size a header can declare overflows.
 bool RowsPresent(const BmpHeader& header, uint64_t available) {
-  const uint64_t lastRowBytes = (static_cast<uint64_t>(header.width) * header.bitCount + 7) / 8;
+  const uint64_t lastRowBytes = RowBytes(header);
   if (lastRowBytes > available)
     return false;
   return (available - lastRowBytes) / RowStride(header) >= static_cast<uint64_t>(header.height) - 1;
 }
 
+class RowDecoder {
+ public:
+  RowDecoder(const BmpHeader& header, const Palette& palette)
+      : header_(header), palette_(palette), fields_(FieldsFor(header)) {}
+
+  void Decode(const uint8_t* in, int width, uint8_t* out) const {
+    if (header_.bitCount <= 8)
+      DecodeIndexedRow(in, width, header_.bitCount, palette_, out);
+    else if (header_.bitCount == 24)
+      DecodeBgrRow(in, width, out);
+    else
+      DecodeMaskedRow(in, width, header_.bitCount / 8, fields_, out);
+  }
+
+ private:
+  const BmpHeader& header_;
+  const Palette& palette_;
+  std::array<Field, 3> fields_;
+};
+
+// Rows the data does not hold in full are decoded from what is there followed by zeros, so
+// the missing pixels take colour-table entry 0 or black.
 void DecodeUncompressed(std::span<const uint8_t> data, const BmpHeader& header,
                         const Palette& palette, RgbImage& image) {
   const uint64_t stride = RowStride(header);
   const int width = image.Width();
   const int height = image.Height();
-  const std::array<Field, 3> fields = FieldsFor(header);
+  const RowDecoder decoder(header, palette);
+  std::vector<uint8_t> partial;
   for (int row = 0; row < height; ++row) {
     ThrowIfDecodeStopped();
-    const uint8_t* in = data.data() + stride * static_cast<uint64_t>(row);
+    const uint64_t start = stride * static_cast<uint64_t>(row);
+    const uint64_t present = data.size() > start ? data.size() - start : 0;
     uint8_t* out = image.Row(header.topDown ? row : height - 1 - row);
-    if (header.bitCount <= 8)
-      DecodeIndexedRow(in, width, header.bitCount, palette, out);
-    else if (header.bitCount == 24)
-      DecodeBgrRow(in, width, out);
-    else
-      DecodeMaskedRow(in, width, header.bitCount / 8, fields, out);
+    if (present >= RowBytes(header)) {
+      decoder.Decode(data.data() + start, width, out);
+      continue;
+    }
+    partial.assign(RowBytes(header), 0);
+    std::copy_n(data.data() + std::min<uint64_t>(start, data.size()), present, partial.begin());
+    decoder.Decode(partial.data(), width, out);
   }
 }
 
@@ -305,20 +338,21 @@ void PutEncodedRun(RleWriter& writer, unsigned count, uint8_t value, bool four) 
     writer.Put(four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
 }
 
-// An absolute run: count pixels stored literally, padded to an even number of bytes.
+// An absolute run: count pixels stored literally, padded to an even number of bytes. Of a run
+// the data cuts short, the pixels present are put; the returned position then lies past the
+// end of the data.
 size_t PutAbsoluteRun(RleWriter& writer, std::span<const uint8_t> data, size_t at, unsigned count,
                       bool four) {
   const size_t bytes = four ? (count + 1) / 2 : count;
-  if (at + bytes > data.size())
-    Fail("the RLE data is truncated");
-  for (unsigned i = 0; i < count; ++i) {
+  for (unsigned i = 0; i < count && at + (four ? i / 2 : i) < data.size(); ++i) {
     const uint8_t byte = data[at + (four ? i / 2 : i)];
     writer.Put(four ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte);
   }
   return at + bytes + (bytes & 1);
 }
 
-void DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Palette& palette,
+// False when the data ends before the image does: what follows keeps palette entry 0.
+bool DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Palette& palette,
                RgbImage& image) {
   const bool four = header.compression == kRle4;
   RleWriter writer(image, palette, header.topDown);
@@ -326,7 +360,7 @@ void DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Pal
   while (!writer.Done()) {
     ThrowIfDecodeStopped();
     if (at + 2 > data.size())
-      Fail("the RLE data is truncated");
+      return false;
     const uint8_t count = data[at];
     const uint8_t value = data[at + 1];
     at += 2;
@@ -335,47 +369,53 @@ void DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Pal
     } else if (value == 0) {
       writer.EndLine();
     } else if (value == 1) {
-      return;
+      return true;
     } else if (value == 2) {
       if (at + 2 > data.size())
-        Fail("the RLE data is truncated");
+        return false;
       writer.Move(data[at], data[at + 1]);
       at += 2;
     } else {
       at = PutAbsoluteRun(writer, data, at, value, four);
     }
   }
+  return true;
 }
 
 }  // namespace
 
 // A header declaring a width or height of 0 gives an empty image (the job makes no page
-// from it) rather than an error: the file is well formed, it just holds no pixels.
-RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit) {
+// from it) rather than an error: the file is well formed, it just holds no pixels. Pixel data
+// that ends early is decoded as far as it goes (the rest reads as zeros); a file that holds
+// none at all is refused.
+RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes) {
   const BmpHeader header = ReadHeaders(data);
   const int width = static_cast<int>(header.width);
   const int height = static_cast<int>(header.height);
   if (width == 0 || height == 0)
     return RgbImage(width, height);
   CheckDecodeBudget(
-      RgbImageBytes(static_cast<uint64_t>(header.width), static_cast<uint64_t>(header.height)),
+      RgbImageBytes(static_cast<uint64_t>(header.width), static_cast<uint64_t>(header.height)) +
+          RowBytes(header),
       memoryLimit);
   const std::span<const uint8_t> pixels = PixelData(data, header);
-  const bool rle = header.compression == kRle8 || header.compression == kRle4;
-  if (!rle && !RowsPresent(header, pixels.size()))
-    Fail("the pixel data is truncated");
   const Palette palette = header.bitCount <= 8 ? ReadPalette(data, header) : Palette{};
   RgbImage image(width, height);
-  if (rle)
-    DecodeRle(pixels, header, palette, image);
-  else
+  bool whole = true;
+  if (header.compression == kRle8 || header.compression == kRle4) {
+    whole = DecodeRle(pixels, header, palette, image);
+  } else {
     DecodeUncompressed(pixels, header, palette, image);
+    whole = RowsPresent(header, pixels.size());
+  }
+  if (notes && !whole)
+    notes->dataEndedEarly = true;
   return image;
 }
 
-RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit) {
+RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit);
-  return DecodeBmp(bytes, memoryLimit);
+  return DecodeBmp(bytes, memoryLimit, notes);
 }
 
 }  // namespace tamsolo

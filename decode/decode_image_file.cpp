@@ -3,16 +3,16 @@
 
 namespace tamsolo {
 
-RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit) {
+RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
   switch (DecoderForPath(path, NativePathStyle())) {
     case DecoderKind::Png:
       return DecodePngFile(path, memoryLimit);
     case DecoderKind::Bmp:
-      return DecodeBmpFile(path, memoryLimit);
+      return DecodeBmpFile(path, memoryLimit, notes);
     case DecoderKind::Jpeg:
       break;
   }
-  return DecodeJpegFile(path, memoryLimit);
+  return DecodeJpegFile(path, memoryLimit, notes);
 }
 
 }  // namespace tamsolo

@@ -9,19 +9,31 @@
 
 namespace tamsolo {
 
+// What a decode noticed without failing, for a caller that wants to tell the user.
+struct DecodeNotes {
+  // The file ended before the image did (a JPEG finished by libjpeg, BMP pixel data that
+  // stops short): the image is whole in size, but part of it was never in the file.
+  bool dataEndedEarly = false;
+};
+
 // Each decoder returns a complete image or throws Error; nothing leaks on failure.
-// memoryLimit bounds every buffer of one decode (the result included).
-RgbImage DecodeJpeg(std::span<const uint8_t> data,
-                    uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
-RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
+// memoryLimit bounds every buffer of one decode (the result included). notes, when given,
+// learns what the decode noticed; PNG data never ends early (that is an error).
+RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
+                    DecodeNotes* notes = nullptr);
+RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
+                   DecodeNotes* notes = nullptr);
 RgbImage DecodePng(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
 
 // Read the whole file, then decode it.
-RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
-RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
+RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
+                        DecodeNotes* notes = nullptr);
+RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
+                       DecodeNotes* notes = nullptr);
 RgbImage DecodePngFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
 
 // Chooses the decoder by the upper-cased extension of path (see DecoderForPath).
-RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
+RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
+                         DecodeNotes* notes = nullptr);
 
 }  // namespace tamsolo

@@ -46,6 +46,7 @@ struct JpegSession {
   std::span<const uint8_t> data;
   uint64_t bytesNeeded = 0;
   bool created = false;
+  bool endedEarly = false;
 };
 
 JpegSession& SessionOf(j_common_ptr cinfo) {
@@ -77,6 +78,7 @@ void TermSource(j_decompress_ptr) {}
 // Only called once the data is used up: the file ended early. An end-of-image marker in
 // place of more data lets libjpeg finish the image as it does any truncated stream.
 boolean FillInputBuffer(j_decompress_ptr cinfo) {
+  SessionOf(reinterpret_cast<j_common_ptr>(cinfo)).endedEarly = true;
   cinfo->src->next_input_byte = kEndOfImage;
   cinfo->src->bytes_in_buffer = sizeof kEndOfImage;
   return TRUE;
@@ -273,7 +275,7 @@ bool OutputIsUsable(const jpeg_decompress_struct& cinfo) {
 
 }  // namespace
 
-RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit) {
+RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes) {
   if (data.empty())
     throw Error("JPEG decoding failed: the file is empty");
   JpegSession session(data);
@@ -283,12 +285,14 @@ RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit) {
   RgbImage image(static_cast<int>(session.cinfo.output_width),
                  static_cast<int>(session.cinfo.output_height));
   ThrowOnFailure(ReadJpegRows(&session, image.Data(), image.Stride()), session, memoryLimit);
+  if (notes && session.endedEarly)
+    notes->dataEndedEarly = true;
   return image;
 }
 
-RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit) {
+RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit);
-  return DecodeJpeg(bytes, memoryLimit);
+  return DecodeJpeg(bytes, memoryLimit, notes);
 }
 
 }  // namespace tamsolo

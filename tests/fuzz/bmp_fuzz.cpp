@@ -2,5 +2,8 @@
 #include "tests/fuzz/fuzz_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return DecodeOrReject(tamsolo::DecodeBmp, data, size);
+  tamsolo::DecodeNotes notes;
+  return DecodeOrReject([&](std::span<const uint8_t> bytes,
+                            uint64_t limit) { return tamsolo::DecodeBmp(bytes, limit, &notes); },
+                        data, size);
 }

@@ -321,6 +321,32 @@ TEST_F(CliFaults, PagesLostToAFullDiskMarkTheBookIncomplete) {
   EXPECT_TRUE(TmpListing().empty());
 }
 
+// A BMP or JPEG whose file ends early still gives its pages; the command line says so as a
+// warning and the run does not fail.
+TEST_F(CliFaults, ImagesWhoseDataEndsEarlyAreWarnedAboutNotFailed) {
+  for (const char* name : {"in/vol1/a.bmp", "in/vol1/b.jpg"}) {
+    Image(Path(name));
+    fs::resize_file(Path(name), fs::file_size(Path(name)) * 6 / 10);
+  }
+  const Outcome outcome = Cli({"convert", "--quiet", File("in"), "-o", File("out")});
+  EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
+  EXPECT_EQ(outcome.out.rfind("books: 1\npages: 2\n", 0), 0u) << outcome.out;
+  for (const char* name : {"in/vol1/a.bmp", "in/vol1/b.jpg"}) {
+    EXPECT_NE(
+        outcome.out.find("warning: " + File(name) + ": data ended early; page may be incomplete\n"),
+        std::string::npos)
+        << outcome.out;
+  }
+  const Outcome pages = Cli({"pages", File("in/vol1/a.bmp"), "-o", File("pages")});
+  EXPECT_EQ(pages.status, 0) << pages.out << pages.err;
+  EXPECT_EQ(pages.out,
+            File("in/vol1/a.bmp") + ": 1 page: a.bmp; data ended early; page may be incomplete\n");
+  const Outcome decode = Cli({"decode", File("in/vol1/b.jpg"), "-o", File("b.ppm")});
+  EXPECT_EQ(decode.status, 0) << decode.err;
+  EXPECT_NE(decode.out.find("; data ended early; image may be incomplete\n"), std::string::npos)
+      << decode.out;
+}
+
 // A work folder is removed by a later run only when it has the command line's prefix and its
 // lock is free; a live run's folder and every other folder stay.
 TEST_F(CliFaults, StaleWorkFoldersAndHalfBooksOfKilledRunsAreRemoved) {

@@ -141,7 +141,6 @@ TEST(BmpDecoder, RefusesMalformedFiles) {
   noBm[1] = 'A';
   std::vector<uint8_t> cut = WriteBmp(good);
   cut.resize(30);
-  const BmpFields rleCut = Bmp(4, 2, 8).Compression(1).Pixels({4, 0, 0, 0, 2});
   const struct {
     const char* why;
     std::vector<uint8_t> bytes;
@@ -155,10 +154,8 @@ TEST(BmpDecoder, RefusesMalformedFiles) {
       {"compression", WriteBmp(BmpFields(good).Compression(4))},
       {"compression", WriteBmp(Bmp(3, 2, 4).Compression(1))},
       {"offset", WriteBmp(Bmp(1, 1).Pixels({1, 2, 3}).PixelOffset(99))},
-      {"pixel data is truncated", WriteBmp(Bmp(3, 2).Pixels({1, 2, 3}))},
-      {"pixel data is truncated", WriteBmp(BmpFields(good).ImageSize(12))},
-      {"RLE data is truncated", WriteBmp(rleCut)},
-      {"pixel data is truncated", WriteBmp(Bmp(100'000'000, 2))},
+      {"no pixel data", WriteBmp(Bmp(100'000'000, 2))},
+      {"no pixel data", WriteBmp(Bmp(3, 2, 8).Compression(1))},
       {"too large", WriteBmp(Bmp(INT32_MAX, INT32_MIN + 1))},
       {"invalid image size", WriteBmp(Bmp(-4, 2))},
   };
@@ -168,10 +165,58 @@ TEST(BmpDecoder, RefusesMalformedFiles) {
   EXPECT_EQ(DecodeError(WriteBmp(good), kDefaultDecodeMemoryLimit), "no error");
 }
 
+// Pixel data is read no further than the file (or the image size field) goes: the rows that
+// are there are decoded, and what is missing reads as zeros, colour-table entry 0 or black.
+TEST(BmpDecoder, PixelDataThatEndsEarlyIsDecodedAsFarAsItGoes) {
+  const Rgb k{0, 0, 0}, e0{9, 8, 7}, e1{50, 60, 70};
+  const std::vector<Rgb> indexed = {e0, e1};
+  const struct {
+    const char* what;
+    BmpFields fields;
+    std::vector<std::vector<Rgb>> rows;  // top to bottom
+    bool endedEarly;
+  } cases[] = {
+      {"24 bits, bottom-up, cut inside the second stored row",
+       Bmp(2, 3).Pixels({1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9}),
+       {{k, k}, {{9, 8, 7}, k}, {{3, 2, 1}, {6, 5, 4}}},
+       true},
+      {"24 bits, top-down, the last row without its padding",
+       Bmp(1, -2).Pixels({1, 2, 3, 0, 4, 5, 6}),
+       {{{3, 2, 1}}, {{6, 5, 4}}},
+       false},
+      {"8 bits, missing pixels take entry 0",
+       Bmp(3, -2, 8).Palette(indexed).Pixels({1, 1, 1, 0, 1}),
+       {{e1, e1, e1}, {e1, e0, e0}},
+       true},
+      {"the image size field ends the data before the file does",
+       Bmp(2, -2, 8).Palette(indexed).ImageSize(4).Pixels({1, 1, 0, 0, 1, 1, 0, 0}),
+       {{e1, e1}, {e0, e0}},
+       true},
+      {"16 bits, 5-5-5", Bmp(2, -1, 16).Pixels({0xFF, 0x7F}), {{{255, 255, 255}, k}}, true},
+      {"RLE8 cut inside an absolute run",
+       Bmp(4, 2, 8).Compression(1).Palette(indexed).Pixels({2, 1, 0, 0, 0, 4, 1, 1}),
+       {{e1, e1, e0, e0}, {e1, e1, e0, e0}},
+       true},
+      {"RLE8 that ends without its end-of-bitmap, after the last row",
+       Bmp(2, 1, 8).Compression(1).Palette(indexed).Pixels({2, 1, 0, 0}),
+       {{e1, e1}},
+       false},
+  };
+  for (const auto& c : cases) {
+    DecodeNotes notes;
+    const RgbImage image = DecodeBmp(WriteBmp(c.fields), kDefaultDecodeMemoryLimit, &notes);
+    ASSERT_EQ(image.Height(), static_cast<int>(c.rows.size())) << c.what;
+    for (int y = 0; y < image.Height(); ++y)
+      EXPECT_EQ(Row(image, y), c.rows[y]) << c.what << ", row " << y;
+    EXPECT_EQ(notes.dataEndedEarly, c.endedEarly) << c.what;
+  }
+}
+
 TEST(BmpDecoder, MemoryLimitRefusesBeforeAllocating) {
+  // The image (300 bytes) and one row of 30 bytes for data that ends inside a row.
   BmpFields f = Bmp(10, 10).Pixels(std::vector<uint8_t>(320));
-  EXPECT_EQ(DecodeError(WriteBmp(f), 299), "Image too large: needs 300 bytes, limit 299");
-  EXPECT_EQ(DecodeError(WriteBmp(f), 300), "no error");
+  EXPECT_EQ(DecodeError(WriteBmp(f), 329), "Image too large: needs 330 bytes, limit 329");
+  EXPECT_EQ(DecodeError(WriteBmp(f), 330), "no error");
   // RLE data cannot prove its size; the limit alone stops a 100,000,000 x 2 image.
   f = Bmp(100'000'000, 2, 8).Compression(1).Pixels({0, 1});
   EXPECT_NE(DecodeError(WriteBmp(f), 1 << 20).find("too large"), std::string::npos);

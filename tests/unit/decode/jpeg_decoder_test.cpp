@@ -86,14 +86,19 @@ TEST(JpegDecoder, ProgressiveDecodesLikeBaseline) {
   EXPECT_TRUE(SamePixels(baseline, progressive, 40));
 }
 
+// A file that ends early is finished by libjpeg and said to have ended early.
 TEST(JpegDecoder, TruncatedDataIsFinishedNotRefused) {
   const RgbImage source = Gradient(64, 128);
   for (bool progressive : {false, true}) {
     const std::vector<uint8_t> whole = EncodeJpeg(source, {.progressive = progressive});
-    const RgbImage full = DecodeJpeg(whole);
+    DecodeNotes wholeNotes, cutNotes;
+    const RgbImage full = DecodeJpeg(whole, kDefaultDecodeMemoryLimit, &wholeNotes);
     const RgbImage cut =
-        DecodeJpeg(std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * 6 / 10));
+        DecodeJpeg(std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * 6 / 10),
+                   kDefaultDecodeMemoryLimit, &cutNotes);
     ASSERT_EQ(cut.Height(), 128);
+    EXPECT_FALSE(wholeNotes.dataEndedEarly);
+    EXPECT_TRUE(cutNotes.dataEndedEarly);
     if (!progressive) {
       EXPECT_TRUE(SamePixels(full, cut, 16));
     }
