@@ -12,8 +12,8 @@
 namespace tamsolo {
 
 int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const ParsedOptions parsed =
-      ParseOptions(args, {{"-o", true}, {"--filter", true}, {"--quiet", false}});
+  const ParsedOptions parsed = ParseOptions(
+      args, {{"-o", true}, {"--filter", true}, {"--memory-limit", true}, {"--quiet", false}});
   ConvertRunOptions options;
   options.paths = parsed.positional;
   if (options.paths.empty())
@@ -22,6 +22,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
   if (options.booksFolder.empty())
     throw UsageError("-o needs a folder");
   options.filterIndex = FilterIndexOption(parsed);
+  options.memoryLimit = MemoryLimitOption(parsed);
   options.quiet = parsed.Has("--quiet");
   // The bar redraws its line in place, which only makes sense on a terminal.
   options.progressIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;

@@ -163,7 +163,7 @@ class Run {
   RgbImage Decode(const std::string& path) {
     const DecodeStopScope stop(interrupted_);
     DecodeNotes notes;
-    RgbImage image = DecodeImageFile(path, kDefaultDecodeMemoryLimit, &notes);
+    RgbImage image = DecodeImageFile(path, options_.memoryLimit, &notes);
     if (notes.dataEndedEarly && report_)
       report_->AddWarning(path + ": " + kDataEndedEarlyText);
     return image;

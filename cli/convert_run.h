@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/decode_limits.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "resample/filters.h"
@@ -19,8 +20,9 @@ struct ConvertRunOptions {
   std::vector<std::string> paths;  // made absolute and lexically normal before use
   std::string booksFolder;         // absolute
   int32_t filterIndex = kDefaultFilterIndex;
-  bool quiet = false;               // no progress display
-  bool progressIsTerminal = false;  // draw a bar instead of plain lines
+  uint64_t memoryLimit = kDefaultDecodeMemoryLimit;  // what decoding one image may use
+  bool quiet = false;                                // no progress display
+  bool progressIsTerminal = false;                   // draw a bar instead of plain lines
   PathStyle style = NativePathStyle();
 };
 

@@ -11,20 +11,24 @@
 namespace tamsolo {
 namespace {
 
-// Binary PPM: a text header, then the RGB rows top to bottom exactly as decoded. The file
-// named by -o is replaced (the user named it); a failed write takes away only a file it made.
+// Binary PPM: a text header, then the RGB rows top to bottom exactly as decoded, written
+// from the image itself so that no copy of it doubles the memory a large image takes. The
+// file named by -o is replaced (the user named it); a failed write takes away only a file it
+// made.
 void WritePpm(const std::string& path, const RgbImage& image) {
   const std::string header =
       "P6\n" + std::to_string(image.Width()) + " " + std::to_string(image.Height()) + "\n255\n";
-  std::vector<uint8_t> bytes(header.begin(), header.end());
-  bytes.insert(bytes.end(), image.Data(), image.Data() + image.ByteSize());
-  WriteFileCleanly(*MakeNativeFileSystem(), path, bytes, FileSystem::Create::Replace);
+  WriteFileCleanly(*MakeNativeFileSystem(), path,
+                   {{reinterpret_cast<const uint8_t*>(header.data()), header.size()},
+                    {image.Data(), image.ByteSize()}},
+                   FileSystem::Create::Replace);
 }
 
 }  // namespace
 
 int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const ParsedOptions options = ParseOptions(args, {{"-o", true}});
+  const ParsedOptions options = ParseOptions(args, {{"-o", true}, {"--memory-limit", true}});
+  const uint64_t memoryLimit = MemoryLimitOption(options);
   const std::string& target = options.Required("-o");
   if (options.positional.size() != 1)
     throw UsageError(options.positional.empty() ? "no input file" : "one input file only");
@@ -33,8 +37,7 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
   DecodeNotes notes;
   try {
     const DecodeStopScope stop(StopRequested());
-    image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()), kDefaultDecodeMemoryLimit,
-                            &notes);
+    image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()), memoryLimit, &notes);
   } catch (const std::exception& error) {
     err << "tamsolo-cli: " << TerminalText(source) << ": " << TerminalText(error.what()) << "\n";
     return kCliPartial;

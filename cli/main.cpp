@@ -9,8 +9,8 @@ int main(int argc, char** argv) {
   using namespace tamsolo;
   StopSignals signals;  // before any other thread starts
   static const CliCommand kCommands[] = {
-      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX]", RunPagesCommand},
-      {"decode", "decode FILE -o OUT.ppm", RunDecodeCommand},
+      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX] [--memory-limit MIB]", RunPagesCommand},
+      {"decode", "decode FILE -o OUT.ppm [--memory-limit MIB]", RunDecodeCommand},
       {"convert", kConvertUsageLine, RunConvertCommand},
   };
   const std::vector<std::string> args(argv + 1, argv + argc);

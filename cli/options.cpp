@@ -1,7 +1,9 @@
 #include "cli/options.h"
 
 #include <algorithm>
+#include <string>
 
+#include "decode/decode_limits.h"
 #include "resample/filters.h"
 #include "platform/paths.h"
 
@@ -82,6 +84,21 @@ int32_t ParseFilterIndex(std::string_view text) {
 int32_t FilterIndexOption(const ParsedOptions& options) {
   const auto found = options.values.find(std::string_view("--filter"));
   return found == options.values.end() ? kDefaultFilterIndex : ParseFilterIndex(found->second);
+}
+
+uint64_t MemoryLimitOption(const ParsedOptions& options) {
+  constexpr uint64_t kMaxMiB = uint64_t{1} << 20;
+  const auto found = options.values.find(std::string_view("--memory-limit"));
+  if (found == options.values.end())
+    return kDefaultDecodeMemoryLimit;
+  const std::string& text = found->second;
+  const bool digits = !text.empty() && text.size() <= 7 &&
+                      text.find_first_not_of("0123456789") == std::string::npos;
+  const uint64_t mib = digits ? std::stoull(text) : 0;
+  if (mib == 0 || mib > kMaxMiB)
+    throw UsageError("--memory-limit takes a whole number of MiB from 1 to 1048576, not \"" + text +
+                     "\"");
+  return mib << 20;
 }
 
 }  // namespace tamsolo

@@ -44,4 +44,8 @@ int32_t ParseFilterIndex(std::string_view text);
 // The "--filter" option's index, or the default (Lanczos3) when it was not given.
 int32_t FilterIndexOption(const ParsedOptions& options);
 
+// "--memory-limit MIB": what decoding one image may use in all, in MiB (1 to 1048576), as
+// bytes; the decoders' default (1024 MiB) when it was not given. UsageError otherwise.
+uint64_t MemoryLimitOption(const ParsedOptions& options);
+
 }  // namespace tamsolo

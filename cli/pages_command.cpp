@@ -36,9 +36,11 @@ class PagesRun {
  public:
   // The run's page names: like the file system, Windows ignores letter case and POSIX not;
   // a name something in the folder has already is never used.
-  PagesRun(std::string folder, int32_t filterIndex, PathStyle style, FileSystem& files)
+  PagesRun(std::string folder, int32_t filterIndex, uint64_t memoryLimit, PathStyle style,
+           FileSystem& files)
       : folder_(std::move(folder)),
         filterIndex_(filterIndex),
+        memoryLimit_(memoryLimit),
         style_(style),
         files_(files),
         names_(
@@ -54,7 +56,7 @@ class PagesRun {
     DecodeNotes notes;
     try {
       const DecodeStopScope stop(StopRequested());
-      image = DecodeImageFile(path, kDefaultDecodeMemoryLimit, &notes);
+      image = DecodeImageFile(path, memoryLimit_, &notes);
     } catch (const std::exception& error) {
       result.failure = error.what();
       return result;
@@ -108,6 +110,7 @@ class PagesRun {
   QueuedHandOver handOver_;  // owned by this thread, which runs the job's steps
   std::string folder_;
   int32_t filterIndex_;
+  uint64_t memoryLimit_;
   PathStyle style_;
   FileSystem& files_;
   PageNames names_;
@@ -133,10 +136,12 @@ void PrintResult(std::ostream& out, const std::string& path, const FileResult& r
 }  // namespace
 
 int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const ParsedOptions options = ParseOptions(args, {{"-o", true}, {"--filter", true}});
+  const ParsedOptions options =
+      ParseOptions(args, {{"-o", true}, {"--filter", true}, {"--memory-limit", true}});
   const PathStyle style = NativePathStyle();
   const std::string folder = UnifyDelimiters(options.Required("-o"), style);
   const int32_t filterIndex = FilterIndexOption(options);
+  const uint64_t memoryLimit = MemoryLimitOption(options);
   if (options.positional.empty())
     throw UsageError("no input file");
   if (folder.empty())
@@ -149,7 +154,7 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
         << "\": " << TerminalText(error.what()) << "\n";
     return kCliFatal;
   }
-  PagesRun run(folder, filterIndex, style, *files);
+  PagesRun run(folder, filterIndex, memoryLimit, style, *files);
   bool everyFileGavePages = true;
   for (const std::string& path : options.positional) {
     if (StopRequested())

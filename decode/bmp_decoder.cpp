@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/bmp_source.h"
 #include "decode/decoders.h"
 #include "platform/error.h"
 #include "platform/file_bytes.h"
@@ -20,6 +21,10 @@ constexpr uint64_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;  // the OS/2 form: 16-bit sizes, 3-byte palette entries
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kMasksInHeaderSize = 52;  // from here on the masks live in the header
+// Every header field lies in the first bytes: a mask after a header of 51 bytes ends at 77.
+constexpr uint64_t kHeadBytes = kFileHeaderSize + kMasksInHeaderSize + 12;
+// How much uncompressed pixel data is read from a file at once.
+constexpr uint64_t kReadBytes = uint64_t{1} << 20;
 
 enum Compression : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
 
@@ -113,7 +118,10 @@ void CheckForm(const BmpHeader& header) {
   }
 }
 
-BmpHeader ReadHeaders(std::span<const uint8_t> file) {
+// Reads the headers from the file's first bytes; a field those lack lies past the file's end.
+BmpHeader ReadHeaders(BmpSource& source) {
+  std::vector<uint8_t> scratch;
+  const std::span<const uint8_t> file = source.Bytes(0, kHeadBytes, scratch);
   if (file.size() < 2 || file[0] != 'B' || file[1] != 'M')
     throw Error("BMP decoding failed: not a BMP file (no \"BM\")");
   Require(file, kFileHeaderSize + 4);
@@ -131,20 +139,23 @@ BmpHeader ReadHeaders(std::span<const uint8_t> file) {
 }
 
 // Entries missing from the file stay black, so an index past the palette reads black.
-Palette ReadPalette(std::span<const uint8_t> file, const BmpHeader& header) {
+Palette ReadPalette(BmpSource& source, const BmpHeader& header) {
   Palette palette{};
   const uint64_t entrySize = header.headerSize == kCoreHeaderSize ? 3 : 4;
   const uint64_t start = kFileHeaderSize + header.headerSize;
   // The palette ends where the pixel data begins, unless the offset points before it.
   const uint64_t end = header.pixelOffset >= start
-                           ? std::min<uint64_t>(header.pixelOffset, file.size())
-                           : file.size();
+                           ? std::min<uint64_t>(header.pixelOffset, source.Size())
+                           : source.Size();
   const uint64_t present = end > start ? (end - start) / entrySize : 0;
   const uint64_t declared = header.colorsUsed != 0 ? header.colorsUsed : 1u << header.bitCount;
   const uint64_t count = std::min<uint64_t>({declared, present, palette.size()});
-  for (uint64_t i = 0; i < count; ++i) {
-    const uint64_t at = start + i * entrySize;
-    palette[i] = {file[at + 2], file[at + 1], file[at]};
+  std::vector<uint8_t> scratch;
+  const std::span<const uint8_t> entries =
+      source.Bytes(start, static_cast<size_t>(count * entrySize), scratch);
+  for (uint64_t i = 0; i < entries.size() / entrySize; ++i) {
+    const uint64_t at = i * entrySize;
+    palette[i] = {entries[at + 2], entries[at + 1], entries[at]};
   }
   return palette;
 }
@@ -222,12 +233,18 @@ uint64_t RowStride(const BmpHeader& header) {
   return (static_cast<uint64_t>(header.width) * header.bitCount + 31) / 32 * 4;
 }
 
+// Where the pixel data lies in the file.
+struct PixelRange {
+  uint64_t offset = 0;
+  uint64_t size = 0;
+};
+
 // The bytes the pixel data may be read from: the image size field, or the computed size when
 // it is 0 (uncompressed) or the rest of the file (RLE); never past the end of the file.
-std::span<const uint8_t> PixelData(std::span<const uint8_t> file, const BmpHeader& header) {
-  if (header.pixelOffset > file.size())
+PixelRange PixelData(uint64_t fileSize, const BmpHeader& header) {
+  if (header.pixelOffset > fileSize)
     Fail("the pixel data offset lies outside the file");
-  const uint64_t remaining = file.size() - header.pixelOffset;
+  const uint64_t remaining = fileSize - header.pixelOffset;
   uint64_t amount = header.imageSize;
   if (amount == 0)
     amount = header.compression == kRle8 || header.compression == kRle4
@@ -235,7 +252,7 @@ std::span<const uint8_t> PixelData(std::span<const uint8_t> file, const BmpHeade
                  : RowStride(header) * static_cast<uint64_t>(header.height);
   if (amount == 0 || remaining == 0)
     Fail("the file holds no pixel data");
-  return file.subspan(header.pixelOffset, std::min(amount, remaining));
+  return {header.pixelOffset, std::min(amount, remaining)};
 }
 
 // The bytes a row needs to be decoded: its pixels without the padding.
@@ -272,28 +289,47 @@ class RowDecoder {
   std::array<Field, 3> fields_;
 };
 
+// How much pixel data is read at once: whole rows, about kReadBytes of them.
+uint64_t ReadWindow(const BmpHeader& header, const PixelRange& range) {
+  const uint64_t stride = RowStride(header);
+  return std::min(std::max(stride, kReadBytes / stride * stride), range.size);
+}
+
 // Rows the data does not hold in full are decoded from what is there followed by zeros, so
-// the missing pixels take colour-table entry 0 or black.
-void DecodeUncompressed(std::span<const uint8_t> data, const BmpHeader& header,
+// the missing pixels take colour-table entry 0 or black. Returns whether every row was there.
+bool DecodeUncompressed(BmpSource& source, const PixelRange& range, const BmpHeader& header,
                         const Palette& palette, RgbImage& image) {
   const uint64_t stride = RowStride(header);
+  const uint64_t rowBytes = RowBytes(header);
+  const uint64_t window = ReadWindow(header, range);
   const int width = image.Width();
   const int height = image.Height();
   const RowDecoder decoder(header, palette);
-  std::vector<uint8_t> partial;
+  std::vector<uint8_t> scratch, partial;
+  std::span<const uint8_t> piece;  // the data from pieceStart on
+  uint64_t pieceStart = 0;
+  uint64_t end = range.size;  // sooner when the file shrank meanwhile
   for (int row = 0; row < height; ++row) {
     ThrowIfDecodeStopped();
     const uint64_t start = stride * static_cast<uint64_t>(row);
-    const uint64_t present = data.size() > start ? data.size() - start : 0;
-    uint8_t* out = image.Row(header.topDown ? row : height - 1 - row);
-    if (present >= RowBytes(header)) {
-      decoder.Decode(data.data() + start, width, out);
-      continue;
+    if (start + rowBytes > pieceStart + piece.size() && start < end) {
+      const uint64_t want = std::min(window, end - start);
+      piece = source.Bytes(range.offset + start, static_cast<size_t>(want), scratch);
+      pieceStart = start;
+      if (piece.size() < want)
+        end = start + piece.size();
     }
-    partial.assign(RowBytes(header), 0);
-    std::copy_n(data.data() + std::min<uint64_t>(start, data.size()), present, partial.begin());
-    decoder.Decode(partial.data(), width, out);
+    const uint64_t pieceEnd = pieceStart + piece.size();
+    const uint64_t present = start < pieceEnd ? std::min(rowBytes, pieceEnd - start) : 0;
+    const uint8_t* in = present > 0 ? piece.data() + (start - pieceStart) : nullptr;
+    if (present < rowBytes) {
+      partial.assign(rowBytes, 0);
+      std::copy_n(in, present, partial.begin());
+      in = partial.data();
+    }
+    decoder.Decode(in, width, image.Row(header.topDown ? row : height - 1 - row));
   }
+  return RowsPresent(header, end);
 }
 
 // Fills the image first with palette entry 0, the colour of pixels RLE data skips.
@@ -382,40 +418,54 @@ bool DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Pal
   return true;
 }
 
-}  // namespace
-
 // A header declaring a width or height of 0 gives an empty image (the job makes no page
 // from it) rather than an error: the file is well formed, it just holds no pixels. Pixel data
 // that ends early is decoded as far as it goes (the rest reads as zeros); a file that holds
-// none at all is refused.
-RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes) {
-  const BmpHeader header = ReadHeaders(data);
+// none at all is refused. The budget counts the image and what the source allocates to read
+// the pixel data: the whole RLE data, or a window of rows and one more row for data that ends
+// inside a row.
+RgbImage DecodeBmpFrom(BmpSource& source, uint64_t memoryLimit, DecodeNotes* notes) {
+  const BmpHeader header = ReadHeaders(source);
   const int width = static_cast<int>(header.width);
   const int height = static_cast<int>(header.height);
   if (width == 0 || height == 0)
     return RgbImage(width, height);
-  CheckDecodeBudget(
-      RgbImageBytes(static_cast<uint64_t>(header.width), static_cast<uint64_t>(header.height)) +
-          RowBytes(header),
-      memoryLimit);
-  const std::span<const uint8_t> pixels = PixelData(data, header);
-  const Palette palette = header.bitCount <= 8 ? ReadPalette(data, header) : Palette{};
+  const uint64_t imageBytes =
+      RgbImageBytes(static_cast<uint64_t>(header.width), static_cast<uint64_t>(header.height));
+  CheckDecodeBudget(imageBytes, memoryLimit);  // first, so that the sum below cannot overflow
+  const PixelRange range = PixelData(source.Size(), header);
+  const bool rle = header.compression == kRle8 || header.compression == kRle4;
+  const uint64_t buffers = rle ? source.BufferBytes(range.size)
+                               : RowBytes(header) + source.BufferBytes(ReadWindow(header, range));
+  CheckDecodeBudget(imageBytes + buffers, memoryLimit);
+  const Palette palette = header.bitCount <= 8 ? ReadPalette(source, header) : Palette{};
   RgbImage image(width, height);
   bool whole = true;
-  if (header.compression == kRle8 || header.compression == kRle4) {
-    whole = DecodeRle(pixels, header, palette, image);
+  if (rle) {
+    std::vector<uint8_t> scratch;
+    whole = DecodeRle(source.Bytes(range.offset, static_cast<size_t>(range.size), scratch), header,
+                      palette, image);
   } else {
-    DecodeUncompressed(pixels, header, palette, image);
-    whole = RowsPresent(header, pixels.size());
+    whole = DecodeUncompressed(source, range, header, palette, image);
   }
   if (notes && !whole)
     notes->dataEndedEarly = true;
   return image;
 }
 
+}  // namespace
+
+RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes) {
+  MemoryBmpSource source(data);
+  return DecodeBmpFrom(source, memoryLimit, notes);
+}
+
+// Read from the file as the decode goes: the file's bytes are never held whole beside the
+// image (for RLE data, what is held counts against the limit).
 RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
-  const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit);
-  return DecodeBmp(bytes, memoryLimit, notes);
+  InputFile file(path);
+  FileBmpSource source(file);
+  return DecodeBmpFrom(source, memoryLimit, notes);
 }
 
 }  // namespace tamsolo

@@ -7,10 +7,16 @@
 namespace tamsolo {
 
 void CheckDecodeBudget(uint64_t bytes, uint64_t limit) {
-  if (bytes > limit) {
-    throw Error("Image too large: needs " + std::to_string(bytes) + " bytes, limit " +
-                std::to_string(limit));
-  }
+  DecodeBudget{limit}.Check(bytes);
+}
+
+void DecodeBudget::Check(uint64_t bytes) const {
+  if (bytes <= Left())
+    return;
+  std::string text = "Image too large: needs " + std::to_string(bytes) + " bytes";
+  if (held > 0)
+    text += " besides the file's " + std::to_string(held);
+  throw Error(text + ", limit " + std::to_string(limit));
 }
 
 namespace {

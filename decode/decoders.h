@@ -25,7 +25,9 @@ RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaul
                    DecodeNotes* notes = nullptr);
 RgbImage DecodePng(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
 
-// Read the whole file, then decode it.
+// The file's decoders. JPEG and PNG read the whole file, then decode it; its bytes count
+// against the limit. BMP reads the file as it goes: uncompressed rows a piece at a time
+// (counted), RLE data whole (counted).
 RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
                         DecodeNotes* notes = nullptr);
 RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,

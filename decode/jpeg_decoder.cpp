@@ -164,21 +164,22 @@ uint64_t RowWorkingBytes(const jpeg_decompress_struct& cinfo) {
   return uint64_t{cinfo.output_width} * Unsigned(cinfo.num_components) * rows + 65536;
 }
 
-// Checks the whole decode against the limit before libjpeg allocates its large buffers, and
+// Checks the whole decode against the budget before libjpeg allocates its large buffers, and
 // caps libjpeg's own large allocations at what the result leaves over.
-JpegStatus Budget(JpegSession& session, uint64_t limit) {
+JpegStatus Budget(JpegSession& session, const DecodeBudget& budget) {
   jpeg_decompress_struct& cinfo = session.cinfo;
   const uint64_t imageBytes = RgbImageBytes(cinfo.output_width, cinfo.output_height);
   const uint64_t libraryBytes = CoefficientBytes(cinfo) + RowWorkingBytes(cinfo);
   session.bytesNeeded = imageBytes + libraryBytes;
-  if (session.bytesNeeded > limit)
+  if (session.bytesNeeded > budget.Left())
     return JpegStatus::OverBudget;
-  const uint64_t cap = std::min<uint64_t>(limit - imageBytes, std::numeric_limits<long>::max());
+  const uint64_t cap =
+      std::min<uint64_t>(budget.Left() - imageBytes, std::numeric_limits<long>::max());
   cinfo.mem->max_memory_to_use = static_cast<long>(cap);
   return JpegStatus::Ok;
 }
 
-JpegStatus OpenSteps(JpegSession& session, uint64_t limit) {
+JpegStatus OpenSteps(JpegSession& session, const DecodeBudget& budget) {
   jpeg_decompress_struct& cinfo = session.cinfo;
   session.created = true;  // destroying a half-created object is safe
   jpeg_create_decompress(&cinfo);
@@ -190,17 +191,17 @@ JpegStatus OpenSteps(JpegSession& session, uint64_t limit) {
   }
   ApplySettings(cinfo);
   jpeg_calc_output_dimensions(&cinfo);
-  if (Budget(session, limit) != JpegStatus::Ok)
+  if (Budget(session, budget) != JpegStatus::Ok)
     return JpegStatus::OverBudget;
   jpeg_start_decompress(&cinfo);
   return JpegStatus::Ok;
 }
 
-JpegStatus OpenJpeg(JpegSession* session, uint64_t limit) {
+JpegStatus OpenJpeg(JpegSession* session, const DecodeBudget* budget) {
   InstallManagers(*session);
   if (setjmp(session->jump) != 0)
     return JpegStatus::Failed;
-  return OpenSteps(*session, limit);
+  return OpenSteps(*session, *budget);
 }
 
 void ExpandGrayRow(const JSAMPLE* indices, const JSAMPLE* levels, JDIMENSION width, uint8_t* out) {
@@ -258,9 +259,9 @@ JpegStatus ReadJpegRows(JpegSession* session, uint8_t* pixels, size_t stride) {
   return ReadRowSteps(*session, pixels, stride);
 }
 
-void ThrowOnFailure(JpegStatus status, const JpegSession& session, uint64_t limit) {
+void ThrowOnFailure(JpegStatus status, const JpegSession& session, const DecodeBudget& budget) {
   if (status == JpegStatus::OverBudget)
-    CheckDecodeBudget(session.bytesNeeded, limit);
+    budget.Check(session.bytesNeeded);
   if (status != JpegStatus::Ok)
     throw Error(std::string("JPEG decoding failed: ") + session.message);
 }
@@ -273,26 +274,32 @@ bool OutputIsUsable(const jpeg_decompress_struct& cinfo) {
   return cinfo.output_components == 3;
 }
 
-}  // namespace
-
-RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes) {
+RgbImage DecodeJpegData(std::span<const uint8_t> data, const DecodeBudget& budget,
+                        DecodeNotes* notes) {
   if (data.empty())
     throw Error("JPEG decoding failed: the file is empty");
   JpegSession session(data);
-  ThrowOnFailure(OpenJpeg(&session, memoryLimit), session, memoryLimit);
+  ThrowOnFailure(OpenJpeg(&session, &budget), session, budget);
   if (!OutputIsUsable(session.cinfo))
     throw Error("JPEG decoding failed: unexpected output format");
   RgbImage image(static_cast<int>(session.cinfo.output_width),
                  static_cast<int>(session.cinfo.output_height));
-  ThrowOnFailure(ReadJpegRows(&session, image.Data(), image.Stride()), session, memoryLimit);
+  ThrowOnFailure(ReadJpegRows(&session, image.Data(), image.Stride()), session, budget);
   if (notes && session.endedEarly)
     notes->dataEndedEarly = true;
   return image;
 }
 
+}  // namespace
+
+RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes) {
+  return DecodeJpegData(data, {memoryLimit}, notes);
+}
+
+// The file's bytes stay in memory until the decode ends, so they count against the limit.
 RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit);
-  return DecodeJpeg(bytes, memoryLimit, notes);
+  return DecodeJpegData(bytes, {memoryLimit, bytes.size()}, notes);
 }
 
 }  // namespace tamsolo

@@ -11,18 +11,6 @@
 namespace tamsolo {
 namespace {
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() { ::close(fd_); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 [[noreturn]] void Fail(const char* what, const std::string& path, const std::string& reason) {
   throw Error(std::string(what) + " \"" + path + "\": " + reason);
 }
@@ -38,7 +26,7 @@ const char* KindText(mode_t mode) {
 }
 
 // Opened without blocking and without following a link, so that a FIFO (or a file swapped
-// for one) cannot hang the run in open; only a regular file is read, blocking again.
+// for one) cannot hang the run in open.
 int OpenRegularFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
@@ -49,34 +37,48 @@ int OpenRegularFile(const std::string& path) {
   return fd;
 }
 
-}  // namespace
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
-  const Descriptor file(OpenRegularFile(path));
+// Only a regular file is read, blocking again; returns its size.
+uint64_t CheckRegularFile(int fd, const std::string& path) {
   struct stat info {};
-  if (::fstat(file.Get(), &info) != 0)
+  if (::fstat(fd, &info) != 0)
     Fail("Cannot read file", path, std::strerror(errno));
   if (!S_ISREG(info.st_mode))
     Fail("Cannot read file", path, KindText(info.st_mode));
-  const int flags = ::fcntl(file.Get(), F_GETFL);
-  if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
     Fail("Cannot read file", path, std::strerror(errno));
-  if (static_cast<uint64_t>(info.st_size) > maxBytes)
-    throw Error("File too large: \"" + path + "\"");
-  std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t count = ::read(file.Get(), bytes.data() + done, bytes.size() - done);
-    if (count < 0 && errno == EINTR)
-      continue;
-    if (count < 0)
-      Fail("Cannot read file", path, std::strerror(errno));
-    if (count == 0)
-      break;  // the file shrank meanwhile: what is there is what is decoded
-    done += static_cast<size_t>(count);
+  return static_cast<uint64_t>(info.st_size);
+}
+
+}  // namespace
+
+InputFile::InputFile(const std::string& path) : path_(path), handle_(OpenRegularFile(path)) {
+  try {
+    size_ = CheckRegularFile(static_cast<int>(handle_), path);
+  } catch (...) {
+    ::close(static_cast<int>(handle_));
+    throw;
   }
-  bytes.resize(done);
-  return bytes;
+}
+
+InputFile::~InputFile() {
+  ::close(static_cast<int>(handle_));
+}
+
+size_t InputFile::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(static_cast<int>(handle_), out + done, count - done,
+                                static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got < 0)
+      Fail("Cannot read file", path_, std::strerror(errno));
+    if (got == 0)
+      break;
+    done += static_cast<size_t>(got);
+  }
+  return done;
 }
 
 }  // namespace tamsolo

@@ -7,18 +7,6 @@
 namespace tamsolo {
 namespace {
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() { CloseHandle(handle_); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 [[noreturn]] void Fail(const char* what, const std::string& path, DWORD code) {
   throw SystemError(
       std::string(what) + " \"" + path + "\": " + SystemErrorDescription(static_cast<int>(code)),
@@ -35,36 +23,55 @@ HANDLE OpenForReading(const std::string& path) {
   return file;
 }
 
-}  // namespace
-
 // Only a file on a disk is read: a pipe or a console device would block or never end.
-std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
-  const Handle file(OpenForReading(path));
-  if (GetFileType(file.Get()) != FILE_TYPE_DISK)
+uint64_t CheckDiskFile(HANDLE file, const std::string& path) {
+  if (GetFileType(file) != FILE_TYPE_DISK)
     throw Error("Cannot read file \"" + path + "\": it is not a file on a disk");
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size)) {
+  if (!GetFileSizeEx(file, &size)) {
     const DWORD code = GetLastError();
     Fail("Cannot read file", path, code);
   }
-  if (static_cast<uint64_t>(size.QuadPart) > maxBytes)
-    throw Error("File too large: \"" + path + "\"");
-  std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const size_t left = bytes.size() - done;
-    const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
-    DWORD count = 0;
-    if (!ReadFile(file.Get(), bytes.data() + done, chunk, &count, nullptr)) {
-      const DWORD code = GetLastError();
-      Fail("Cannot read file", path, code);
-    }
-    if (count == 0)
-      break;  // the file shrank meanwhile
-    done += count;
+  return static_cast<uint64_t>(size.QuadPart);
+}
+
+}  // namespace
+
+InputFile::InputFile(const std::string& path)
+    : path_(path), handle_(reinterpret_cast<intptr_t>(OpenForReading(path))) {
+  try {
+    size_ = CheckDiskFile(reinterpret_cast<HANDLE>(handle_), path);
+  } catch (...) {
+    CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    throw;
   }
-  bytes.resize(done);
-  return bytes;
+}
+
+InputFile::~InputFile() {
+  CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+size_t InputFile::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const size_t left = count - done;
+    const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+    const uint64_t at = offset + done;
+    OVERLAPPED position{};
+    position.Offset = static_cast<DWORD>(at);
+    position.OffsetHigh = static_cast<DWORD>(at >> 32);
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), out + done, chunk, &got, &position)) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_HANDLE_EOF)
+        break;
+      Fail("Cannot read file", path_, code);
+    }
+    if (got == 0)
+      break;  // the file shrank meanwhile
+    done += got;
+  }
+  return done;
 }
 
 }  // namespace tamsolo

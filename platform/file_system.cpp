@@ -12,14 +12,17 @@ std::optional<std::vector<FileSystem::Entry>> FileSystem::ListFolder(const std::
   }
 }
 
-void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
-                      std::span<const uint8_t> bytes, FileSystem::Create how) {
+namespace {
+
+void WriteParts(FileSystem& fileSystem, const std::string& path,
+                std::span<const std::span<const uint8_t>> parts, FileSystem::Create how) {
   // Only a file this call made is taken away: one that was there (a device named on the
   // command line, say) is never deleted.
   const bool made = how == FileSystem::Create::New || !fileSystem.Exists(path);
   std::unique_ptr<FileSystem::Writer> file = fileSystem.OpenForWriting(path, how);
   try {
-    file->Write(bytes.data(), bytes.size());
+    for (const std::span<const uint8_t> part : parts)
+      file->Write(part.data(), part.size());
     file->Close();
   } catch (...) {
     file.reset();
@@ -27,6 +30,19 @@ void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
       fileSystem.DeleteFile(path);
     throw;
   }
+}
+
+}  // namespace
+
+void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
+                      std::span<const uint8_t> bytes, FileSystem::Create how) {
+  WriteParts(fileSystem, path, {&bytes, 1}, how);
+}
+
+void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
+                      std::initializer_list<std::span<const uint8_t>> parts,
+                      FileSystem::Create how) {
+  WriteParts(fileSystem, path, {parts.begin(), parts.size()}, how);
 }
 
 }  // namespace tamsolo

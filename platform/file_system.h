@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -73,6 +74,10 @@ class FileSystem {
 // deleted again before the error goes on, so no half file stays behind.
 void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
                       std::span<const uint8_t> bytes, FileSystem::Create how);
+// The same for a file made of several parts, written one after the other.
+void WriteFileCleanly(FileSystem& fileSystem, const std::string& path,
+                      std::initializer_list<std::span<const uint8_t>> parts,
+                      FileSystem::Create how);
 
 // The platform's own implementation (POSIX calls, or the Win32 ANSI functions).
 std::unique_ptr<FileSystem> MakeNativeFileSystem();

@@ -35,8 +35,11 @@ QueueScheduler::QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookS
       queue_(settings_.style) {
   queue_.SetOnAdded(
       [this](size_t index, const std::string& path) { Observer().FileQueued(index, path); });
-  if (!settings_.decode)
-    settings_.decode = [](const std::string& path) { return DecodeImageFile(path); };
+  if (!settings_.decode) {
+    settings_.decode = [limit = settings_.decodeMemoryLimit](const std::string& path) {
+      return DecodeImageFile(path, limit);
+    };
+  }
 }
 
 // The owner stops and drains a running job (StopJob, then pumps the hand-over) before it

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/decode_limits.h"
 #include "job/convert_thread.h"
 #include "job/page_names.h"
 #include "image/rgb_image.h"
@@ -59,12 +60,14 @@ class QueueScheduler {
     std::string workFolder;  // without trailing delimiter
     PathStyle style = NativePathStyle();
     int32_t filterIndex = kDefaultFilterIndex;
-    Decoder decode;  // DecodeImageFile when unset
+    Decoder decode;  // DecodeImageFile with decodeMemoryLimit when unset
     // How page files are created; the command line creates them new, never replacing one.
     FileSystem::Create pageCreate = FileSystem::Create::Replace;
     // The convert/hold switch, read on every tick and at the end of every job, so that a
     // hold pressed while a job runs stops the next file. Unset holds.
     std::function<bool()> isConverting;
+    // What decoding one image may use in all (the window keeps the decoders' default).
+    uint64_t decodeMemoryLimit = kDefaultDecodeMemoryLimit;
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);

@@ -54,8 +54,8 @@ PngHeader ParseHeader(const PngChunk& chunk) {
 // Everything one decode has read so far.
 class PngDecode {
  public:
-  PngDecode(const PngHeader& header, uint64_t memoryLimit)
-      : header_(header), memoryLimit_(memoryLimit), gamma_(IdentityGammaTable()) {}
+  PngDecode(const PngHeader& header, const DecodeBudget& budget)
+      : header_(header), budget_(budget), gamma_(IdentityGammaTable()) {}
 
   // Returns false once IEND has been read.
   bool Take(const PngChunk& chunk);
@@ -70,7 +70,7 @@ class PngDecode {
   enum class DataState { NotStarted, InFirstRun, Done };
 
   const PngHeader header_;
-  const uint64_t memoryLimit_;
+  const DecodeBudget budget_;
   GammaTable gamma_;
   bool hasPalette_ = false;
   std::vector<PaletteColor> palette_;
@@ -119,9 +119,8 @@ void PngDecode::TakeImageData(const PngChunk& chunk) {
   if (dataState_ == DataState::NotStarted) {
     if (header_.colorType == kPngPalette && !hasPalette_)
       throw Error("PNG palette image has no PLTE");
-    CheckDecodeBudget(
-        RgbImageBytes(header_.width, header_.height) + PngImageData::BufferBytes(header_),
-        memoryLimit_);
+    budget_.Check(RgbImageBytes(header_.width, header_.height) +
+                  PngImageData::BufferBytes(header_));
     image_ = RgbImage(static_cast<int>(header_.width), static_cast<int>(header_.height));
     mapper_.emplace(header_, palette_, gamma_);
     imageData_.emplace(header_, *mapper_, image_);
@@ -167,19 +166,24 @@ RgbImage PngDecode::Finish() {
   return std::move(image_);
 }
 
-}  // namespace
-
-RgbImage DecodePng(std::span<const uint8_t> data, uint64_t memoryLimit) {
+RgbImage DecodePngData(std::span<const uint8_t> data, const DecodeBudget& budget) {
   PngChunkReader reader(data);
-  PngDecode decode(ParseHeader(reader.Next()), memoryLimit);
+  PngDecode decode(ParseHeader(reader.Next()), budget);
   while (decode.Take(reader.Next())) {
   }
   return decode.Finish();
 }
 
+}  // namespace
+
+RgbImage DecodePng(std::span<const uint8_t> data, uint64_t memoryLimit) {
+  return DecodePngData(data, {memoryLimit});
+}
+
+// The file's bytes stay in memory until the decode ends, so they count against the limit.
 RgbImage DecodePngFile(const std::string& path, uint64_t memoryLimit) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit);
-  return DecodePng(bytes, memoryLimit);
+  return DecodePngData(bytes, {memoryLimit, bytes.size()});
 }
 
 }  // namespace tamsolo

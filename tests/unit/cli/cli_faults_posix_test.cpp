@@ -532,6 +532,36 @@ TEST_F(CliFaults, WritesToAFullDeviceNameThePathAndFail) {
       << ReadFileText(Path("err.txt"));
 }
 
+// Decoding holds at most the memory limit in all, whatever the kind of file: its bytes where
+// they are held, the decoder's buffers and the image. A child decodes an image of 40 MiB
+// (held twice it would pass the limit) under a limit of 64 MiB; its peak resident memory
+// stays within the limit over what the program takes for a tiny image.
+TEST_F(CliFaults, DecodingStaysWithinTheMemoryLimit) {
+  using testing::SampleFormat;
+  const std::pair<const char*, SampleFormat> files[] = {{"big.bmp", SampleFormat::Bmp},
+                                                        {"big.jpg", SampleFormat::Jpeg},
+                                                        {"big.png", SampleFormat::Png}};
+  {
+    // Made and let go before any child starts: a child's peak counts what it shares with
+    // this process between fork and exec.
+    const RgbImage big = testing::MakeSamplePage(14000, 1008, 1);
+    for (const auto& [name, format] : files)
+      testing::WriteImageFile(File(name), big, format);
+  }
+  Image(Path("tiny.bmp"), 8);
+  const long baseKiB =
+      RunChild({.args = {"decode", File("tiny.bmp"), "-o", "/dev/null"}}).maxRssKiB;
+  for (const auto& [name, format] : files) {
+    const ChildEnd end =
+        RunChild({.args = {"decode", "--memory-limit", "64", File(name), "-o", "/dev/null"}});
+    EXPECT_EQ(end.exitCode, 0) << name;
+    EXPECT_LE(end.maxRssKiB - baseKiB, 64 * 1024) << name << ": " << end.maxRssKiB << " KiB";
+    const Outcome refused = Cli({"decode", "--memory-limit", "32", File(name), "-o", "/dev/null"});
+    EXPECT_EQ(refused.status, 1) << name;
+    EXPECT_NE(refused.err.find("Image too large"), std::string::npos) << refused.err;
+  }
+}
+
 // Book folders are open as the umask allows, like the pages in them.
 TEST_F(CliFaults, BookFoldersFollowTheUmask) {
   Image(Path("in/vol1/a.jpg"));

@@ -22,6 +22,17 @@ TEST(CliOptions, ParsesValuesFlagsAndPositionals) {
   }
 }
 
+TEST(CliOptions, MemoryLimitInWholeMiB) {
+  const auto limit = [](const std::string& value) {
+    return MemoryLimitOption(ParseOptions({"--memory-limit", value}, {{"--memory-limit", true}}));
+  };
+  EXPECT_EQ(MemoryLimitOption(ParsedOptions{}), uint64_t{1} << 30);
+  EXPECT_EQ(limit("64"), uint64_t{64} << 20);
+  EXPECT_EQ(limit("1048576"), uint64_t{1} << 40);
+  for (const char* bad : {"0", "", "-1", "+5", "1.5", "64M", "1048577", "99999999999999999999"})
+    EXPECT_THROW(limit(bad), UsageError) << bad;
+}
+
 TEST(CliOptions, FiltersByNameOrIndex) {
   EXPECT_EQ(ParseFilterIndex("Box"), 0);
   EXPECT_EQ(ParseFilterIndex("b-spline"), 4);

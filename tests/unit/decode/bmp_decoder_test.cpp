@@ -5,6 +5,7 @@
 #include "decode/decoders.h"
 #include "support/bmp_writer.h"
 #include "support/error_text.h"
+#include "support/temp_folder.h"
 
 namespace tamsolo {
 namespace {
@@ -220,6 +221,59 @@ TEST(BmpDecoder, MemoryLimitRefusesBeforeAllocating) {
   // RLE data cannot prove its size; the limit alone stops a 100,000,000 x 2 image.
   f = Bmp(100'000'000, 2, 8).Compression(1).Pixels({0, 1});
   EXPECT_NE(DecodeError(WriteBmp(f), 1 << 20).find("too large"), std::string::npos);
+}
+
+// A file is read a piece at a time, the way its bytes decode in memory: whole, cut short
+// inside a later piece, or cut short by the image size field.
+TEST(BmpDecoder, DecodesFilesPieceByPieceAsInMemory) {
+  testing::TempFolder folder;
+  testing::WriteFileBytes(folder.File("a.bmp"), WriteBmp(Bmp(1, 1).Pixels(PadRows({{3, 2, 1}}))));
+  EXPECT_EQ(PixelAt(DecodeBmpFile(folder.File("a.bmp")), 0, 0), (Rgb{1, 2, 3}));
+  EXPECT_THROW(DecodeBmpFile(folder.File("missing.bmp")), Error);
+  // 700 x 1000 at 24 bits: 2100 bytes a row, about 2 MB, so several pieces of 1 MiB.
+  std::vector<uint8_t> pixels(2100 * 1000);
+  for (size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] = static_cast<uint8_t>(i * 7 + i / 2100);
+  const std::vector<uint8_t> whole = WriteBmp(Bmp(700, 1000).Pixels(pixels));
+  const std::vector<uint8_t> cut(whole.begin(), whole.begin() + 54 + 2100 * 700 + 1000);
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    bool endedEarly;
+  } cases[] = {
+      {"whole.bmp", whole, false},
+      {"cut.bmp", cut, true},
+      {"declared-short.bmp", WriteBmp(Bmp(700, 1000).Pixels(pixels).ImageSize(2100 * 900)), true},
+  };
+  // Stored bottom-up as blue, green, red.
+  const auto expected = [&](int x, int y) {
+    const uint8_t* p = pixels.data() + 2100 * static_cast<size_t>(999 - y) + 3 * x;
+    return Rgb{p[2], p[1], p[0]};
+  };
+  EXPECT_TRUE(testing::SameImage(DecodeBmp(whole), testing::MakeRgbImage(700, 1000, expected)));
+  for (const auto& c : cases) {
+    testing::WriteFileBytes(folder.File(c.name), c.bytes);
+    DecodeNotes fromFile, inMemory;
+    const RgbImage image = DecodeBmpFile(folder.File(c.name), kDefaultDecodeMemoryLimit, &fromFile);
+    EXPECT_TRUE(testing::SameImage(image, DecodeBmp(c.bytes, kDefaultDecodeMemoryLimit, &inMemory)))
+        << c.name;
+    EXPECT_EQ(fromFile.dataEndedEarly, c.endedEarly) << c.name;
+    EXPECT_EQ(inMemory.dataEndedEarly, c.endedEarly) << c.name;
+  }
+}
+
+// From a file, the limit also counts the piece of pixel data read at once: here all of it.
+TEST(BmpDecoder, MemoryLimitCountsWhatAFileIsReadInto) {
+  testing::TempFolder folder;
+  testing::WriteFileBytes(folder.File("a.bmp"),
+                          WriteBmp(Bmp(10, 10).Pixels(std::vector<uint8_t>(320))));
+  try {
+    DecodeBmpFile(folder.File("a.bmp"), 300 + 30 + 320 - 1);
+    ADD_FAILURE() << "decoded over the limit";
+  } catch (const Error& error) {
+    EXPECT_NE(std::string(error.what()).find("too large"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(DecodeBmpFile(folder.File("a.bmp"), 300 + 30 + 320).Height(), 10);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "decode/decoders.h"
+#include "platform/file_bytes.h"
 #include "support/bmp_writer.h"
 #include "support/error_text.h"
 #include "support/jpeg_encoder.h"
@@ -67,6 +68,37 @@ TEST(DecodeImageFile, AStopRequestEndsTheDecodeBetweenRows) {
     EXPECT_NE(testing::ErrorText([&] { DecodeImageFile(path); }).find(kDecodeStoppedText),
               std::string::npos)
         << name;
+  }
+}
+
+// What decoding bytes in memory needs, as its refusal under a limit of 1 byte says.
+uint64_t BytesNeeded(const std::string& path, const std::vector<uint8_t>& bytes) {
+  const std::string text = testing::ErrorText([&] {
+    if (path.ends_with(".png"))
+      DecodePng(bytes, 1);
+    else
+      DecodeJpeg(bytes, 1);
+  });
+  const size_t at = text.find("needs ");
+  return at == std::string::npos ? 0 : std::stoull(text.substr(at + 6));
+}
+
+// A JPEG or PNG file is held whole while it decodes, so its bytes count against the limit on
+// top of what decoding the same bytes in memory needs.
+TEST(DecodeImageFile, TheFilesBytesCountAgainstTheLimit) {
+  testing::TempFolder folder;
+  for (const char* name : {"a.jpg", "a.png"}) {
+    const std::string path = folder.File(name);
+    testing::WriteSampleFile(path, 300, 200, 1);
+    const std::vector<uint8_t> bytes = ReadWholeFile(path, uint64_t{1} << 20);
+    const uint64_t needed = BytesNeeded(path, bytes);
+    EXPECT_GT(needed, 300u * 200 * 3) << name;
+    const uint64_t limit = needed + bytes.size();
+    EXPECT_EQ(testing::ErrorText([&] { DecodeImageFile(path, limit - 1); }),
+              "Image too large: needs " + std::to_string(needed) + " bytes besides the file's " +
+                  std::to_string(bytes.size()) + ", limit " + std::to_string(limit - 1))
+        << name;
+    EXPECT_EQ(DecodeImageFile(path, limit).Width(), 300) << name;
   }
 }
 
