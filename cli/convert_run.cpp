@@ -12,6 +12,7 @@
 #include "platform/folder_lock.h"
 #include "platform/error.h"
 #include "platform/hand_over.h"
+#include "platform/name_fit.h"
 #include "platform/path_normal.h"
 #include "platform/run_folder_name.h"
 #include "cli/convert_report.h"
@@ -87,9 +88,14 @@ class Run {
         interrupted_(interrupted),
         sink_(fs, options.booksFolder, options.style),
         scheduler_(fs, handOver_, sink_,
-                   {workFolder, options.style, options.filterIndex,
-                    [this](const std::string& path) { return Decode(path); },
-                    FileSystem::Create::New, [this] { return converting_; }}) {
+                   {.workFolder = workFolder,
+                    .style = options.style,
+                    .filterIndex = options.filterIndex,
+                    .decode = [this](const std::string& path) { return Decode(path); },
+                    .pageCreate = FileSystem::Create::New,
+                    .isConverting = [this] { return converting_; },
+                    .pageNameRoom = NameRoom(AddTrailingDelimiter(workFolder, options.style).size(),
+                                             options.style)}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
   }
 

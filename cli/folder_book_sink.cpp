@@ -5,6 +5,7 @@
 #include "cli/folder_cleanup.h"
 #include "platform/error.h"
 #include "platform/folder_lock.h"
+#include "platform/name_fit.h"
 #include "platform/run_folder_name.h"
 #include "queue/book_key.h"
 
@@ -15,7 +16,28 @@ constexpr const char* kBookText = "book.txt";
 
 constexpr int kHiddenFolderTries = 16;
 
+// A book folder's name leaves room for a page like this beside it, whatever the path style.
+constexpr size_t kShortestPageName = sizeof("0001_p.bmp") - 1;
+
 }  // namespace
+
+std::string BookFolderCandidate(const std::string& name, int k, size_t room, PathStyle style) {
+  return FitName("", name, k == 1 ? "" : " (" + std::to_string(k) + ")", room, style);
+}
+
+BookFolderPlan PlanBookFolder(const std::string& parent, const std::string& name,
+                              size_t hiddenNameBytes,
+                              const std::function<bool(const std::string& path)>& exists,
+                              PathStyle style) {
+  const size_t room = NameRoom(parent.size() + 1 + kShortestPageName, style);
+  BookFolderPlan plan;
+  while (exists(parent + BookFolderCandidate(name, plan.firstCandidate, room, style)))
+    ++plan.firstCandidate;
+  plan.nameRoom =
+      std::max(BookFolderCandidate(name, plan.firstCandidate, room, style).size(), hiddenNameBytes);
+  plan.pageRoom = NameRoom(parent.size() + plan.nameRoom + 1, style);
+  return plan;
+}
 
 std::string BookFolderName(const std::string& title, PathStyle style) {
   const bool plain = !title.empty() && title != "." && title != ".." &&
@@ -23,11 +45,12 @@ std::string BookFolderName(const std::string& title, PathStyle style) {
   return plain ? title : "_untitled";
 }
 
-std::string NumberedPageName(size_t position, size_t pageCount, const std::string& name) {
+std::string NumberedPageName(size_t position, size_t pageCount, const std::string& name,
+                             size_t room, PathStyle style) {
   const size_t width = std::max<size_t>(4, std::to_string(pageCount).size());
   std::string number = std::to_string(position);
   number.insert(0, width - std::min(width, number.size()), '0');
-  return number + "_" + name;
+  return FitName(number + "_", BaseNameOf(name, style), ExtensionOf(name, style), room, style);
 }
 
 FolderBookSink::FolderBookSink(FileSystem& fileSystem, std::string booksFolder, PathStyle style)
@@ -48,12 +71,16 @@ void FolderBookSink::BuildBook(const std::string& currentBook,
   const std::string hidden = CreateHiddenFolder();
   std::string folder;
   try {
+    const std::string parent = AddTrailingDelimiter(booksFolder_, style_);
+    const BookFolderPlan plan = PlanBookFolder(
+        parent, name, hidden.size() - parent.size(),
+        [this](const std::string& path) { return fs_.Exists(path); }, style_);
     {
       FolderLock lock(hidden);
-      FillBookFolder(hidden, std::move(book), workFolder);
+      FillBookFolder(hidden, std::move(book), workFolder, plan.pageRoom);
       lock.Remove();
     }
-    folder = MoveIntoPlace(hidden, name);
+    folder = MoveIntoPlace(hidden, name, plan);
   } catch (...) {
     RemoveFolderWithFiles(fs_, hidden, style_);
     throw;
@@ -76,11 +103,11 @@ std::string FolderBookSink::CreateHiddenFolder() {
   }
 }
 
-std::string FolderBookSink::MoveIntoPlace(const std::string& hidden, const std::string& name) {
+std::string FolderBookSink::MoveIntoPlace(const std::string& hidden, const std::string& name,
+                                          const BookFolderPlan& plan) {
   const std::string parent = AddTrailingDelimiter(booksFolder_, style_);
-  for (int copy = 1;; ++copy) {
-    const std::string candidate =
-        parent + (copy == 1 ? name : name + " (" + std::to_string(copy) + ")");
+  for (int copy = plan.firstCandidate;; ++copy) {
+    const std::string candidate = parent + BookFolderCandidate(name, copy, plan.nameRoom, style_);
     if (fs_.Exists(candidate))
       continue;
     try {
@@ -94,14 +121,15 @@ std::string FolderBookSink::MoveIntoPlace(const std::string& hidden, const std::
 }
 
 void FolderBookSink::FillBookFolder(const std::string& folder, BookText book,
-                                    const std::string& workFolder) {
+                                    const std::string& workFolder, size_t pageRoom) {
   const std::string source = AddTrailingDelimiter(workFolder, style_);
   const std::string target = AddTrailingDelimiter(folder, style_);
   for (size_t i = 0; i < book.pages.size(); ++i) {
     if (stop_ && stop_())
       throw Error("Interrupted while writing the book \"" + book.title + "\"");
     const std::string& page = book.pages[i];
-    fs_.CopyFile(source + page, target + NumberedPageName(i + 1, book.pages.size(), page));
+    fs_.CopyFile(source + page,
+                 target + NumberedPageName(i + 1, book.pages.size(), page, pageRoom, style_));
   }
   const std::string text = FormatBookText(book);
   WriteFileCleanly(fs_, target + kBookText,

@@ -17,7 +17,30 @@ namespace tamsolo {
 // pages lost on the way and the page names the builder would receive. The book is written
 // into a hidden folder beside its place and renamed into place when complete, so a book
 // folder exists whole or not at all. The folder is named after the title; it never writes
-// into a folder that exists already.
+// into a folder that exists already. Names too long for the system (NAME_MAX on POSIX,
+// MAX_PATH for the whole path on Windows) are cut short: the folder's title before its
+// " (2)", a page copy's name between its order number and its extension.
+// Where a book's folder goes and how long the names in it may be.
+struct BookFolderPlan {
+  int firstCandidate = 1;  // 1: the name itself, k: "name (k)"
+  size_t nameRoom = 0;     // the longest the folder's name may be
+  size_t pageRoom = 0;     // the longest a page's name in it may be
+};
+
+// The k-th name a book's folder may take: name, then "name (2)", "name (3)", ..., name cut
+// short where the whole would pass room bytes.
+std::string BookFolderCandidate(const std::string& name, int k, size_t room, PathStyle style);
+
+// The first candidate that nothing in parent (its path with the delimiter) has, leaving room
+// for a delimiter and a short page after it. The pages are named before the book moves from
+// its hidden folder (hiddenNameBytes long) into place, where that name may have been taken
+// meanwhile: a later candidate is kept within the longer of the two names, so the page names
+// fit wherever the book lands.
+BookFolderPlan PlanBookFolder(const std::string& parent, const std::string& name,
+                              size_t hiddenNameBytes,
+                              const std::function<bool(const std::string& path)>& exists,
+                              PathStyle style);
+
 class FolderBookSink final : public BookSink {
  public:
   // The pages given up since the last book was built; they belong to the book being built.
@@ -41,8 +64,10 @@ class FolderBookSink final : public BookSink {
 
  private:
   std::string CreateHiddenFolder();
-  std::string MoveIntoPlace(const std::string& hidden, const std::string& name);
-  void FillBookFolder(const std::string& folder, BookText book, const std::string& workFolder);
+  std::string MoveIntoPlace(const std::string& hidden, const std::string& name,
+                            const BookFolderPlan& plan);
+  void FillBookFolder(const std::string& folder, BookText book, const std::string& workFolder,
+                      size_t pageRoom);
 
   FileSystem& fs_;
   std::string booksFolder_;
@@ -56,7 +81,9 @@ class FolderBookSink final : public BookSink {
 // holds a path delimiter.
 std::string BookFolderName(const std::string& title, PathStyle style);
 
-// "0001_a.bmp": the 1-based position, at least four digits, then the page name.
-std::string NumberedPageName(size_t position, size_t pageCount, const std::string& name);
+// "0001_a.bmp": the 1-based position, at least four digits, then the page name, its base cut
+// short where the whole would pass room bytes.
+std::string NumberedPageName(size_t position, size_t pageCount, const std::string& name,
+                             size_t room, PathStyle style);
 
 }  // namespace tamsolo

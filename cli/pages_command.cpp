@@ -13,6 +13,7 @@
 #include "page/scaled_width.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/name_fit.h"
 #include "platform/paths.h"
 
 namespace tamsolo {
@@ -35,7 +36,7 @@ std::string NoPageReason(int width, int height) {
 class PagesRun {
  public:
   // The run's page names: like the file system, Windows ignores letter case and POSIX not;
-  // a name something in the folder has already is never used.
+  // a name something in the folder has already is never used, nor one too long for it.
   PagesRun(std::string folder, int32_t filterIndex, uint64_t memoryLimit, PathStyle style,
            FileSystem& files)
       : folder_(std::move(folder)),
@@ -48,7 +49,8 @@ class PagesRun {
             style == PathStyle::Windows ? PageNames::Folding::AsciiCase : PageNames::Folding::None,
             [this](const std::string& name) {
               return files_.Exists(AddTrailingDelimiter(folder_, style_) + name);
-            }) {}
+            },
+            NameRoom(AddTrailingDelimiter(folder_, style_).size(), style_)) {}
 
   FileResult Convert(const std::string& path) {
     FileResult result;

@@ -1,5 +1,7 @@
 #include "job/page_names.h"
 
+#include "platform/name_fit.h"
+
 namespace tamsolo {
 
 std::string PageNames::Key(const std::string& name) const {
@@ -16,12 +18,20 @@ std::string PageNames::Key(const std::string& name) const {
 }
 
 std::string PageNames::FreeName(const std::string& name) const {
-  if (!Taken(name))
-    return name;
-  const std::string base = BaseNameOf(name, style_);
+  std::string base = BaseNameOf(name, style_);
   const std::string extension = ExtensionOf(name, style_);
-  for (int k = 2;; ++k) {
-    std::string candidate = base + "_" + std::to_string(k) + extension;
+  // The page number of a spread's page ("-2") is kept when the base is cut.
+  const size_t dash = base.find_last_of('-');
+  const bool numbered = dash != std::string::npos && dash + 1 < base.size() &&
+                        base.find_first_not_of("0123456789", dash + 1) == std::string::npos;
+  const std::string number = numbered ? base.substr(dash) : "";
+  base.resize(base.size() - number.size());
+  for (int k = 1;; ++k) {
+    std::string tail = number;
+    if (k > 1)
+      tail.append("_").append(std::to_string(k));
+    tail += extension;
+    std::string candidate = FitName("", base, tail, room_, style_);
     if (!Taken(candidate))
       return candidate;
   }

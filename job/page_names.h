@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <limits>
 #include <set>
 #include <string>
 
@@ -19,10 +21,14 @@ class PageNames {
   // Whether something on disk has the name already; such a name is never free.
   using OnDisk = std::function<bool(const std::string& name)>;
 
-  PageNames(PathStyle style, Folding folding, OnDisk onDisk = {})
-      : style_(style), folding_(folding), onDisk_(std::move(onDisk)) {}
+  // Names longer than room bytes are shortened (the command line); the window has no room
+  // set, so such a name fails as its write does.
+  PageNames(PathStyle style, Folding folding, OnDisk onDisk = {},
+            size_t room = std::numeric_limits<size_t>::max())
+      : style_(style), folding_(folding), onDisk_(std::move(onDisk)), room_(room) {}
 
-  // name if it is free, otherwise the first free "<base>_k<ext>", k >= 2.
+  // name if it is free, otherwise the first free "<base>_k<ext>", k >= 2. A name longer than
+  // room loses the end of its base, keeping a page number "-v", the "_k" and the extension.
   std::string FreeName(const std::string& name) const;
   void Take(const std::string& name);
   // Starts a new scope: every name is free again.
@@ -37,6 +43,7 @@ class PageNames {
   PathStyle style_;
   Folding folding_;
   OnDisk onDisk_;
+  size_t room_;
   std::set<std::string> taken_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,9 @@ class QueueScheduler {
     std::function<bool()> isConverting;
     // What decoding one image may use in all (the window keeps the decoders' default).
     uint64_t decodeMemoryLimit = kDefaultDecodeMemoryLimit;
+    // The longest page file name; longer ones are shortened (the command line, see
+    // PageNames). The window sets none.
+    size_t pageNameRoom = std::numeric_limits<size_t>::max();
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);
@@ -146,9 +150,10 @@ class QueueScheduler {
   // names are compared without ASCII case in every style. A name something in the work
   // folder already has (a file a failed delete left, a folder) is taken too, so no write
   // goes onto it.
-  PageNames names_{settings_.style, PageNames::Folding::AsciiCase, [this](const std::string& name) {
-                     return fs_.Exists(WorkFolderPrefix() + name);
-                   }};
+  PageNames names_{
+      settings_.style, PageNames::Folding::AsciiCase,
+      [this](const std::string& name) { return fs_.Exists(WorkFolderPrefix() + name); },
+      settings_.pageNameRoom};
   std::vector<std::string> pageList_;
   int32_t spreadEnd_ = 0;
   int32_t pagesAdded_ = 0;

@@ -532,6 +532,35 @@ TEST_F(CliFaults, WritesToAFullDeviceNameThePathAndFail) {
       << ReadFileText(Path("err.txt"));
 }
 
+// Names as long as the system allows still give books: a 251-byte file name (its copy
+// "0002_..." would pass NAME_MAX), a 255-byte name of a spread (its pages "-1.bmp" would) and
+// a 255-byte folder name whose book folder exists already (its " (2)" would). The names are
+// cut short on a character boundary instead; the title in book.txt stays whole.
+TEST_F(CliFaults, NamesTooLongForTheSystemAreCutRatherThanLosingABook) {
+  const std::string title(255, 't'), single(247, 's'), spread(251, 'w');
+  Image(Path("in") / title / (single + ".jpg"));
+  Image(Path("in") / title / (spread + ".jpg"), 1536);
+  fs::create_directories(Path("out") / title);
+  const Outcome outcome = Cli({"convert", "--quiet", File("in"), "-o", File("out")});
+  EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
+  const fs::path book = Path("out") / (title.substr(0, 251) + " (2)");
+  ASSERT_TRUE(fs::is_directory(book)) << outcome.out;
+  EXPECT_EQ(FolderNames(book), (Names{"0001_PGXblnk1.bmp", "0002_" + single.substr(0, 246) + ".bmp",
+                                      "0003_" + spread.substr(0, 246) + ".bmp",
+                                      "0004_" + spread.substr(0, 246) + ".bmp", "book.txt"}));
+  EXPECT_EQ(ReadFileText(book / "book.txt"), "title: " + title +
+                                                 "\nauthor: Tamsolo\nstatus: complete\n"
+                                                 "page: PGXblnk1.bmp\npage: " +
+                                                 single + ".bmp\npage: " + spread.substr(0, 249) +
+                                                 "-1.bmp\npage: " + spread.substr(0, 249) +
+                                                 "-2.bmp\n");
+  const Outcome pages =
+      Cli({"pages", File("in/" + title + "/" + spread + ".jpg"), "-o", File("p")});
+  EXPECT_EQ(pages.status, 0) << pages.out;
+  EXPECT_EQ(FolderNames(Path("p")),
+            (Names{spread.substr(0, 249) + "-1.bmp", spread.substr(0, 249) + "-2.bmp"}));
+}
+
 // Decoding holds at most the memory limit in all, whatever the kind of file: its bytes where
 // they are held, the decoder's buffers and the image. A child decodes an image of 40 MiB
 // (held twice it would pass the limit) under a limit of 64 MiB; its peak resident memory

@@ -79,9 +79,37 @@ TEST_F(FolderSinkTest, UnusableTitlesBecomeUntitledAndEmptyBooksMakeNoFolder) {
 }
 
 TEST_F(FolderSinkTest, NumbersGrowPastFourDigitsOnlyForHugeBooks) {
-  EXPECT_EQ(NumberedPageName(7, 9999, "p.bmp"), "0007_p.bmp");
-  EXPECT_EQ(NumberedPageName(7, 10000, "p.bmp"), "00007_p.bmp");
-  EXPECT_EQ(NumberedPageName(10000, 10000, "p.bmp"), "10000_p.bmp");
+  EXPECT_EQ(NumberedPageName(7, 9999, "p.bmp", 255, kNative), "0007_p.bmp");
+  EXPECT_EQ(NumberedPageName(7, 10000, "p.bmp", 255, kNative), "00007_p.bmp");
+  EXPECT_EQ(NumberedPageName(10000, 10000, "p.bmp", 255, kNative), "10000_p.bmp");
+  EXPECT_EQ(NumberedPageName(7, 9999, "abcdefgh-1.bmp", 12, kNative), "0007_abc.bmp");
+}
+
+// Windows limits the whole path to MAX_PATH: a long title leaves room for a short page in its
+// folder, a " (2)" cuts the title again, and the page copies fit beside the longer of the
+// folder's first name and its hidden one, wherever the book lands.
+TEST(BookFolderPlan, WindowsPathsStayWithinMaxPath) {
+  const PathStyle win = PathStyle::Windows;
+  std::string title, taken, second;
+  for (int i = 0; i < 120; ++i)
+    title += "\x95\x5c";  // 表: its trail byte is "\"
+  taken = title.substr(0, 238);
+  second = title.substr(0, 234) + " (2)";
+  const std::string parent = "C:\\books\\";
+  const BookFolderPlan plan = PlanBookFolder(
+      parent, title, 53, [&](const std::string& path) { return path == parent + taken; }, win);
+  EXPECT_EQ(plan.firstCandidate, 2);
+  EXPECT_EQ(plan.nameRoom, 238u);  // 9 + 238 + "\" + "0001_p.bmp" + NUL = 260
+  EXPECT_EQ(plan.pageRoom, 11u);
+  EXPECT_EQ(BookFolderCandidate(title, 2, plan.nameRoom, win), second);
+  EXPECT_EQ(BookFolderCandidate(title, 3, plan.nameRoom, win), title.substr(0, 234) + " (3)");
+  EXPECT_EQ(NumberedPageName(1, 2, std::string(200, 'p') + "-1.bmp", plan.pageRoom, win),
+            "0001_pp.bmp");
+  // A short title keeps room for the hidden folder's name, so its suffixes are not cut.
+  const BookFolderPlan shortTitle = PlanBookFolder(
+      parent, "vol1", 53, [](const std::string&) { return false; }, win);
+  EXPECT_EQ(shortTitle.nameRoom, 53u);
+  EXPECT_EQ(BookFolderCandidate("vol1", 12, shortTitle.nameRoom, win), "vol1 (12)");
 }
 
 TEST_F(FolderSinkTest, AFailedCopyLeavesNoHalfBook) {

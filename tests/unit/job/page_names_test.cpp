@@ -35,5 +35,18 @@ TEST(PageNames, FoldingFollowsThePathStyle) {
   EXPECT_EQ(posix.FreeName(".BMP"), "_2.BMP");
 }
 
+// With room set, a long name loses the end of its base; the page number, the clash number
+// and the extension stay.
+TEST(PageNames, LongNamesAreCutToTheRoom) {
+  PageNames names(PathStyle::Posix, Folding::None, {}, 12);
+  EXPECT_EQ(names.FreeName("abcdefgh-2.bmp"), "abcdef-2.bmp");
+  EXPECT_EQ(names.FreeName("abcdefghij.bmp"), "abcdefgh.bmp");
+  EXPECT_EQ(names.FreeName("ab-1.bmp"), "ab-1.bmp");
+  names.Take("abcdef-2.bmp");
+  EXPECT_EQ(names.FreeName("abcdefgh-2.bmp"), "abcd-2_2.bmp");
+  EXPECT_EQ(names.FreeName("abcdefghij-"), "abcdefghij-");  // no number after the dash
+  EXPECT_EQ(names.FreeName("abcdefghijkl-"), "abcdefghijkl");
+}
+
 }  // namespace
 }  // namespace tamsolo
