@@ -184,12 +184,14 @@ class Run {
   QueueScheduler scheduler_;
 };
 
-// Absolute and lexically normal, so that "." and ".." never become a book's title.
+// Absolute, with ".." resolved as the system resolves it (so that "dl/../books" with dl a
+// link lands where the system puts it), and so that "." and ".." never become a book's title.
 ConvertRunOptions Normalized(ConvertRunOptions options) {
   const std::string current = CurrentFolder();
   for (std::string& path : options.paths)
-    path = NormalizePath(path, current, options.style);
-  options.booksFolder = NormalizePath(options.booksFolder, current, options.style);
+    path = ResolveParentSteps(NormalizePath(path, current, options.style));
+  options.booksFolder =
+      ResolveParentSteps(NormalizePath(options.booksFolder, current, options.style));
   return options;
 }
 

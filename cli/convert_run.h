@@ -17,8 +17,8 @@ namespace tamsolo {
 // converted until the queue is empty and the last book is built, each book into a folder of
 // its own under booksFolder.
 struct ConvertRunOptions {
-  std::vector<std::string> paths;  // made absolute and lexically normal before use
-  std::string booksFolder;         // absolute
+  std::vector<std::string> paths;  // made absolute before use, ".." resolved by the system
+  std::string booksFolder;         // the same
   int32_t filterIndex = kDefaultFilterIndex;
   uint64_t memoryLimit = kDefaultDecodeMemoryLimit;  // what decoding one image may use
   bool quiet = false;                                // no progress display

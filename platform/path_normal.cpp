@@ -72,7 +72,7 @@ std::string NormalizePath(std::string_view path, std::string_view currentFolder,
   for (std::string& part : Components(rooted.rest, style)) {
     if (part.empty() || part == ".")
       continue;
-    if (part == "..") {
+    if (part == ".." && style == PathStyle::Windows) {
       if (!kept.empty())
         kept.pop_back();
       continue;

@@ -561,6 +561,18 @@ TEST_F(CliFaults, NamesTooLongForTheSystemAreCutRatherThanLosingABook) {
             (Names{spread.substr(0, 249) + "-1.bmp", spread.substr(0, 249) + "-2.bmp"}));
 }
 
+// Paths reach the system as typed: a ".." after a link climbs from where the link leads, as
+// the system has it, for the inputs and for the books folder alike.
+TEST_F(CliFaults, ParentStepsAfterALinkLandWhereTheSystemPutsThem) {
+  Image(Path("real/deep/in/vol1/a.jpg"));
+  fs::create_directory_symlink(Path("real/deep"), Path("dl"));
+  const Outcome outcome =
+      Cli({"convert", "--quiet", File("dl") + "/../deep/in", "-o", File("dl") + "/../books"});
+  EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
+  EXPECT_TRUE(fs::exists(Path("real/books/vol1/book.txt"))) << outcome.out;
+  EXPECT_FALSE(fs::exists(Path("books")));
+}
+
 // Decoding holds at most the memory limit in all, whatever the kind of file: its bytes where
 // they are held, the decoder's buffers and the image. A child decodes an image of 40 MiB
 // (held twice it would pass the limit) under a limit of 64 MiB; its peak resident memory
