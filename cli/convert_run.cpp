@@ -26,7 +26,8 @@ namespace tamsolo {
 namespace {
 
 constexpr int kWorkFolderTries = 16;
-constexpr std::chrono::milliseconds kLongestWait{100};  // how late a Ctrl-C may be noticed
+// How late a Ctrl-C may be noticed while a job runs: well within the 200 ms a stop may take.
+constexpr std::chrono::milliseconds kLongestWait{20};
 constexpr const char* kWorkFolderPrefix = "tamsolo-cli-";
 
 // The private folder the pages wait in until their book is written; created exclusively so
@@ -153,7 +154,9 @@ class Run {
       // rather than on the next tick.
       if (!scheduler_.JobRunning())
         scheduler_.ProcessNext();
-      handOver_.WaitAndRun(std::min(ticks.Poll(), kLongestWait));
+      // A decode that an interrupt cut short comes back here: no reason to wait first.
+      if (!interrupted)
+        handOver_.WaitAndRun(std::min(ticks.Poll(), kLongestWait));
     }
     return true;
   }

@@ -105,7 +105,7 @@ class PagesRun {
     while (!finished) {
       if (StopRequested())
         job->RequestStop();
-      handOver_.WaitAndRun(std::chrono::milliseconds(100));
+      handOver_.WaitAndRun(std::chrono::milliseconds(20));  // how late a Ctrl-C is seen
     }
   }
 

@@ -67,9 +67,13 @@ JpegSession& SessionOf(j_common_ptr cinfo) {
 void IgnoreMessage(j_common_ptr, int) {}
 void IgnoreOutput(j_common_ptr) {}
 
-void LimitScans(j_common_ptr cinfo) {
+// libjpeg calls this between pieces of its work, also while jpeg_start_decompress reads every
+// scan of a file with several, which for a large progressive file takes seconds.
+void WatchProgress(j_common_ptr cinfo) {
   if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
     FailWith(SessionOf(cinfo), "JPEG file has too many scans");
+  if (DecodeStopRequested())
+    FailWith(SessionOf(cinfo), kDecodeStoppedText);
 }
 
 void InitSource(j_decompress_ptr) {}
@@ -115,7 +119,7 @@ void InstallSource(JpegSession& session) {
   source.resync_to_restart = jpeg_resync_to_restart;
   source.term_source = TermSource;
   session.cinfo.src = &source;
-  session.progress.progress_monitor = LimitScans;
+  session.progress.progress_monitor = WatchProgress;
   session.cinfo.progress = &session.progress;
 }
 
@@ -298,7 +302,7 @@ RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeN
 
 // The file's bytes stay in memory until the decode ends, so they count against the limit.
 RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
-  const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit);
+  const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit, ThrowIfDecodeStopped);
   return DecodeJpegData(bytes, {memoryLimit, bytes.size()}, notes);
 }
 

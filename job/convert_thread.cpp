@@ -89,7 +89,8 @@ void TConvertThread::Execute() {
   const FilterEntry& filter = SelectedFilter(FilterIndex);
   ThrowIfStopped();
   RgbImage scaled(static_cast<int>(scaledWidth), kScaledHeight);
-  ResampleImage(*SourceImage, scaled, filter.function, filter.support);
+  ResampleImage(*SourceImage, scaled, filter.function, filter.support,
+                [this] { ThrowIfStopped(); });
   if (layout.count >= 2) {
     pageCount_ = layout.count;
     handOver_.Synchronize([this] { AnnouncePageCount(); });

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,9 @@ class InputFile {
 };
 
 // Reads a whole file with InputFile's rules. Throws Error also when it is larger than
-// maxBytes. A file that shrinks meanwhile gives what is left.
-std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes);
+// maxBytes. A file that shrinks meanwhile gives what is left. betweenPieces, when set, is
+// called before each piece of a few MiB; what it throws ends the read.
+std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes,
+                                   const std::function<void()>& betweenPieces = {});
 
 }  // namespace tamsolo

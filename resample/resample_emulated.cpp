@@ -59,13 +59,16 @@ uint8_t SumToByte(float sum) {
 // Eight source rows at a time, laid out lane by lane (lanes[p * 8 + r] is byte p of row r),
 // so that the 24 sums of one destination column run side by side; each still takes its taps
 // in list order.
-void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out) {
+void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out,
+                            const ResampleCheckpoint& checkpoint) {
   constexpr int kLanes = 8;
   constexpr int kSums = 3 * kLanes;
   const size_t length = source.Stride();
   std::vector<double> lanes(length * kLanes);
   const int32_t height = source.Height();
   for (int32_t k0 = 0; k0 < height; k0 += kLanes) {
+    if (checkpoint)
+      checkpoint();
     // The last block repeats the bottom row; its extra lanes land in the padding rows.
     for (int r = 0; r < kLanes; ++r) {
       const uint8_t* row = source.Row(std::min(k0 + r, height - 1));
@@ -86,13 +89,16 @@ void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, Padded
   }
 }
 
-void VerticalPassEmulated(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination) {
+void VerticalPassEmulated(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination,
+                          const ResampleCheckpoint& checkpoint) {
   const size_t length = destination.Stride();
   // Even counts for the pairwise steps; the spare entry is never written out.
   const size_t even = (length + 1) / 2 * 2;
   std::vector<double> sums(even);
   std::vector<double> values(even);
   for (int32_t r = 0; r < taps.Size(); ++r) {
+    if (checkpoint && r % 8 == 0)
+      checkpoint();
     std::fill(sums.begin(), sums.end(), 0.0);
     for (const Tap& tap : taps[r]) {
       // The intermediate's rows are padded, so reading up to an even count stays inside.

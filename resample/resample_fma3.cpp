@@ -194,7 +194,7 @@ TAMSOLO_FMA3 float FusedMultiplyAddFma3(float sum, float value, float weight) {
 // Eight source rows at a time: laid out lane by lane, each destination column is then a
 // sequence of aligned loads and fused multiply-adds with one broadcast weight per tap.
 TAMSOLO_FMA3 void HorizontalPassFma3(const RgbImage& source, const AxisTaps& taps,
-                                     PaddedRaster& out) {
+                                     PaddedRaster& out, const ResampleCheckpoint& checkpoint) {
   const size_t inLength = source.Stride();
   const size_t outLength = (static_cast<size_t>(taps.Size()) * 3 + kLanes - 1) / kLanes * kLanes;
   // Room for the pair partner of an odd last column.
@@ -203,6 +203,8 @@ TAMSOLO_FMA3 void HorizontalPassFma3(const RgbImage& source, const AxisTaps& tap
   auto staged = std::make_unique<uint8_t[]>(stagedLength * kLanes);
   const int32_t height = source.Height();
   for (int32_t k0 = 0; k0 < height; k0 += kLanes) {
+    if (checkpoint)
+      checkpoint();
     const uint8_t* inRows[kLanes];
     uint8_t* outRows[kLanes];
     for (int r = 0; r < kLanes; ++r) {
@@ -222,10 +224,12 @@ TAMSOLO_FMA3 void HorizontalPassFma3(const RgbImage& source, const AxisTaps& tap
 }
 
 TAMSOLO_FMA3 void VerticalPassFma3(const PaddedRaster& in, const AxisTaps& taps,
-                                   RgbImage& destination) {
+                                   RgbImage& destination, const ResampleCheckpoint& checkpoint) {
   constexpr size_t kChunk = 32;
   const size_t length = destination.Stride();
   for (int32_t r = 0; r < taps.Size(); ++r) {
+    if (checkpoint && r % kLanes == 0)
+      checkpoint();
     uint8_t* out = destination.Row(r);
     const TapList list = taps[r];
     size_t p = 0;

@@ -6,6 +6,7 @@
 
 #include "image/rgb_image.h"
 #include "resample/axis_taps.h"
+#include "resample/resampler.h"
 
 namespace tamsolo {
 
@@ -45,14 +46,20 @@ float FusedMultiplyAddFma3(float sum, float value, float weight);
 uint8_t SumToByte(float sum);
 
 // Horizontal pass: every source row through the width axis's lists into the intermediate.
-void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out);
-void HorizontalPassFma3(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out);
+// Both passes call checkpoint (when set) before each band of rows.
+void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out,
+                            const ResampleCheckpoint& checkpoint);
+void HorizontalPassFma3(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out,
+                        const ResampleCheckpoint& checkpoint);
 // Vertical pass: the intermediate's rows through the height axis's lists into destination.
-void VerticalPassEmulated(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination);
-void VerticalPassFma3(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination);
+void VerticalPassEmulated(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination,
+                          const ResampleCheckpoint& checkpoint);
+void VerticalPassFma3(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination,
+                      const ResampleCheckpoint& checkpoint);
 
 // ResampleImage with a chosen path, so tests can hold the two against each other.
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
-                        FilterFunction filter, float support);
+                        FilterFunction filter, float support,
+                        const ResampleCheckpoint& checkpoint = {});
 
 }  // namespace tamsolo

@@ -13,7 +13,8 @@ PaddedRaster::PaddedRaster(int32_t rowBytes, int32_t rows)
 }
 
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
-                        FilterFunction filter, float support) {
+                        FilterFunction filter, float support,
+                        const ResampleCheckpoint& checkpoint) {
   if (source.Empty())
     throw Error("Source bitmap too small");
   if (destination.Empty())
@@ -25,24 +26,24 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
   {
     const AxisTaps columns(source.Width(), destination.Width(), filter, support);
     if (fma3)
-      HorizontalPassFma3(source, columns, intermediate);
+      HorizontalPassFma3(source, columns, intermediate, checkpoint);
     else
-      HorizontalPassEmulated(source, columns, intermediate);
+      HorizontalPassEmulated(source, columns, intermediate, checkpoint);
   }
   // The vertical pass walks the intermediate with the distance between its rows 0 and 1.
   if (source.Height() == 1)
     throw Error("Source bitmap only one row high: no distance between rows to scale with");
   const AxisTaps rows(source.Height(), destination.Height(), filter, support);
   if (fma3)
-    VerticalPassFma3(intermediate, rows, destination);
+    VerticalPassFma3(intermediate, rows, destination, checkpoint);
   else
-    VerticalPassEmulated(intermediate, rows, destination);
+    VerticalPassEmulated(intermediate, rows, destination, checkpoint);
 }
 
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
-                   float support) {
+                   float support, const ResampleCheckpoint& checkpoint) {
   const AccumulatePath path = Fma3Available() ? AccumulatePath::Fma3 : AccumulatePath::Emulated;
-  ResampleImageUsing(path, source, destination, filter, support);
+  ResampleImageUsing(path, source, destination, filter, support, checkpoint);
 }
 
 }  // namespace tamsolo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "resample/filters.h"
 #include "image/rgb_image.h"
 
@@ -12,7 +14,10 @@ namespace tamsolo {
 // Sets x87 extended precision for its own arithmetic, whatever mode the calling thread has.
 // A destination of width or height 0 is left as it is; a destination length of 1 from a
 // longer source throws Error (its scale factor would be 0).
+// checkpoint, when set, is called between bands of a few rows, so that a large image can be
+// given up part-way: what it throws ends the scaling, the destination left part-written.
+using ResampleCheckpoint = std::function<void()>;
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
-                   float support);
+                   float support, const ResampleCheckpoint& checkpoint = {});
 
 }  // namespace tamsolo

@@ -17,6 +17,8 @@
 #include <sstream>
 #include <thread>
 
+#include <jpeglib.h>
+
 #include "cli/book_text.h"
 #include "cli/commands.h"
 #include "cli/convert_command.h"
@@ -49,6 +51,35 @@ void WriteText(const fs::path& path, const std::string& text) {
 
 void Image(const fs::path& path, int width = 768, int seed = 1) {
   testing::WriteSampleFile(path, width, 1008, seed);
+}
+
+// A large grayscale JPEG written row by row: quick to make, slow to decode (libjpeg's one-pass
+// quantiser dithers every pixel).
+void WriteLargeGrayJpeg(const fs::path& path, int width, int height) {
+  fs::create_directories(path.parent_path());
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  jpeg_stdio_dest(&cinfo, file);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = 1;
+  cinfo.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<JSAMPLE> row(static_cast<size_t>(width));
+  while (cinfo.next_scanline < cinfo.image_height) {
+    for (int x = 0; x < width; ++x)
+      row[x] = static_cast<JSAMPLE>((x / 64 * 37 + cinfo.next_scanline / 64 * 11) % 256);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::fclose(file);
 }
 
 struct Outcome {
@@ -478,6 +509,30 @@ TEST_F(CliFaults, StopSignalsCleanUpAndEndByTheSignal) {
     EXPECT_EQ(end.signal, number);
     EXPECT_TRUE(TmpListing().empty()) << number;
     EXPECT_FALSE(fs::exists(Path("out/vol1"))) << number;
+  }
+}
+
+// An interrupt while a very large image is decoded or scaled lands within a second, wherever
+// in the image it comes: the child ends by the signal and its work folder is gone. The waits
+// only choose where the signal lands (the decode alone takes about 2.5 s here).
+TEST_F(CliFaults, AnInterruptDuringAVeryLargeImageLandsWithinASecond) {
+  WriteLargeGrayJpeg(Path("in/vol1/big.jpg"), 8000, 12000);
+  for (const int delayMs : {100, 600, 1100}) {
+    Child child({.args = {"convert", File("in"), "-o", File("out")},
+                 .tmpdir = File("tmp"),
+                 .err = File("err.txt")});
+    ASSERT_TRUE(
+        WaitFor([&] { return ReadFileText(Path("err.txt")).find("[1/1]") != std::string::npos; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    const auto sent = steady_clock::now();
+    child.Signal(SIGINT);
+    const ChildEnd end = child.Wait();
+    const auto took = steady_clock::now() - sent;
+    EXPECT_EQ(end.signal, SIGINT) << delayMs;
+    EXPECT_LE(took, std::chrono::seconds(1))
+        << "after " << delayMs
+        << " ms: " << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+    EXPECT_TRUE(TmpListing().empty()) << delayMs;
   }
 }
 

@@ -133,5 +133,25 @@ TEST_F(NativeFileSystemTest, TempFolderIsAnExistingFolderWithTrailingDelimiter) 
   EXPECT_EQ(fs_->KindOf(temp), Kind::Folder);
 }
 
+// A whole file comes in pieces of a few MiB, with a call before each, so that a reader can be
+// stopped part-way through a large file; what the call throws ends the read.
+TEST_F(NativeFileSystemTest, ReadsAWholeFileInPiecesThatCanBeStopped) {
+  std::string bytes(9 << 20, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>(i * 13 + i / 4096);
+  WriteFile(Path("big.bin"), bytes);
+  int calls = 0;
+  const std::vector<uint8_t> read = ReadWholeFile(Path("big.bin"), 16 << 20, [&] { ++calls; });
+  EXPECT_TRUE(std::string(read.begin(), read.end()) == bytes);
+  EXPECT_GE(calls, 2);
+  EXPECT_THROW(ReadWholeFile(Path("big.bin"), 16 << 20,
+                             [&, seen = 0]() mutable {
+                               if (++seen == calls)
+                                 throw Error("stopped");
+                             }),
+               Error);
+  EXPECT_THROW(ReadWholeFile(Path("big.bin"), 8 << 20), Error);  // larger than allowed
+}
+
 }  // namespace
 }  // namespace tamsolo

@@ -5,8 +5,11 @@
 #include <bit>
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "resample/filters.h"
+#include "platform/error.h"
+#include "support/filter_by_name.h"
 #include "support/rgb_image_maker.h"
 
 namespace tamsolo {
@@ -80,6 +83,35 @@ TEST(ResampleImageUsing, VectorPathMatchesTheEmulationExactly) {
     ASSERT_TRUE(SameImage(fma3, emulated))
         << entry.name << " " << source.Width() << "x" << source.Height() << " -> " << fma3.Width()
         << "x" << fma3.Height();
+  }
+}
+
+// The checkpoint is called at least every 8 rows of either pass; what it throws ends the
+// scaling, and a checkpoint that throws nothing leaves every byte as it is.
+TEST(ResampleImageUsing, ACheckpointBetweenBandsOfRowsCanEndTheScaling) {
+  std::mt19937 random(7);
+  const RgbImage source = RandomImage(40, 100, random);
+  const FilterEntry& lanczos = testing::FilterNamed("Lanczos3");
+  std::vector<AccumulatePath> paths = {AccumulatePath::Emulated};
+  if (Fma3Available())
+    paths.push_back(AccumulatePath::Fma3);
+  for (const AccumulatePath path : paths) {
+    RgbImage plain(30, 50), checked(30, 50);
+    ResampleImageUsing(path, source, plain, lanczos.function, lanczos.support);
+    int calls = 0;
+    ResampleImageUsing(path, source, checked, lanczos.function, lanczos.support, [&] { ++calls; });
+    EXPECT_TRUE(SameImage(plain, checked));
+    EXPECT_GE(calls, (100 + 50) / 8);
+    for (const int last : {1, calls}) {
+      int seen = 0;
+      EXPECT_THROW(ResampleImageUsing(path, source, checked, lanczos.function, lanczos.support,
+                                      [&] {
+                                        if (++seen == last)
+                                          throw Error("stopped");
+                                      }),
+                   Error)
+          << last;
+    }
   }
 }
 

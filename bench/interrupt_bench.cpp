@@ -1,0 +1,219 @@
+// How soon a convert run stops after an interrupt, wherever in a very large image it comes.
+// Each run is stopped at a fraction of the time it takes uninterrupted (so the stop lands in
+// the file read, the decode, the job's scaling or the page writes), and the time from the stop
+// to RunConvert's return is the figure, held against a target of 200 ms. The counter
+// latency_ms is the longest of the runs; fraction_pct says where the stop came, ended_first
+// how many runs ended before it (timing varies; they give no figure).
+#include <benchmark/benchmark.h>
+#include <jpeglib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/convert_run.h"
+#include "platform/file_system.h"
+#include "support/png_writer.h"
+
+namespace tamsolo {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kTargetMs = 200;
+
+struct BenchFolder {
+  BenchFolder() {
+    path = fs::temp_directory_path() / ("tamsolo-interrupt-bench-" + std::to_string(::getpid()));
+    fs::create_directories(path);
+  }
+  ~BenchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  fs::path path;
+};
+
+const fs::path& Folder() {
+  static BenchFolder folder;
+  return folder.path;
+}
+
+uint8_t Shade(int x, int y, int c) {
+  return static_cast<uint8_t>((x / 64 * 37 + y / 64 * 11 + c * 50) % 256);
+}
+
+void WriteJpeg(const fs::path& path, int width, int height, bool gray, bool progressive = false) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  jpeg_stdio_dest(&cinfo, file);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = gray ? 1 : 3;
+  cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  if (progressive)
+    jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<JSAMPLE> row(static_cast<size_t>(width) * cinfo.input_components);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    const int y = static_cast<int>(cinfo.next_scanline);
+    for (size_t i = 0; i < row.size(); ++i)
+      row[i] = Shade(static_cast<int>(i) / cinfo.input_components, y,
+                     static_cast<int>(i) % cinfo.input_components);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::fclose(file);
+}
+
+// A 24-bit bottom-up BMP written row by row.
+void WriteBmp(const fs::path& path, int width, int height) {
+  const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4;
+  std::vector<uint8_t> header(54);
+  const auto put = [&](size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+      header[at + i] = static_cast<uint8_t>(value >> (8 * i));
+  };
+  header[0] = 'B';
+  header[1] = 'M';
+  put(10, 54);
+  put(14, 40);
+  put(18, static_cast<uint32_t>(width));
+  put(22, static_cast<uint32_t>(height));
+  header[26] = 1;
+  header[28] = 24;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(header.data()), 54);
+  std::vector<char> row(stride);
+  for (int y = height - 1; y >= 0; --y) {
+    for (int x = 0; x < width; ++x)
+      for (int c = 0; c < 3; ++c)
+        row[3 * x + c] = static_cast<char>(Shade(x, y, 2 - c));
+    out.write(row.data(), stride);
+  }
+}
+
+void WritePng(const fs::path& path, int width, int height) {
+  testing::RawPng image;
+  image.width = static_cast<uint32_t>(width);
+  image.height = static_cast<uint32_t>(height);
+  image.sample = [](uint32_t x, uint32_t y, int c) -> uint16_t {
+    return Shade(static_cast<int>(x), static_cast<int>(y), c);
+  };
+  const std::vector<uint8_t> bytes = testing::MakePng(image);
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+// One folder per kind of image, each holding one very large image, made once.
+fs::path Input(int kind) {
+  static std::map<int, fs::path> made;
+  if (made.count(kind))
+    return made[kind];
+  const fs::path folder = Folder() / ("in" + std::to_string(kind)) / "vol";
+  fs::create_directories(folder);
+  switch (kind) {
+    case 0:
+      WriteJpeg(folder / "gray.jpg", 8000, 12000, true);
+      break;
+    case 1:
+      WriteJpeg(folder / "colour.jpg", 12000, 16000, false);
+      break;
+    case 2:
+      WritePng(folder / "colour.png", 8000, 12000);
+      break;
+    case 3:
+      WriteJpeg(folder / "progressive.jpg", 8000, 12000, false, true);
+      break;
+    default:
+      WriteBmp(folder / "colour.bmp", 10000, 10000);
+  }
+  return made[kind] = folder.parent_path();
+}
+
+// Runs a convert of the kind's folder, stopped after delay (never, when negative); returns the
+// time from the stop to the end, or the whole run's time when not stopped.
+double RunStoppedAfter(int kind, double delayMs) {
+  static int runs = 0;
+  ConvertRunOptions options;
+  options.paths = {Input(kind).string()};
+  options.booksFolder = (Folder() / ("out" + std::to_string(++runs))).string();
+  options.quiet = true;
+  const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+  std::ostringstream summary, progress;
+  std::atomic<bool> interrupted{false};
+  Clock::time_point stoppedAt{};
+  std::thread stopper;
+  const Clock::time_point start = Clock::now();
+  if (delayMs >= 0) {
+    stopper = std::thread([&] {
+      std::this_thread::sleep_until(start + std::chrono::duration<double, std::milli>(delayMs));
+      stoppedAt = Clock::now();
+      interrupted = true;
+    });
+  }
+  RunConvert(options, *files, summary, progress, interrupted);
+  const Clock::time_point end = Clock::now();
+  if (stopper.joinable())
+    stopper.join();
+  fs::remove_all(options.booksFolder);
+  if (delayMs >= 0 && stoppedAt > end)
+    return -1;  // the run ended before the stop came
+  return std::chrono::duration<double, std::milli>(end - (delayMs >= 0 ? stoppedAt : start))
+      .count();
+}
+
+double UninterruptedMs(int kind) {
+  static std::map<int, double> times;
+  if (!times.count(kind))
+    times[kind] = RunStoppedAfter(kind, -1);
+  return times[kind];
+}
+
+void StopLatency(benchmark::State& state) {
+  const int kind = static_cast<int>(state.range(0));
+  const double fraction = static_cast<double>(state.range(1)) / 100;
+  const double whole = UninterruptedMs(kind);
+  double worst = 0;
+  int finishedFirst = 0;
+  for (auto _ : state) {
+    const double latency = RunStoppedAfter(kind, whole * fraction);
+    finishedFirst += latency < 0 ? 1 : 0;
+    worst = std::max(worst, latency);
+    state.SetIterationTime(std::max(latency, 0.0) / 1000);
+  }
+  state.counters["run_ms"] = whole;
+  state.counters["ended_first"] = finishedFirst;
+  state.counters["fraction_pct"] = static_cast<double>(state.range(1));
+  state.counters["latency_ms"] = worst;
+  state.counters["within_target"] = worst <= kTargetMs ? 1 : 0;
+  static const char* const kNames[] = {"gray JPEG 8000x12000", "colour JPEG 12000x16000",
+                                       "PNG 8000x12000", "progressive JPEG 8000x12000",
+                                       "BMP 10000x10000"};
+  state.SetLabel(kNames[kind]);
+}
+
+BENCHMARK(StopLatency)
+    ->ArgsProduct({{0, 1, 2, 3, 4}, {5, 25, 50, 70, 85, 95}})
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tamsolo
