@@ -536,6 +536,36 @@ TEST_F(CliFaults, AnInterruptDuringAVeryLargeImageLandsWithinASecond) {
   }
 }
 
+// SIGTERM while a book is being written takes the half-written book away: no folder, hidden or
+// not, stays in the output, and the next run writes the book under its own name rather than
+// beside a half one. The signal comes as soon as the first page copy shows in the hidden
+// folder, with the other 39 still to come.
+TEST_F(CliFaults, SigtermWhileABookIsWrittenLeavesNoHalfBook) {
+  Image(Path("in/vol1/a.jpg"), 768 * 40);
+  fs::create_directories(Path("out"));
+  Child child({.args = {"convert", File("in"), "-o", File("out")}, .tmpdir = File("tmp")});
+  const auto firstCopy = [&] {
+    for (const auto& entry : fs::directory_iterator(Path("out"))) {
+      if (entry.path().filename().string().rfind(".tamsolo-cli-book-", 0) == 0 &&
+          fs::exists(entry.path() / "0001_a-1.bmp"))
+        return true;
+    }
+    return false;
+  };
+  const auto deadline = steady_clock::now() + kChildDeadline;
+  while (!firstCopy() && steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::microseconds(200));  // the copies take ~10 ms
+  child.Signal(SIGTERM);
+  EXPECT_EQ(child.Wait().signal, SIGTERM);
+  EXPECT_TRUE(FolderNames(Path("out")).empty());
+  EXPECT_TRUE(TmpListing().empty());
+  Image(Path("again/vol1/b.jpg"));
+  EXPECT_EQ(RunChild({.args = {"convert", File("again"), "-o", File("out")}, .tmpdir = File("tmp")})
+                .exitCode,
+            0);
+  EXPECT_EQ(FolderNames(Path("out")), (Names{"vol1"}));
+}
+
 // A reader that went away loses the progress, not the books: the run goes on, writes them
 // and exits 1. A file size limit fails the page writes (EFBIG) like a full disk.
 TEST_F(CliFaults, AClosedPipeOrAFileSizeLimitFailsWritesInsteadOfKilling) {
