@@ -4,11 +4,6 @@
 
 namespace tamsolo {
 
-void WriteWholeFile(const std::string& path, std::string_view bytes) {
-  OutputFile file(path);
-  file.Write(bytes.data(), bytes.size());
-}
-
 std::string CannotCreateFileText(const std::string& path, int code) {
   return SystemText("ファイル \"") + path + SystemText("\". ") + SystemErrorDescription(code) +
          SystemText(" を作成できません");

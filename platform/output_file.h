@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace tamsolo {
 
@@ -22,9 +21,6 @@ class OutputFile {
  private:
   intptr_t handle_;
 };
-
-// Creates path and writes bytes into it, with OutputFile's failures.
-void WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // The two texts, in the program's code page; shared by both platforms' implementations.
 std::string CannotCreateFileText(const std::string& path, int code);
