@@ -6,7 +6,7 @@
 
 #include "support/bmp_writer.h"
 #include "support/jpeg_encoder.h"
-#include "support/png_writer.h"
+#include "image/png_writer.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo::testing {
