@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "decode/bmp_header.h"
 #include "decode/decoders.h"
 #include "platform/error.h"
 #include "platform/file_bytes.h"
@@ -15,125 +16,19 @@
 namespace tamsolo {
 namespace {
 
-constexpr uint64_t kFileHeaderSize = 14;
-constexpr uint32_t kCoreHeaderSize = 12;  // the OS/2 form: 16-bit sizes, 3-byte palette entries
-constexpr uint32_t kInfoHeaderSize = 40;
-constexpr uint32_t kMasksInHeaderSize = 52;  // from here on the masks live in the header
-
-enum Compression : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
-
 struct Field {
   uint32_t mask = 0;
   int shift = 0;
   int bits = 0;
 };
 
-struct BmpHeader {
-  uint64_t pixelOffset = 0;
-  uint32_t headerSize = 0;
-  int64_t width = 0;
-  int64_t height = 0;  // always positive; topDown keeps the sign
-  bool topDown = false;
-  uint16_t planes = 0;
-  uint16_t bitCount = 0;
-  uint32_t compression = kRgb;
-  uint32_t imageSize = 0;
-  uint32_t colorsUsed = 0;
-  std::array<uint32_t, 3> masks{};  // red, green, blue
-};
-
 using Palette = std::array<std::array<uint8_t, 3>, 256>;
-
-[[noreturn]] void Fail(const std::string& why) {
-  throw Error("BMP decoding failed: " + why);
-}
-
-uint16_t U16(std::span<const uint8_t> bytes, uint64_t at) {
-  return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-uint32_t U32(std::span<const uint8_t> bytes, uint64_t at) {
-  return static_cast<uint32_t>(U16(bytes, at)) | static_cast<uint32_t>(U16(bytes, at + 2)) << 16;
-}
-
-void Require(std::span<const uint8_t> file, uint64_t end) {
-  if (end > file.size())
-    Fail("the file is truncated");
-}
-
-void ReadCoreHeader(std::span<const uint8_t> file, BmpHeader& header) {
-  Require(file, kFileHeaderSize + kCoreHeaderSize);
-  header.width = U16(file, 18);
-  header.height = U16(file, 20);
-  header.planes = U16(file, 22);
-  header.bitCount = U16(file, 24);
-}
-
-void ReadMasks(std::span<const uint8_t> file, BmpHeader& header) {
-  const uint64_t at =
-      kFileHeaderSize +
-      (header.headerSize >= kMasksInHeaderSize ? kInfoHeaderSize : uint64_t{header.headerSize});
-  Require(file, at + 12);
-  for (size_t i = 0; i < 3; ++i)
-    header.masks[i] = U32(file, at + 4 * i);
-}
-
-void ReadInfoHeader(std::span<const uint8_t> file, BmpHeader& header) {
-  Require(file, kFileHeaderSize + kInfoHeaderSize);
-  header.width = static_cast<int32_t>(U32(file, 18));
-  const int64_t height = static_cast<int32_t>(U32(file, 22));
-  header.topDown = height < 0;
-  header.height = height < 0 ? -height : height;
-  header.planes = U16(file, 26);
-  header.bitCount = U16(file, 28);
-  header.compression = U32(file, 30);
-  header.imageSize = U32(file, 34);
-  header.colorsUsed = U32(file, 46);
-  if (header.compression == kBitFields)
-    ReadMasks(file, header);
-}
-
-void CheckForm(const BmpHeader& header) {
-  if (header.planes != 1)
-    Fail("the number of planes must be 1, not " + std::to_string(header.planes));
-  if (header.width < 0 || header.width > INT32_MAX || header.height > INT32_MAX)
-    Fail("invalid image size");
-  const uint16_t bits = header.bitCount;
-  const bool known = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-  if (!known)
-    Fail("unsupported bit count " + std::to_string(bits));
-  const uint32_t compression = header.compression;
-  const bool fits = compression == kRgb || (compression == kRle8 && bits == 8) ||
-                    (compression == kRle4 && bits == 4) ||
-                    (compression == kBitFields && (bits == 16 || bits == 32));
-  if (!fits) {
-    Fail("unsupported compression " + std::to_string(compression) + " for " + std::to_string(bits) +
-         " bits per pixel");
-  }
-}
-
-BmpHeader ReadHeaders(std::span<const uint8_t> file) {
-  if (file.size() < 2 || file[0] != 'B' || file[1] != 'M')
-    throw Error("BMP decoding failed: not a BMP file (no \"BM\")");
-  Require(file, kFileHeaderSize + 4);
-  BmpHeader header;
-  header.pixelOffset = U32(file, 10);
-  header.headerSize = U32(file, 14);
-  if (header.headerSize == kCoreHeaderSize)
-    ReadCoreHeader(file, header);
-  else if (header.headerSize >= kInfoHeaderSize)
-    ReadInfoHeader(file, header);
-  else
-    Fail("unsupported info header size " + std::to_string(header.headerSize));
-  CheckForm(header);
-  return header;
-}
 
 // Entries missing from the file stay black, so an index past the palette reads black.
 Palette ReadPalette(std::span<const uint8_t> file, const BmpHeader& header) {
   Palette palette{};
-  const uint64_t entrySize = header.headerSize == kCoreHeaderSize ? 3 : 4;
-  const uint64_t start = kFileHeaderSize + header.headerSize;
+  const uint64_t entrySize = header.headerSize == kBmpCoreHeaderSize ? 3 : 4;
+  const uint64_t start = kBmpFileHeaderSize + header.headerSize;
   // The palette ends where the pixel data begins, unless the offset points before it.
   const uint64_t end = header.pixelOffset >= start
                            ? std::min<uint64_t>(header.pixelOffset, file.size())
@@ -174,7 +69,7 @@ uint8_t Widen(const Field& field, uint32_t pixel) {
 
 std::array<Field, 3> FieldsFor(const BmpHeader& header) {
   std::array<uint32_t, 3> masks = header.masks;
-  if (header.compression != kBitFields) {
+  if (header.compression != kBmpBitFields) {
     masks = header.bitCount == 16 ? std::array<uint32_t, 3>{0x7C00, 0x03E0, 0x001F}
                                   : std::array<uint32_t, 3>{0xFF0000, 0x00FF00, 0x0000FF};
   }
@@ -217,36 +112,9 @@ void DecodeBgrRow(const uint8_t* in, int width, uint8_t* out) {
   }
 }
 
-uint64_t RowStride(const BmpHeader& header) {
-  return (static_cast<uint64_t>(header.width) * header.bitCount + 31) / 32 * 4;
-}
-
-// The bytes the pixel data may be read from: the image size field, or the computed size when
-// it is 0 (uncompressed) or the rest of the file (RLE); never past the end of the file.
-std::span<const uint8_t> PixelData(std::span<const uint8_t> file, const BmpHeader& header) {
-  if (header.pixelOffset > file.size())
-    Fail("the pixel data offset lies outside the file");
-  const uint64_t remaining = file.size() - header.pixelOffset;
-  uint64_t amount = header.imageSize;
-  if (amount == 0)
-    amount = header.compression == kRle8 || header.compression == kRle4
-                 ? remaining
-                 : RowStride(header) * static_cast<uint64_t>(header.height);
-  return file.subspan(header.pixelOffset, std::min(amount, remaining));
-}
-
-// Whether every row is there; the last row may lack its padding. Divides rather than
-// multiplies, so no size a header can declare overflows.
-bool RowsPresent(const BmpHeader& header, uint64_t available) {
-  const uint64_t lastRowBytes = (static_cast<uint64_t>(header.width) * header.bitCount + 7) / 8;
-  if (lastRowBytes > available)
-    return false;
-  return (available - lastRowBytes) / RowStride(header) >= static_cast<uint64_t>(header.height) - 1;
-}
-
 void DecodeUncompressed(std::span<const uint8_t> data, const BmpHeader& header,
                         const Palette& palette, RgbImage& image) {
-  const uint64_t stride = RowStride(header);
+  const uint64_t stride = BmpRowStride(header);
   const int width = image.Width();
   const int height = image.Height();
   const std::array<Field, 3> fields = FieldsFor(header);
@@ -310,7 +178,7 @@ size_t PutAbsoluteRun(RleWriter& writer, std::span<const uint8_t> data, size_t a
                       bool four) {
   const size_t bytes = four ? (count + 1) / 2 : count;
   if (at + bytes > data.size())
-    Fail("the RLE data is truncated");
+    FailBmp("the RLE data is truncated");
   for (unsigned i = 0; i < count; ++i) {
     const uint8_t byte = data[at + (four ? i / 2 : i)];
     writer.Put(four ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte);
@@ -320,13 +188,13 @@ size_t PutAbsoluteRun(RleWriter& writer, std::span<const uint8_t> data, size_t a
 
 void DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Palette& palette,
                RgbImage& image) {
-  const bool four = header.compression == kRle4;
+  const bool four = header.compression == kBmpRle4;
   RleWriter writer(image, palette, header.topDown);
   size_t at = 0;
   while (!writer.Done()) {
     ThrowIfDecodeStopped();
     if (at + 2 > data.size())
-      Fail("the RLE data is truncated");
+      FailBmp("the RLE data is truncated");
     const uint8_t count = data[at];
     const uint8_t value = data[at + 1];
     at += 2;
@@ -338,7 +206,7 @@ void DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Pal
       return;
     } else if (value == 2) {
       if (at + 2 > data.size())
-        Fail("the RLE data is truncated");
+        FailBmp("the RLE data is truncated");
       writer.Move(data[at], data[at + 1]);
       at += 2;
     } else {
@@ -352,7 +220,7 @@ void DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Pal
 // A header declaring a width or height of 0 gives an empty image (the job makes no page
 // from it) rather than an error: the file is well formed, it just holds no pixels.
 RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit) {
-  const BmpHeader header = ReadHeaders(data);
+  const BmpHeader header = ReadBmpHeaders(data, data.size());
   const int width = static_cast<int>(header.width);
   const int height = static_cast<int>(header.height);
   if (width == 0 || height == 0)
@@ -360,10 +228,11 @@ RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit) {
   CheckDecodeBudget(
       RgbImageBytes(static_cast<uint64_t>(header.width), static_cast<uint64_t>(header.height)),
       memoryLimit);
-  const std::span<const uint8_t> pixels = PixelData(data, header);
-  const bool rle = header.compression == kRle8 || header.compression == kRle4;
-  if (!rle && !RowsPresent(header, pixels.size()))
-    Fail("the pixel data is truncated");
+  const BmpDataRange range = BmpPixelData(header, data.size());
+  const std::span<const uint8_t> pixels = data.subspan(range.offset, range.size);
+  const bool rle = IsRleBmp(header);
+  if (!rle && !BmpRowsPresent(header, pixels.size()))
+    FailBmp("the pixel data is truncated");
   const Palette palette = header.bitCount <= 8 ? ReadPalette(data, header) : Palette{};
   RgbImage image(width, height);
   if (rle)
