@@ -32,7 +32,7 @@ QueueScheduler::QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookS
       handOver_(handOver),
       sink_(sink),
       settings_(std::move(settings)),
-      queue_(settings_.style) {
+      queue_(settings_.style, settings_.order) {
   queue_.SetOnAdded(
       [this](size_t index, const std::string& path) { Observer().FileQueued(index, path); });
   if (!settings_.decode)

@@ -66,6 +66,7 @@ class QueueScheduler {
     // The convert/hold switch, read on every tick and at the end of every job, so that a
     // hold pressed while a job runs stops the next file. Unset holds.
     std::function<bool()> isConverting;
+    QueueOrder order = QueueOrder::Bytes;
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);
