@@ -12,8 +12,8 @@
 namespace tamsolo {
 
 int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const ParsedOptions parsed =
-      ParseOptions(args, {{"-o", true}, {"--filter", true}, {"--quiet", false}});
+  const ParsedOptions parsed = ParseOptions(
+      args, {{"-o", true}, {"--filter", true}, {"--quiet", false}, {"--natural-order", false}});
   ConvertRunOptions options;
   options.paths = parsed.positional;
   if (options.paths.empty())
@@ -23,6 +23,8 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
     throw UsageError("-o needs a folder");
   options.filterIndex = FilterIndexOption(parsed);
   options.quiet = parsed.Has("--quiet");
+  if (parsed.Has("--natural-order"))
+    options.order = QueueOrder::Natural;
   // The bar redraws its line in place, which only makes sense on a terminal.
   options.progressIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
   std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();

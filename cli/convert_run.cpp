@@ -19,6 +19,7 @@
 #include "cli/folder_book_sink.h"
 #include "queue/queue_scheduler.h"
 #include "cli/tick_driver.h"
+#include "cli/typed_paths.h"
 
 namespace tamsolo {
 namespace {
@@ -91,7 +92,7 @@ class Run {
                       DecodeStopScope stop(interrupted_);
                       return DecodeImageFile(path);
                     },
-                    FileSystem::Create::New, [this] { return converting_; }}) {
+                    FileSystem::Create::New, [this] { return converting_; }, options.order}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
   }
 
@@ -103,34 +104,21 @@ class Run {
     }
   }
 
-  // Queues every path, walking each folder once however many paths or links lead to it. A
-  // path that names nothing, a file that is no accepted image, a folder that cannot be read
-  // and a path that holds no image are reported: a drop ignores them silently, but here the
-  // user typed them.
+  // Queues every path; what a path the user typed gives nothing for is reported in ignored.
   size_t Queue(FileSystem& fs, std::vector<std::string>& ignored) {
-    std::set<std::string> walked;
-    WalkOptions walk;
-    walk.walked = &walked;
-    walk.unreadable = [&](const std::string&, const std::string& reason) {
-      ignored.push_back(reason);
-    };
-    walk.stop = [this] { return interrupted_.load(); };
-    size_t total = 0;
-    for (const std::string& path : options_.paths) {
-      const size_t complaints = ignored.size();
-      const std::optional<std::string> folder = fs.FolderIdentity(path);
-      const bool walkedBefore = folder && walked.count(*folder) != 0;
-      const size_t added = scheduler_.AddPath(path, walk);
-      total += added;
-      const FileSystem::Kind kind = fs.KindOf(path);
-      if (kind == FileSystem::Kind::Missing)
-        ignored.push_back("ignored " + path + ": no such file or folder");
-      else if (kind == FileSystem::Kind::File && added == 0)
-        ignored.push_back("ignored " + path + ": not a .jpg, .jpeg, .png or .bmp file");
-      else if (added == 0 && ignored.size() == complaints && !walkedBefore && !interrupted_)
-        ignored.push_back("no images found under " + path);
-    }
-    return total;
+    return QueueTypedPaths(
+        fs, options_.paths,
+        [this](const std::string& path, const WalkOptions& walk) {
+          return scheduler_.AddPath(path, walk);
+        },
+        [this] { return interrupted_.load(); }, ignored);
+  }
+
+  // Where the queue's byte order would scramble numbered scans, before anything is converted.
+  std::vector<std::string> OrderWarnings() const {
+    if (options_.order == QueueOrder::Natural)
+      return {};
+    return UnpaddedNumberWarnings(scheduler_.Queue().Paths(), options_.style);
   }
 
   // Converts until everything is built; false when interrupted first.
@@ -185,6 +173,8 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
   Run run(options, fs, workFolder, interrupted);
   std::vector<std::string> ignored;
   const size_t total = run.Queue(fs, ignored);
+  for (const std::string& warning : run.OrderWarnings())
+    progress << TerminalText(warning) << '\n';
   const ConvertReport::Display display{options.quiet ? nullptr : &progress,
                                        options.progressIsTerminal};
   report = std::make_unique<ConvertReport>(total, display, options.style);

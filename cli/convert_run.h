@@ -8,6 +8,7 @@
 
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "queue/path_order.h"
 #include "resample/filters.h"
 
 namespace tamsolo {
@@ -21,11 +22,13 @@ struct ConvertRunOptions {
   int32_t filterIndex = kDefaultFilterIndex;
   bool quiet = false;               // no progress display
   bool progressIsTerminal = false;  // draw a bar instead of plain lines
+  QueueOrder order = QueueOrder::Bytes;
   PathStyle style = NativePathStyle();
 };
 
 // Returns a CliExit: kCliPartial when a file gave no page, a page was given up or a book
-// failed. Progress goes to progress, the summary to summary. interrupted is polled (a Ctrl-C
+// failed. Progress goes to progress, the summary to summary; warnings about the order go to
+// progress before the first file, even when quiet. interrupted is polled (a Ctrl-C
 // handler sets it); the run then stops its job and cleans up. The private work folder is removed on
 // every way out.
 int RunConvert(const ConvertRunOptions& options, FileSystem& fileSystem, std::ostream& summary,
