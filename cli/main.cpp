@@ -4,6 +4,7 @@
 #include "cli/convert_command.h"
 #include "cli/result_output.h"
 #include "cli/stop_signals.h"
+#include "cli/plan_command.h"
 
 int main(int argc, char** argv) {
   using namespace tamsolo;
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
       {"pages", "pages FILE... -o DIR [--filter NAME|INDEX]", RunPagesCommand},
       {"decode", "decode FILE -o OUT.ppm", RunDecodeCommand},
       {"convert", kConvertUsageLine, RunConvertCommand},
+      {"plan", kPlanUsageLine, RunPlanCommand},
   };
   const std::vector<std::string> args(argv + 1, argv + argc);
   ResultOutput output(stdout);
