@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
   using namespace tamsolo;
   StopSignals signals;  // before any other thread starts
   static const CliCommand kCommands[] = {
-      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX]", RunPagesCommand},
+      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX] [--natural-order]", RunPagesCommand},
       {"decode", "decode FILE -o OUT.ppm", RunDecodeCommand},
       {"convert", kConvertUsageLine, RunConvertCommand},
       {"plan", kPlanUsageLine, RunPlanCommand},
