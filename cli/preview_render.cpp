@@ -100,7 +100,7 @@ void CentredText(Canvas& canvas, const Box& box, int y, const std::string& text,
 }
 
 std::string SourceLabel(const BookPage& page) {
-  if (page.Blank() || page.n == 1)
+  if (!page.HasSource() || page.n == 1)
     return page.source;
   return page.source + " " + std::to_string(page.v) + "/" + std::to_string(page.n);
 }
@@ -119,7 +119,7 @@ Box Cell(size_t position) {
 
 // Page i + 1 continues page i of the same source.
 bool Joined(const BookPage& a, const BookPage& b) {
-  return !a.Blank() && a.source == b.source && b.v == a.v + 1;
+  return a.HasSource() && b.HasSource() && a.source == b.source && b.v == a.v + 1;
 }
 
 Box BarBetween(int leftEnd, int rightEnd, const Box& cell) {

@@ -41,7 +41,11 @@ int InkInRow(const PngSamples& png, int y, int x0, int x1, uint8_t ink) {
 }
 
 BookPage Page(const char* source, int v, int n) {
-  return {"p.bmp", source, v, n};
+  return {"p.bmp", source, v, n, false};
+}
+
+BookPage Blank(const char* name) {
+  return {name, "", 0, 0, true};
 }
 
 TEST(AsciiText, OneQuestionMarkPerCharacterOutsideAscii) {
@@ -55,11 +59,10 @@ TEST(AsciiText, OneQuestionMarkPerCharacterOutsideAscii) {
 class PreviewGeometry : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::vector<BookPage> pages = {{"PGXblnk1.bmp", "", 0, 0}, Page("a.jpg", 1, 1),
-                                         Page("b.jpg", 1, 2),        Page("b.jpg", 2, 2),
-                                         {"PGXblnk2.bmp", "", 0, 0}, Page("c.png", 1, 4),
-                                         Page("c.png", 2, 4),        Page("c.png", 3, 4),
-                                         Page("c.png", 4, 4),        Page("PGXblnk1.jpg", 1, 1)};
+    const std::vector<BookPage> pages = {
+        Blank("PGXblnk1.bmp"), Page("a.jpg", 1, 1),       Page("b.jpg", 1, 2), Page("b.jpg", 2, 2),
+        Blank("PGXblnk2.bmp"), Page("c.png", 1, 4),       Page("c.png", 2, 4), Page("c.png", 3, 4),
+        Page("c.png", 4, 4),   Page("PGXblnk1.jpg", 1, 1)};
     // Each page is flat in the gray of its position, so every cell says which page it holds.
     const auto load = [](size_t position) -> std::optional<ShrunkPage> {
       if (position == 1)
