@@ -2,58 +2,22 @@
 
 #include <algorithm>
 
+#include "cli/book_listing.h"
 #include "cli/json_text.h"
 
 namespace tamsolo {
 namespace {
 
-std::string Plural(size_t count, const char* word) {
-  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
-}
-
-std::string Source(const PageOrigin& origin, PathStyle style) {
-  if (origin.Blank())
-    return "blank";
-  const std::string name = FileNamePart(origin.source, style);
-  if (origin.n == 1)
-    return name;
-  return name + " " + std::to_string(origin.v) + "/" + std::to_string(origin.n);
-}
-
-// A source's consecutive pages that fall in different pairs: position i (from 0) is the
-// second of its pair and i + 1 the first of the next.
-bool SplitAfter(const PlannedBook& book, size_t i) {
-  if (i % 2 == 0 || i + 1 >= book.pages.size())
-    return false;
-  const PageOrigin& a = book.pages[i].origin;
-  const PageOrigin& b = book.pages[i + 1].origin;
-  return !a.Blank() && a.source == b.source && b.v == a.v + 1;
-}
-
 void WriteBookText(const PlannedBook& book, PathStyle style, std::ostream& out) {
-  const size_t blanks = static_cast<size_t>(std::count_if(
-      book.pages.begin(), book.pages.end(), [](const PlannedPage& p) { return p.origin.Blank(); }));
-  out << "book \"" << book.title << "\": " << Plural(book.pages.size(), "page") << " (" << blanks
-      << " blank) in " << Plural((book.pages.size() + 1) / 2, "facing pair") << "\n";
-  size_t nameWidth = 0;
-  for (const PlannedPage& page : book.pages)
-    nameWidth = std::max(nameWidth, page.name.size());
-  const size_t numberWidth = std::max<size_t>(2, std::to_string(book.pages.size()).size());
-  for (size_t i = 0; i < book.pages.size(); ++i) {
-    const PlannedPage& page = book.pages[i];
-    const std::string pair = i % 2 == 0 ? "pair " + std::to_string(i / 2 + 1) : "";
-    const std::string number = std::to_string(i + 1);
-    out << "  " << pair << std::string(10 - pair.size(), ' ')
-        << std::string(numberWidth - number.size(), ' ') << number << "  " << page.name
-        << std::string(nameWidth - page.name.size() + 2, ' ') << Source(page.origin, style)
-        << (page.ifDataDecodes ? " ?" : "") << "\n";
+  std::vector<BookPage> pages;
+  std::vector<bool> marked;
+  for (const PlannedPage& page : book.pages) {
+    const PageOrigin& origin = page.origin;
+    pages.push_back({page.name, origin.Blank() ? "" : FileNamePart(origin.source, style), origin.v,
+                     origin.n, origin.Blank()});
+    marked.push_back(page.ifDataDecodes);
   }
-  for (size_t i = 0; i < book.pages.size(); ++i) {
-    if (SplitAfter(book, i)) {
-      out << "  " << FileNamePart(book.pages[i].origin.source, style) << " is split across pairs "
-          << i / 2 + 1 << " and " << i / 2 + 2 << "\n";
-    }
-  }
+  WriteBookListing(book.title, pages, marked, out);
 }
 
 bool AnyUnsure(const BookPlan& plan) {
