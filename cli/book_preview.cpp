@@ -1,0 +1,41 @@
+#include "cli/book_preview.h"
+
+#include <sstream>
+
+#include "cli/book_listing.h"
+#include "cli/folder_book_sink.h"
+#include "cli/preview_render.h"
+#include "decode/decoders.h"
+#include "platform/output_file.h"
+
+namespace tamsolo {
+
+std::vector<size_t> WriteBookPreview(const std::string& bookFolder, const std::string& title,
+                                     const std::vector<BookPage>& pages, const std::string& pngPath,
+                                     PathStyle style) {
+  const std::string prefix = AddTrailingDelimiter(bookFolder, style);
+  std::vector<size_t> missing;
+  const PageLoader load = [&](size_t position) -> std::optional<ShrunkPage> {
+    const std::string file =
+        prefix + NumberedPageName(position + 1, pages.size(), pages[position].name);
+    try {
+      return ShrinkPage(DecodeBmpFile(file));
+    } catch (const std::exception&) {
+      missing.push_back(position + 1);
+      return std::nullopt;
+    }
+  };
+  const std::vector<uint8_t> png = PreviewPng(RenderPreview(title, pages, load, style));
+  WriteWholeFile(pngPath, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+  std::ostringstream listing;
+  WriteBookListing(title, pages, {}, listing);
+  WriteWholeFile(PreviewTextPath(pngPath, style), listing.str());
+  return missing;
+}
+
+std::string PreviewTextPath(const std::string& pngPath, PathStyle style) {
+  const std::string extension = ExtensionOf(pngPath, style);
+  return pngPath.substr(0, pngPath.size() - extension.size()) + ".txt";
+}
+
+}  // namespace tamsolo
