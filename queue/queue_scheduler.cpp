@@ -133,7 +133,8 @@ void QueueScheduler::CloseBook() {
 void QueueScheduler::BuildBook() {
   std::string error;
   try {
-    sink_.BuildBook(currentBook_, book_.PageList(), settings_.workFolder);
+    sink_.BuildBookWithOrigins(currentBook_, book_.PageList(), book_.Origins(),
+                               settings_.workFolder);
   } catch (...) {
     error = MessageOf(std::current_exception());
   }

@@ -53,13 +53,17 @@ Names Describe(const std::vector<PageOrigin>& origins) {
   return described;
 }
 
-// Records every book and checks that its page files are there while it is built.
+// Records every book, with the sources the scheduler hands over, and checks that its page
+// files are there while it is built.
 class RecordingSink final : public BookSink {
  public:
-  void BuildBook(const std::string& currentBook, const Names& pageList,
-                 const std::string&) override {
+  void BuildBook(const std::string&, const Names&, const std::string&) override {
+    ADD_FAILURE() << "the scheduler hands over the pages' sources too";
+  }
+  void BuildBookWithOrigins(const std::string& currentBook, const Names& pageList,
+                            const std::vector<PageOrigin>& origins, const std::string&) override {
     Book book{currentBook, pageList, scheduler ? scheduler->TempFileList() : Names{},
-              scheduler ? Describe(scheduler->PageOrigins()) : Names{}};
+              Describe(origins)};
     for (const std::string& path : book.tempFiles)
       book.allFilesPresent = book.allFilesPresent && fs::is_regular_file(path);
     books.push_back(book);
