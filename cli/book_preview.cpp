@@ -6,13 +6,13 @@
 #include "cli/folder_book_sink.h"
 #include "cli/preview_render.h"
 #include "decode/decoders.h"
-#include "platform/output_file.h"
 
 namespace tamsolo {
 
-std::vector<size_t> WriteBookPreview(const std::string& bookFolder, const std::string& title,
-                                     const std::vector<BookPage>& pages, const std::string& pngPath,
-                                     PathStyle style) {
+std::vector<size_t> WriteBookPreview(FileSystem& fs, const std::string& bookFolder,
+                                     const std::string& title, const std::vector<BookPage>& pages,
+                                     const std::string& pngPath, PathStyle style,
+                                     FileSystem::Create how) {
   const std::string prefix = AddTrailingDelimiter(bookFolder, style);
   std::vector<size_t> missing;
   const PageLoader load = [&](size_t position) -> std::optional<ShrunkPage> {
@@ -26,10 +26,12 @@ std::vector<size_t> WriteBookPreview(const std::string& bookFolder, const std::s
     }
   };
   const std::vector<uint8_t> png = PreviewPng(RenderPreview(title, pages, load, style));
-  WriteWholeFile(pngPath, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+  WriteFileCleanly(fs, pngPath, png, how);
   std::ostringstream listing;
   WriteBookListing(title, pages, {}, listing);
-  WriteWholeFile(PreviewTextPath(pngPath, style), listing.str());
+  const std::string text = listing.str();
+  WriteFileCleanly(fs, PreviewTextPath(pngPath, style),
+                   {reinterpret_cast<const uint8_t*>(text.data()), text.size()}, how);
   return missing;
 }
 

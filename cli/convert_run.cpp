@@ -94,6 +94,7 @@ class Run {
                     },
                     FileSystem::Create::New, [this] { return converting_; }, options.order}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
+    sink_.SetPreview(options.preview);
   }
 
   ~Run() {

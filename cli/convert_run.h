@@ -23,6 +23,7 @@ struct ConvertRunOptions {
   bool quiet = false;               // no progress display
   bool progressIsTerminal = false;  // draw a bar instead of plain lines
   QueueOrder order = QueueOrder::Bytes;
+  bool preview = false;  // each book folder gets preview.png and preview.txt
   PathStyle style = NativePathStyle();
 };
 

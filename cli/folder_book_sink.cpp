@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/book_preview.h"
 #include "cli/folder_cleanup.h"
 #include "platform/error.h"
 #include "platform/folder_lock.h"
@@ -12,6 +13,7 @@ namespace tamsolo {
 namespace {
 
 constexpr const char* kBookText = "book.txt";
+constexpr const char* kPreviewFile = "preview.png";
 
 constexpr int kHiddenFolderTries = 16;
 
@@ -36,12 +38,19 @@ FolderBookSink::FolderBookSink(FileSystem& fileSystem, std::string booksFolder, 
 void FolderBookSink::BuildBook(const std::string& currentBook,
                                const std::vector<std::string>& pageList,
                                const std::string& workFolder) {
+  BuildBookWithOrigins(currentBook, pageList, {}, workFolder);
+}
+
+void FolderBookSink::BuildBookWithOrigins(const std::string& currentBook,
+                                          const std::vector<std::string>& pageList,
+                                          const std::vector<PageOrigin>& origins,
+                                          const std::string& workFolder) {
   if (currentBook.empty() || pageList.empty())
     return;  // a book without pages makes no folder
   BookText book;
   book.title = BookTitleOf(currentBook, style_);
   book.author = kBookAuthor;
-  book.pages = pageList;
+  book.pages = DescribePages(pageList, origins);
   if (lostPages_)
     book.lost = lostPages_();
   const std::string name = BookFolderName(book.title, style_);
@@ -100,13 +109,36 @@ void FolderBookSink::FillBookFolder(const std::string& folder, BookText book,
   for (size_t i = 0; i < book.pages.size(); ++i) {
     if (stop_ && stop_())
       throw Error("Interrupted while writing the book \"" + book.title + "\"");
-    const std::string& page = book.pages[i];
+    const std::string& page = book.pages[i].name;
     fs_.CopyFile(source + page, target + NumberedPageName(i + 1, book.pages.size(), page));
   }
   const std::string text = FormatBookText(book);
   WriteFileCleanly(fs_, target + kBookText,
                    {reinterpret_cast<const uint8_t*>(text.data()), text.size()},
                    FileSystem::Create::New);
+  // Drawn from the copies just made, as `preview` draws a book folder written earlier.
+  if (preview_)
+    WriteBookPreview(fs_, folder, book.title, book.pages, target + kPreviewFile, style_,
+                     FileSystem::Create::New);
+}
+
+std::vector<BookPage> FolderBookSink::DescribePages(const std::vector<std::string>& pageList,
+                                                    const std::vector<PageOrigin>& origins) const {
+  std::vector<BookPage> pages;
+  for (size_t i = 0; i < pageList.size(); ++i) {
+    BookPage page{pageList[i], "", 0, 0, false};
+    if (i < origins.size()) {
+      const PageOrigin& origin = origins[i];
+      page.blank = origin.Blank();
+      if (!origin.Blank()) {
+        page.source = FileNamePart(origin.source, style_);
+        page.v = origin.v;
+        page.n = origin.n;
+      }
+    }
+    pages.push_back(std::move(page));
+  }
+  return pages;
 }
 
 }  // namespace tamsolo

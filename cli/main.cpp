@@ -5,6 +5,7 @@
 #include "cli/result_output.h"
 #include "cli/stop_signals.h"
 #include "cli/plan_command.h"
+#include "cli/preview_command.h"
 
 int main(int argc, char** argv) {
   using namespace tamsolo;
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
       {"decode", "decode FILE -o OUT.ppm", RunDecodeCommand},
       {"convert", kConvertUsageLine, RunConvertCommand},
       {"plan", kPlanUsageLine, RunPlanCommand},
+      {"preview", kPreviewUsageLine, RunPreviewCommand},
   };
   const std::vector<std::string> args(argv + 1, argv + argc);
   ResultOutput output(stdout);

@@ -254,7 +254,7 @@ TEST_F(CliFaults, NamesCannotAddLinesToBookTextOrTheSummary) {
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_EQ(ReadFileText(Path("out") / evil / "book.txt"),
             "title: evil\\nauthor: x\\npage: ghost.bmp\\x1B[2J\n"
-            "author: Tamsolo\nstatus: complete\npage: a.bmp\n");
+            "author: Tamsolo\nstatus: complete\npage: a.bmp\ta.jpg\t1/1\n");
   EXPECT_EQ(outcome.out.find('\x1b'), std::string::npos);
   for (const std::string_view line : {"author: x", "page: ghost.bmp"})
     EXPECT_EQ(outcome.out.find(std::string("\n") + std::string(line)), std::string::npos);
@@ -311,8 +311,10 @@ TEST_F(CliFaults, PagesLostToAFullDiskMarkTheBookIncomplete) {
   const std::string text = ReadFileText(Path("out/vol1/book.txt"));
   EXPECT_NE(text.find("status: incomplete\nlost: b.jpg\tCannot write file \""), std::string::npos)
       << text;
-  EXPECT_NE(text.find("No space left on device\npage: PGXblnk1.bmp\npage: a.bmp\npage: b-2.bmp\n"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find("No space left on device\npage: PGXblnk1.bmp\tblank\npage: a.bmp\ta.jpg\t1/1\n"
+                "page: b-2.bmp\tb.jpg\t2/2\n"),
+      std::string::npos)
       << text;
   EXPECT_NE(summary.str().find("(3 pages; incomplete: 1 page lost)"), std::string::npos)
       << summary.str();
