@@ -45,7 +45,7 @@ void WriteScan(const fs::path& path, int width, int seed = 1) {
 
 void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   fs::create_directories(path.parent_path());
-  testing::WriteFileBytes(path, bytes);
+  testing::WriteFileBytes(path.string(), bytes);
 }
 
 std::string Describe(const BookPage& page) {
