@@ -21,7 +21,7 @@
 
 #include "cli/convert_run.h"
 #include "platform/file_system.h"
-#include "support/png_writer.h"
+#include "image/png_writer.h"
 
 namespace tamsolo {
 namespace {
@@ -109,13 +109,13 @@ void WriteBmp(const fs::path& path, int width, int height) {
 }
 
 void WritePng(const fs::path& path, int width, int height) {
-  testing::RawPng image;
+  RawPng image;
   image.width = static_cast<uint32_t>(width);
   image.height = static_cast<uint32_t>(height);
   image.sample = [](uint32_t x, uint32_t y, int c) -> uint16_t {
     return Shade(static_cast<int>(x), static_cast<int>(y), c);
   };
-  const std::vector<uint8_t> bytes = testing::MakePng(image);
+  const std::vector<uint8_t> bytes = MakePng(image);
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "decode/decoders.h"
-#include "support/png_writer.h"
+#include "image/png_writer.h"
 
 namespace {
 
@@ -41,14 +41,14 @@ uint8_t PageValue(uint32_t x, uint32_t y, int c) {
 }
 
 Bytes MakePage(uint8_t colorType) {
-  tamsolo::testing::RawPng image;
+  tamsolo::RawPng image;
   image.width = kWidth;
   image.height = kHeight;
   image.bitDepth = 8;
   image.colorType = colorType;
   image.sample = [](uint32_t x, uint32_t y, int c) -> uint16_t { return PageValue(x, y, c); };
-  image.filter = [](int, uint32_t) { return tamsolo::testing::kAdaptiveFilter; };
-  return tamsolo::testing::MakePng(image);
+  image.filter = [](int, uint32_t) { return tamsolo::kAdaptiveFilter; };
+  return tamsolo::MakePng(image);
 }
 
 struct MemoryReader {

@@ -19,6 +19,83 @@ std::string Record(const char* key, const std::string& value) {
   return std::string(key) + ": " + value + "\n";
 }
 
+std::string PageRecord(const BookPage& page) {
+  std::string value = EscapeBookValue(page.name);
+  if (page.Blank()) {
+    value += "\tblank";
+  } else if (page.HasSource()) {
+    value += '\t';
+    value += EscapeBookValue(page.source);
+    value += '\t';
+    value += std::to_string(page.v);
+    value += '/';
+    value += std::to_string(page.n);
+  }
+  return Record("page", value);
+}
+
+std::vector<std::string_view> Fields(std::string_view value) {
+  std::vector<std::string_view> fields;
+  for (size_t start = 0;;) {
+    const size_t tab = value.find('\t', start);
+    fields.push_back(value.substr(start, tab == std::string_view::npos ? tab : tab - start));
+    if (tab == std::string_view::npos)
+      return fields;
+    start = tab + 1;
+  }
+}
+
+// A whole decimal number of 1 to 9 digits, or -1.
+int32_t Number(std::string_view text) {
+  if (text.empty() || text.size() > 9)
+    return -1;
+  int32_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9')
+      return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+[[noreturn]] void BadPage(std::string_view value) {
+  throw Error("Bad page line in book.txt: \"" + std::string(value) + "\"");
+}
+
+BookPage ParsePage(std::string_view value) {
+  const std::vector<std::string_view> fields = Fields(value);
+  BookPage page;
+  page.name = UnescapeBookValue(fields[0]);
+  if (fields.size() == 2 && fields[1] == "blank") {
+    page.blank = true;
+  } else if (fields.size() == 3) {
+    const size_t slash = fields[2].find('/');
+    page.source = UnescapeBookValue(fields[1]);
+    page.v = Number(fields[2].substr(0, slash));
+    page.n = slash == std::string_view::npos ? -1 : Number(fields[2].substr(slash + 1));
+    if (page.v < 1 || page.n < page.v)
+      BadPage(value);
+  } else if (fields.size() != 1) {
+    BadPage(value);
+  }
+  return page;
+}
+
+void TakeRecord(std::string_view key, std::string_view value, BookText& book) {
+  if (key == "title") {
+    book.title = UnescapeBookValue(value);
+  } else if (key == "author") {
+    book.author = UnescapeBookValue(value);
+  } else if (key == "lost") {
+    const size_t tab = value.find('\t');
+    book.lost.push_back(
+        {UnescapeBookValue(value.substr(0, tab)),
+         tab == std::string_view::npos ? "" : UnescapeBookValue(value.substr(tab + 1))});
+  } else if (key == "page") {
+    book.pages.push_back(ParsePage(value));
+  }
+}
+
 }  // namespace
 
 std::string EscapeBookValue(std::string_view value) {
@@ -74,9 +151,24 @@ std::string FormatBookText(const BookText& book) {
   text += Record("status", book.lost.empty() ? "complete" : "incomplete");
   for (const LostPage& lost : book.lost)
     text += Record("lost", EscapeBookValue(lost.source) + "\t" + EscapeBookValue(lost.reason));
-  for (const std::string& page : book.pages)
-    text += Record("page", EscapeBookValue(page));
+  for (const BookPage& page : book.pages)
+    text += PageRecord(page);
   return text;
+}
+
+BookText ParseBookText(std::string_view text) {
+  BookText book;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
+    const size_t colon = line.find(": ");
+    if (colon != std::string_view::npos)
+      TakeRecord(line.substr(0, colon), line.substr(colon + 2), book);
+  }
+  return book;
 }
 
 }  // namespace tamsolo

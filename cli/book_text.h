@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/book_page.h"
+
 namespace tamsolo {
 
 // book.txt: one "key: value" record per line, LF line ends, fields inside a value separated by
@@ -24,11 +26,18 @@ struct BookText {
   std::string title;
   std::string author;
   std::vector<LostPage> lost;  // any: the book is incomplete
-  std::vector<std::string> pages;
+  std::vector<BookPage> pages;
 };
 
 // title, author, status (complete or incomplete), one lost line per given-up page, then the
-// page lines in book order.
+// page lines in book order: "page: <name>\t<source>\t<v>/<n>" for a page cut from a source,
+// "page: <name>\tblank" for a blank page.
 std::string FormatBookText(const BookText& book);
+
+// Reads what FormatBookText writes. Keys it does not know are skipped, a CR before a line end
+// is dropped (the writer never leaves one raw), and a page line with the name alone (written
+// before pages said where they come from) gives a page of unknown origin. Throws Error for a
+// bad escape or a page line of another form.
+BookText ParseBookText(std::string_view text);
 
 }  // namespace tamsolo

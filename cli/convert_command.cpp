@@ -12,8 +12,12 @@
 namespace tamsolo {
 
 int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const ParsedOptions parsed = ParseOptions(
-      args, {{"-o", true}, {"--filter", true}, {"--memory-limit", true}, {"--quiet", false}});
+  const ParsedOptions parsed = ParseOptions(args, {{"-o", true},
+                                                   {"--filter", true},
+                                                   {"--memory-limit", true},
+                                                   {"--quiet", false},
+                                                   {"--natural-order", false},
+                                                   {"--preview", false}});
   ConvertRunOptions options;
   options.paths = parsed.positional;
   if (options.paths.empty())
@@ -24,6 +28,9 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
   options.filterIndex = FilterIndexOption(parsed);
   options.memoryLimit = MemoryLimitOption(parsed);
   options.quiet = parsed.Has("--quiet");
+  if (parsed.Has("--natural-order"))
+    options.order = QueueOrder::Natural;
+  options.preview = parsed.Has("--preview");
   // The bar redraws its line in place, which only makes sense on a terminal.
   options.progressIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
   std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();

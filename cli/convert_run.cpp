@@ -20,6 +20,7 @@
 #include "cli/folder_book_sink.h"
 #include "queue/queue_scheduler.h"
 #include "cli/tick_driver.h"
+#include "cli/typed_paths.h"
 #include "cli/warnings.h"
 
 namespace tamsolo {
@@ -96,8 +97,10 @@ class Run {
                     .pageCreate = FileSystem::Create::New,
                     .isConverting = [this] { return converting_; },
                     .pageNameRoom = NameRoom(AddTrailingDelimiter(workFolder, options.style).size(),
-                                             options.style)}) {
+                                             options.style),
+                    .order = options.order}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
+    sink_.SetPreview(options.preview);
   }
 
   ~Run() {
@@ -108,34 +111,21 @@ class Run {
     }
   }
 
-  // Queues every path, walking each folder once however many paths or links lead to it. A
-  // path that names nothing, a file that is no accepted image, a folder that cannot be read
-  // and a path that holds no image are reported: a drop ignores them silently, but here the
-  // user typed them.
+  // Queues every path; what a path the user typed gives nothing for is reported in ignored.
   size_t Queue(FileSystem& fs, std::vector<std::string>& ignored) {
-    std::set<std::string> walked;
-    WalkOptions walk;
-    walk.walked = &walked;
-    walk.unreadable = [&](const std::string&, const std::string& reason) {
-      ignored.push_back(reason);
-    };
-    walk.stop = [this] { return interrupted_.load(); };
-    size_t total = 0;
-    for (const std::string& path : options_.paths) {
-      const size_t complaints = ignored.size();
-      const std::optional<std::string> folder = fs.FolderIdentity(path);
-      const bool walkedBefore = folder && walked.count(*folder) != 0;
-      const size_t added = scheduler_.AddPath(path, walk);
-      total += added;
-      const FileSystem::Kind kind = fs.KindOf(path);
-      if (kind == FileSystem::Kind::Missing)
-        ignored.push_back("ignored " + path + ": no such file or folder");
-      else if (kind == FileSystem::Kind::File && added == 0)
-        ignored.push_back("ignored " + path + ": not a .jpg, .jpeg, .png or .bmp file");
-      else if (added == 0 && ignored.size() == complaints && !walkedBefore && !interrupted_)
-        ignored.push_back("no images found under " + path);
-    }
-    return total;
+    return QueueTypedPaths(
+        fs, options_.paths,
+        [this](const std::string& path, const WalkOptions& walk) {
+          return scheduler_.AddPath(path, walk);
+        },
+        [this] { return interrupted_.load(); }, ignored);
+  }
+
+  // Where the queue's byte order would scramble numbered scans, before anything is converted.
+  std::vector<std::string> OrderWarnings() const {
+    if (options_.order == QueueOrder::Natural)
+      return {};
+    return UnpaddedNumberWarnings(scheduler_.Queue().Paths(), options_.style);
   }
 
   // Converts until everything is built; false when interrupted first.
@@ -205,6 +195,8 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
   Run run(options, fs, workFolder, interrupted);
   std::vector<std::string> ignored;
   const size_t total = run.Queue(fs, ignored);
+  for (const std::string& warning : run.OrderWarnings())
+    progress << TerminalText(warning) << '\n';
   const ConvertReport::Display display{options.quiet ? nullptr : &progress,
                                        options.progressIsTerminal};
   report = std::make_unique<ConvertReport>(total, display, options.style);

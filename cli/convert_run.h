@@ -9,6 +9,7 @@
 #include "decode/decode_limits.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "queue/path_order.h"
 #include "resample/filters.h"
 
 namespace tamsolo {
@@ -23,11 +24,14 @@ struct ConvertRunOptions {
   uint64_t memoryLimit = kDefaultDecodeMemoryLimit;  // what decoding one image may use
   bool quiet = false;                                // no progress display
   bool progressIsTerminal = false;                   // draw a bar instead of plain lines
+  QueueOrder order = QueueOrder::Bytes;
+  bool preview = false;  // each book folder gets preview.png and preview.txt
   PathStyle style = NativePathStyle();
 };
 
 // Returns a CliExit: kCliPartial when a file gave no page, a page was given up or a book
-// failed. Progress goes to progress, the summary to summary. interrupted is polled (a Ctrl-C
+// failed. Progress goes to progress, the summary to summary; warnings about the order go to
+// progress before the first file, even when quiet. interrupted is polled (a Ctrl-C
 // handler sets it); the run then stops its job and cleans up. The private work folder is removed on
 // every way out.
 int RunConvert(const ConvertRunOptions& options, FileSystem& fileSystem, std::ostream& summary,

@@ -1,7 +1,9 @@
 #include "cli/folder_book_sink.h"
 
 #include <algorithm>
+#include <limits>
 
+#include "cli/book_preview.h"
 #include "cli/folder_cleanup.h"
 #include "platform/error.h"
 #include "platform/folder_lock.h"
@@ -13,6 +15,7 @@ namespace tamsolo {
 namespace {
 
 constexpr const char* kBookText = "book.txt";
+constexpr const char* kPreviewFile = "preview.png";
 
 constexpr int kHiddenFolderTries = 16;
 
@@ -53,18 +56,44 @@ std::string NumberedPageName(size_t position, size_t pageCount, const std::strin
   return FitName(number + "_", BaseNameOf(name, style), ExtensionOf(name, style), room, style);
 }
 
+std::string FindNumberedPage(FileSystem& fs, const std::string& bookFolder, size_t position,
+                             size_t pageCount, const std::string& name, PathStyle style) {
+  const std::string prefix = AddTrailingDelimiter(bookFolder, style);
+  const std::string whole =
+      NumberedPageName(position, pageCount, name, std::numeric_limits<size_t>::max(), style);
+  if (fs.Exists(prefix + whole))
+    return prefix + whole;
+  const std::string number = whole.substr(0, whole.find('_') + 1);
+  const std::string extension = ExtensionOf(name, style);
+  for (const FileSystem::Entry& entry : fs.ReadFolder(bookFolder)) {
+    const bool same = !entry.isFolder && entry.name.starts_with(number) &&
+                      entry.name.size() >= number.size() + extension.size() &&
+                      entry.name.ends_with(extension);
+    if (same)
+      return prefix + entry.name;
+  }
+  return prefix + whole;  // missing: the reader's error names the page's own name
+}
+
 FolderBookSink::FolderBookSink(FileSystem& fileSystem, std::string booksFolder, PathStyle style)
     : fs_(fileSystem), booksFolder_(std::move(booksFolder)), style_(style) {}
 
 void FolderBookSink::BuildBook(const std::string& currentBook,
                                const std::vector<std::string>& pageList,
                                const std::string& workFolder) {
+  BuildBookWithOrigins(currentBook, pageList, {}, workFolder);
+}
+
+void FolderBookSink::BuildBookWithOrigins(const std::string& currentBook,
+                                          const std::vector<std::string>& pageList,
+                                          const std::vector<PageOrigin>& origins,
+                                          const std::string& workFolder) {
   if (currentBook.empty() || pageList.empty())
     return;  // a book without pages makes no folder
   BookText book;
   book.title = BookTitleOf(currentBook, style_);
   book.author = kBookAuthor;
-  book.pages = pageList;
+  book.pages = DescribePages(pageList, origins);
   if (lostPages_)
     book.lost = lostPages_();
   const std::string name = BookFolderName(book.title, style_);
@@ -127,7 +156,7 @@ void FolderBookSink::FillBookFolder(const std::string& folder, BookText book,
   for (size_t i = 0; i < book.pages.size(); ++i) {
     if (stop_ && stop_())
       throw Error("Interrupted while writing the book \"" + book.title + "\"");
-    const std::string& page = book.pages[i];
+    const std::string& page = book.pages[i].name;
     fs_.CopyFile(source + page,
                  target + NumberedPageName(i + 1, book.pages.size(), page, pageRoom, style_));
   }
@@ -135,6 +164,29 @@ void FolderBookSink::FillBookFolder(const std::string& folder, BookText book,
   WriteFileCleanly(fs_, target + kBookText,
                    {reinterpret_cast<const uint8_t*>(text.data()), text.size()},
                    FileSystem::Create::New);
+  // Drawn from the copies just made, as `preview` draws a book folder written earlier.
+  if (preview_)
+    WriteBookPreview(fs_, folder, book.title, book.pages, target + kPreviewFile, style_,
+                     FileSystem::Create::New);
+}
+
+std::vector<BookPage> FolderBookSink::DescribePages(const std::vector<std::string>& pageList,
+                                                    const std::vector<PageOrigin>& origins) const {
+  std::vector<BookPage> pages;
+  for (size_t i = 0; i < pageList.size(); ++i) {
+    BookPage page{pageList[i], "", 0, 0, false};
+    if (i < origins.size()) {
+      const PageOrigin& origin = origins[i];
+      page.blank = origin.Blank();
+      if (!origin.Blank()) {
+        page.source = FileNamePart(origin.source, style_);
+        page.v = origin.v;
+        page.n = origin.n;
+      }
+    }
+    pages.push_back(std::move(page));
+  }
+  return pages;
 }
 
 }  // namespace tamsolo

@@ -14,7 +14,8 @@ namespace tamsolo {
 
 // Writes each book as a folder of its own inside the books folder: the page files copied in
 // book order as NNNN_<page name>, and book.txt with the title, the author, the status, the
-// pages lost on the way and the page names the builder would receive. The book is written
+// pages lost on the way and the page names the builder would receive, each with its source
+// or as a blank. The book is written
 // into a hidden folder beside its place and renamed into place when complete, so a book
 // folder exists whole or not at all. The folder is named after the title; it never writes
 // into a folder that exists already. Names too long for the system (NAME_MAX on POSIX,
@@ -55,8 +56,16 @@ class FolderBookSink final : public BookSink {
   void SetLostPages(LostPages lostPages) { lostPages_ = std::move(lostPages); }
   void SetStopRequested(StopRequested stop) { stop_ = std::move(stop); }
 
+  // Without sources the page lines of book.txt carry the names alone.
   void BuildBook(const std::string& currentBook, const std::vector<std::string>& pageList,
                  const std::string& workFolder) override;
+  void BuildBookWithOrigins(const std::string& currentBook,
+                            const std::vector<std::string>& pageList,
+                            const std::vector<PageOrigin>& origins,
+                            const std::string& workFolder) override;
+
+  // Also draws preview.png, with preview.txt beside it, into each book folder.
+  void SetPreview(bool preview) { preview_ = preview; }
 
   // Told the folder of each book once it is complete.
   using BookWrittenHandler = std::function<void(const std::string& folder)>;
@@ -68,6 +77,8 @@ class FolderBookSink final : public BookSink {
                             const BookFolderPlan& plan);
   void FillBookFolder(const std::string& folder, BookText book, const std::string& workFolder,
                       size_t pageRoom);
+  std::vector<BookPage> DescribePages(const std::vector<std::string>& pageList,
+                                      const std::vector<PageOrigin>& origins) const;
 
   FileSystem& fs_;
   std::string booksFolder_;
@@ -75,6 +86,7 @@ class FolderBookSink final : public BookSink {
   LostPages lostPages_;
   StopRequested stop_;
   BookWrittenHandler onBookWritten_;
+  bool preview_ = false;
 };
 
 // The folder name a title gets: "_untitled" for an empty title, "." or "..", or one that
@@ -85,5 +97,10 @@ std::string BookFolderName(const std::string& title, PathStyle style);
 // short where the whole would pass room bytes.
 std::string NumberedPageName(size_t position, size_t pageCount, const std::string& name,
                              size_t room, PathStyle style);
+
+// The path of the page at position in a book folder written earlier. A name the system's
+// limits cut short when the book was written is found by its number and extension.
+std::string FindNumberedPage(FileSystem& fs, const std::string& bookFolder, size_t position,
+                             size_t pageCount, const std::string& name, PathStyle style);
 
 }  // namespace tamsolo

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 
 #include "cli/commands.h"
@@ -15,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/name_fit.h"
 #include "platform/paths.h"
+#include "queue/path_order.h"
 
 namespace tamsolo {
 namespace {
@@ -135,11 +137,25 @@ void PrintResult(std::ostream& out, const std::string& path, const FileResult& r
   out << TerminalText(line) << "\n";
 }
 
+// The files as given, or with --natural-order sorted with numbers by value (which file of a
+// shared name gets "_2" follows this order).
+std::vector<std::string> InputOrder(const ParsedOptions& options, PathStyle style) {
+  std::vector<std::string> paths = options.positional;
+  if (options.Has("--natural-order")) {
+    std::stable_sort(paths.begin(), paths.end(),
+                     [style](const std::string& a, const std::string& b) {
+                       return NaturalLess(FoldAsciiCase(a, style), FoldAsciiCase(b, style));
+                     });
+  }
+  return paths;
+}
+
 }  // namespace
 
 int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const ParsedOptions options =
-      ParseOptions(args, {{"-o", true}, {"--filter", true}, {"--memory-limit", true}});
+  const ParsedOptions options = ParseOptions(
+      args,
+      {{"-o", true}, {"--filter", true}, {"--memory-limit", true}, {"--natural-order", false}});
   const PathStyle style = NativePathStyle();
   const std::string folder = UnifyDelimiters(options.Required("-o"), style);
   const int32_t filterIndex = FilterIndexOption(options);
@@ -158,7 +174,7 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
   }
   PagesRun run(folder, filterIndex, memoryLimit, style, *files);
   bool everyFileGavePages = true;
-  for (const std::string& path : options.positional) {
+  for (const std::string& path : InputOrder(options, style)) {
     if (StopRequested())
       return kCliInterrupted;
     const FileResult result = run.Convert(UnifyDelimiters(path, style));

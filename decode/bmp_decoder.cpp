@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/bmp_header.h"
 #include "decode/bmp_source.h"
 #include "decode/decoders.h"
 #include "platform/error.h"
@@ -17,132 +18,25 @@
 namespace tamsolo {
 namespace {
 
-constexpr uint64_t kFileHeaderSize = 14;
-constexpr uint32_t kCoreHeaderSize = 12;  // the OS/2 form: 16-bit sizes, 3-byte palette entries
-constexpr uint32_t kInfoHeaderSize = 40;
-constexpr uint32_t kMasksInHeaderSize = 52;  // from here on the masks live in the header
-// Every header field lies in the first bytes: a mask after a header of 51 bytes ends at 77.
-constexpr uint64_t kHeadBytes = kFileHeaderSize + kMasksInHeaderSize + 12;
-// How much uncompressed pixel data is read from a file at once.
-constexpr uint64_t kReadBytes = uint64_t{1} << 20;
-
-enum Compression : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
-
 struct Field {
   uint32_t mask = 0;
   int shift = 0;
   int bits = 0;
 };
 
-struct BmpHeader {
-  uint64_t pixelOffset = 0;
-  uint32_t headerSize = 0;
-  int64_t width = 0;
-  int64_t height = 0;  // always positive; topDown keeps the sign
-  bool topDown = false;
-  uint16_t planes = 0;
-  uint16_t bitCount = 0;
-  uint32_t compression = kRgb;
-  uint32_t imageSize = 0;
-  uint32_t colorsUsed = 0;
-  std::array<uint32_t, 3> masks{};  // red, green, blue
-};
-
 using Palette = std::array<std::array<uint8_t, 3>, 256>;
-
-[[noreturn]] void Fail(const std::string& why) {
-  throw Error("BMP decoding failed: " + why);
-}
-
-uint16_t U16(std::span<const uint8_t> bytes, uint64_t at) {
-  return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-uint32_t U32(std::span<const uint8_t> bytes, uint64_t at) {
-  return static_cast<uint32_t>(U16(bytes, at)) | static_cast<uint32_t>(U16(bytes, at + 2)) << 16;
-}
-
-void Require(std::span<const uint8_t> file, uint64_t end) {
-  if (end > file.size())
-    Fail("the file is truncated");
-}
-
-void ReadCoreHeader(std::span<const uint8_t> file, BmpHeader& header) {
-  Require(file, kFileHeaderSize + kCoreHeaderSize);
-  header.width = U16(file, 18);
-  header.height = U16(file, 20);
-  header.planes = U16(file, 22);
-  header.bitCount = U16(file, 24);
-}
-
-void ReadMasks(std::span<const uint8_t> file, BmpHeader& header) {
-  const uint64_t at =
-      kFileHeaderSize +
-      (header.headerSize >= kMasksInHeaderSize ? kInfoHeaderSize : uint64_t{header.headerSize});
-  Require(file, at + 12);
-  for (size_t i = 0; i < 3; ++i)
-    header.masks[i] = U32(file, at + 4 * i);
-}
-
-void ReadInfoHeader(std::span<const uint8_t> file, BmpHeader& header) {
-  Require(file, kFileHeaderSize + kInfoHeaderSize);
-  header.width = static_cast<int32_t>(U32(file, 18));
-  const int64_t height = static_cast<int32_t>(U32(file, 22));
-  header.topDown = height < 0;
-  header.height = height < 0 ? -height : height;
-  header.planes = U16(file, 26);
-  header.bitCount = U16(file, 28);
-  header.compression = U32(file, 30);
-  header.imageSize = U32(file, 34);
-  header.colorsUsed = U32(file, 46);
-  if (header.compression == kBitFields)
-    ReadMasks(file, header);
-}
-
-void CheckForm(const BmpHeader& header) {
-  if (header.planes != 1)
-    Fail("the number of planes must be 1, not " + std::to_string(header.planes));
-  if (header.width < 0 || header.width > INT32_MAX || header.height > INT32_MAX)
-    Fail("invalid image size");
-  const uint16_t bits = header.bitCount;
-  const bool known = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-  if (!known)
-    Fail("unsupported bit count " + std::to_string(bits));
-  const uint32_t compression = header.compression;
-  const bool fits = compression == kRgb || (compression == kRle8 && bits == 8) ||
-                    (compression == kRle4 && bits == 4) ||
-                    (compression == kBitFields && (bits == 16 || bits == 32));
-  if (!fits) {
-    Fail("unsupported compression " + std::to_string(compression) + " for " + std::to_string(bits) +
-         " bits per pixel");
-  }
-}
 
 // Reads the headers from the file's first bytes; a field those lack lies past the file's end.
 BmpHeader ReadHeaders(BmpSource& source) {
   std::vector<uint8_t> scratch;
-  const std::span<const uint8_t> file = source.Bytes(0, kHeadBytes, scratch);
-  if (file.size() < 2 || file[0] != 'B' || file[1] != 'M')
-    throw Error("BMP decoding failed: not a BMP file (no \"BM\")");
-  Require(file, kFileHeaderSize + 4);
-  BmpHeader header;
-  header.pixelOffset = U32(file, 10);
-  header.headerSize = U32(file, 14);
-  if (header.headerSize == kCoreHeaderSize)
-    ReadCoreHeader(file, header);
-  else if (header.headerSize >= kInfoHeaderSize)
-    ReadInfoHeader(file, header);
-  else
-    Fail("unsupported info header size " + std::to_string(header.headerSize));
-  CheckForm(header);
-  return header;
+  return ReadBmpHeaders(source.Bytes(0, kBmpHeaderBytes, scratch), source.Size());
 }
 
 // Entries missing from the file stay black, so an index past the palette reads black.
 Palette ReadPalette(BmpSource& source, const BmpHeader& header) {
   Palette palette{};
-  const uint64_t entrySize = header.headerSize == kCoreHeaderSize ? 3 : 4;
-  const uint64_t start = kFileHeaderSize + header.headerSize;
+  const uint64_t entrySize = header.headerSize == kBmpCoreHeaderSize ? 3 : 4;
+  const uint64_t start = kBmpFileHeaderSize + header.headerSize;
   // The palette ends where the pixel data begins, unless the offset points before it.
   const uint64_t end = header.pixelOffset >= start
                            ? std::min<uint64_t>(header.pixelOffset, source.Size())
@@ -186,7 +80,7 @@ uint8_t Widen(const Field& field, uint32_t pixel) {
 
 std::array<Field, 3> FieldsFor(const BmpHeader& header) {
   std::array<uint32_t, 3> masks = header.masks;
-  if (header.compression != kBitFields) {
+  if (header.compression != kBmpBitFields) {
     masks = header.bitCount == 16 ? std::array<uint32_t, 3>{0x7C00, 0x03E0, 0x001F}
                                   : std::array<uint32_t, 3>{0xFF0000, 0x00FF00, 0x0000FF};
   }
@@ -229,46 +123,6 @@ void DecodeBgrRow(const uint8_t* in, int width, uint8_t* out) {
   }
 }
 
-uint64_t RowStride(const BmpHeader& header) {
-  return (static_cast<uint64_t>(header.width) * header.bitCount + 31) / 32 * 4;
-}
-
-// Where the pixel data lies in the file.
-struct PixelRange {
-  uint64_t offset = 0;
-  uint64_t size = 0;
-};
-
-// The bytes the pixel data may be read from: the image size field, or the computed size when
-// it is 0 (uncompressed) or the rest of the file (RLE); never past the end of the file.
-PixelRange PixelData(uint64_t fileSize, const BmpHeader& header) {
-  if (header.pixelOffset > fileSize)
-    Fail("the pixel data offset lies outside the file");
-  const uint64_t remaining = fileSize - header.pixelOffset;
-  uint64_t amount = header.imageSize;
-  if (amount == 0)
-    amount = header.compression == kRle8 || header.compression == kRle4
-                 ? remaining
-                 : RowStride(header) * static_cast<uint64_t>(header.height);
-  if (amount == 0 || remaining == 0)
-    Fail("the file holds no pixel data");
-  return {header.pixelOffset, std::min(amount, remaining)};
-}
-
-// The bytes a row needs to be decoded: its pixels without the padding.
-uint64_t RowBytes(const BmpHeader& header) {
-  return (static_cast<uint64_t>(header.width) * header.bitCount + 7) / 8;
-}
-
-// Whether every row is there; the last row may lack its padding. Divides rather than
-// multiplies, so no size a header can declare overflows.
-bool RowsPresent(const BmpHeader& header, uint64_t available) {
-  const uint64_t lastRowBytes = RowBytes(header);
-  if (lastRowBytes > available)
-    return false;
-  return (available - lastRowBytes) / RowStride(header) >= static_cast<uint64_t>(header.height) - 1;
-}
-
 class RowDecoder {
  public:
   RowDecoder(const BmpHeader& header, const Palette& palette)
@@ -289,19 +143,13 @@ class RowDecoder {
   std::array<Field, 3> fields_;
 };
 
-// How much pixel data is read at once: whole rows, about kReadBytes of them.
-uint64_t ReadWindow(const BmpHeader& header, const PixelRange& range) {
-  const uint64_t stride = RowStride(header);
-  return std::min(std::max(stride, kReadBytes / stride * stride), range.size);
-}
-
 // Rows the data does not hold in full are decoded from what is there followed by zeros, so
 // the missing pixels take colour-table entry 0 or black. Returns whether every row was there.
-bool DecodeUncompressed(BmpSource& source, const PixelRange& range, const BmpHeader& header,
+bool DecodeUncompressed(BmpSource& source, const BmpDataRange& range, const BmpHeader& header,
                         const Palette& palette, RgbImage& image) {
-  const uint64_t stride = RowStride(header);
-  const uint64_t rowBytes = RowBytes(header);
-  const uint64_t window = ReadWindow(header, range);
+  const uint64_t stride = BmpRowStride(header);
+  const uint64_t rowBytes = BmpRowBytes(header);
+  const uint64_t window = BmpReadWindow(header, range);
   const int width = image.Width();
   const int height = image.Height();
   const RowDecoder decoder(header, palette);
@@ -329,7 +177,7 @@ bool DecodeUncompressed(BmpSource& source, const PixelRange& range, const BmpHea
     }
     decoder.Decode(in, width, image.Row(header.topDown ? row : height - 1 - row));
   }
-  return RowsPresent(header, end);
+  return BmpRowsPresent(header, end);
 }
 
 // Fills the image first with palette entry 0, the colour of pixels RLE data skips.
@@ -390,7 +238,7 @@ size_t PutAbsoluteRun(RleWriter& writer, std::span<const uint8_t> data, size_t a
 // False when the data ends before the image does: what follows keeps palette entry 0.
 bool DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Palette& palette,
                RgbImage& image) {
-  const bool four = header.compression == kRle4;
+  const bool four = header.compression == kBmpRle4;
   RleWriter writer(image, palette, header.topDown);
   size_t at = 0;
   while (!writer.Done()) {
@@ -433,10 +281,11 @@ RgbImage DecodeBmpFrom(BmpSource& source, uint64_t memoryLimit, DecodeNotes* not
   const uint64_t imageBytes =
       RgbImageBytes(static_cast<uint64_t>(header.width), static_cast<uint64_t>(header.height));
   CheckDecodeBudget(imageBytes, memoryLimit);  // first, so that the sum below cannot overflow
-  const PixelRange range = PixelData(source.Size(), header);
-  const bool rle = header.compression == kRle8 || header.compression == kRle4;
-  const uint64_t buffers = rle ? source.BufferBytes(range.size)
-                               : RowBytes(header) + source.BufferBytes(ReadWindow(header, range));
+  const BmpDataRange range = BmpPixelData(header, source.Size());
+  const bool rle = IsRleBmp(header);
+  const uint64_t buffers =
+      rle ? source.BufferBytes(range.size)
+          : BmpRowBytes(header) + source.BufferBytes(BmpReadWindow(header, range));
   CheckDecodeBudget(imageBytes + buffers, memoryLimit);
   const Palette palette = header.bitCount <= 8 ? ReadPalette(source, header) : Palette{};
   RgbImage image(width, height);
@@ -463,7 +312,7 @@ RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNo
 // Read from the file as the decode goes: the file's bytes are never held whole beside the
 // image (for RLE data, what is held counts against the limit).
 RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
-  InputFile file(path);
+  FileReader file(path);
   FileBmpSource source(file);
   return DecodeBmpFrom(source, memoryLimit, notes);
 }

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/file_bytes.h"
+#include "platform/file_reader.h"
 
 namespace tamsolo {
 
@@ -36,14 +36,14 @@ class MemoryBmpSource final : public BmpSource {
 
 class FileBmpSource final : public BmpSource {
  public:
-  explicit FileBmpSource(InputFile& file) : file_(file) {}
+  explicit FileBmpSource(FileReader& file) : file_(file) {}
   uint64_t Size() const override { return file_.Size(); }
   std::span<const uint8_t> Bytes(uint64_t offset, size_t count,
                                  std::vector<uint8_t>& scratch) override;
   uint64_t BufferBytes(uint64_t count) const override { return count; }
 
  private:
-  InputFile& file_;
+  FileReader& file_;
 };
 
 }  // namespace tamsolo

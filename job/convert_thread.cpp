@@ -5,20 +5,12 @@
 #include "page/page_layout.h"
 #include "resample/resampler.h"
 #include "page/scaled_width.h"
+#include "job/source_layout.h"
 #include "platform/error.h"
 #include "platform/x87_precision.h"
 
 namespace tamsolo {
 namespace {
-
-// A source only a few rows high would otherwise scale into an image of many gigabytes
-// (20000 x 10 gives 2,016,000 x 1008); refuse it before anything is allocated.
-void CheckScaledSize(int64_t scaledWidth) {
-  const int64_t bytes = scaledWidth * kScaledHeight * 3;
-  if (bytes > kMaxScaledImageBytes)
-    throw Error("Scaled image too large: " + std::to_string(scaledWidth) +
-                " x 1008 pixels would need more than 1 GiB");
-}
 
 FileSystem& NativeFiles() {
   static const std::unique_ptr<FileSystem> kNativeFiles = MakeNativeFileSystem();
@@ -81,14 +73,13 @@ void TConvertThread::Execute() {
     return;
   if (!PageBitmap)
     PageBitmap = std::make_unique<tamsolo::PageBitmap>();
-  const int64_t scaledWidth = ScaledWidth(SourceImage->Width(), SourceImage->Height());
-  CheckScaledSize(scaledWidth);
-  const PageLayout layout = LayoutPages(scaledWidth);
+  const SourceLayout source = LayoutSource(SourceImage->Width(), SourceImage->Height());
+  const PageLayout& layout = source.pages;
   if (layout.count == 0)  // under half a page: dropped without scaling
     return;
   const FilterEntry& filter = SelectedFilter(FilterIndex);
   ThrowIfStopped();
-  RgbImage scaled(static_cast<int>(scaledWidth), kScaledHeight);
+  RgbImage scaled(static_cast<int>(source.scaledWidth), kScaledHeight);
   ResampleImage(*SourceImage, scaled, filter.function, filter.support,
                 [this] { ThrowIfStopped(); });
   if (layout.count >= 2) {

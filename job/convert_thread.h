@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "job/source_layout.h"
 #include "page/page_bitmap.h"
 #include "page/page_image.h"
 #include "image/rgb_image.h"
@@ -15,9 +16,6 @@
 #include "resample/filters.h"
 
 namespace tamsolo {
-
-// The largest scaled image a job allocates; a wider result is refused before scaling.
-inline constexpr int64_t kMaxScaledImageBytes = int64_t{1} << 30;
 
 // How often a page write is tried before the page is given up.
 inline constexpr int kWriteAttempts = 10;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/error.h"
+#include "platform/file_reader.h"
 
 namespace tamsolo {
 
@@ -15,7 +16,7 @@ constexpr size_t kPieceBytes = size_t{4} << 20;
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes,
                                    const std::function<void()>& betweenPieces) {
-  InputFile file(path);
+  FileReader file(path);
   if (file.Size() > maxBytes)
     throw Error("File too large: \"" + path + "\"");
   std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
@@ -24,10 +25,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes,
     if (betweenPieces)
       betweenPieces();
     const size_t want = std::min(kPieceBytes, bytes.size() - done);
-    const size_t got = file.ReadAt(done, bytes.data() + done, want);
+    const size_t got = file.Read(bytes.data() + done, want);
     done += got;
     if (got < want)
-      break;  // the file shrank meanwhile
+      break;  // the file shrank meanwhile: what is there is what is decoded
   }
   bytes.resize(done);
   return bytes;

@@ -9,8 +9,9 @@ namespace tamsolo {
 
 size_t FileQueue::Add(const std::string& path) {
   Entry item{FoldAsciiCase(path, style_), path};
-  const auto at = std::upper_bound(items_.begin(), items_.end(), item,
-                                   [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  const auto at = std::upper_bound(
+      items_.begin(), items_.end(), item,
+      [this](const Entry& a, const Entry& b) { return FoldedLess(a.key, b.key, order_); });
   const size_t index = static_cast<size_t>(at - items_.begin());
   items_.insert(at, std::move(item));
   if (onAdded_)

@@ -6,16 +6,18 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "queue/path_order.h"
 
 namespace tamsolo {
 
 // The conversion queue (FileList): full paths kept in ascending order of their ASCII-folded
-// bytes. A path equal to queued ones goes after them, so equal paths keep the order they
-// came in; duplicates are kept. This is the one source of order: whatever shows the queue
-// shows it in this order.
+// bytes (or, when asked, in natural order of them). A path equal to queued ones goes after
+// them, so equal paths keep the order they came in; duplicates are kept. This is the one
+// source of order: whatever shows the queue shows it in this order.
 class FileQueue {
  public:
-  explicit FileQueue(PathStyle style) : style_(style) {}
+  explicit FileQueue(PathStyle style, QueueOrder order = QueueOrder::Bytes)
+      : style_(style), order_(order) {}
 
   // Returns the index the path took.
   size_t Add(const std::string& path);
@@ -30,6 +32,7 @@ class FileQueue {
   void SetOnAdded(std::function<void(size_t index, const std::string& path)> onAdded) {
     onAdded_ = std::move(onAdded);
   }
+  QueueOrder Order() const { return order_; }
 
  private:
   struct Entry {
@@ -37,6 +40,7 @@ class FileQueue {
     std::string path;
   };
   PathStyle style_;
+  QueueOrder order_;
   std::vector<Entry> items_;
   std::function<void(size_t, const std::string&)> onAdded_;
 };

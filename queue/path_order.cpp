@@ -15,4 +15,56 @@ std::string FoldAsciiCase(std::string_view text, PathStyle style) {
   return folded;
 }
 
+namespace {
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The digit run starting at i, without its leading zeros; i moves past the run.
+std::string_view DigitRun(std::string_view text, size_t& i) {
+  const size_t start = i;
+  while (i < text.size() && IsDigit(text[i]))
+    ++i;
+  std::string_view run = text.substr(start, i - start);
+  while (run.size() > 1 && run.front() == '0')
+    run.remove_prefix(1);
+  return run;
+}
+
+// -1, 0 or 1; 0 when the texts differ only in the zeros padding their numbers.
+int CompareNatural(std::string_view a, std::string_view b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (IsDigit(a[i]) && IsDigit(b[j])) {
+      const std::string_view x = DigitRun(a, i);
+      const std::string_view y = DigitRun(b, j);
+      if (x.size() != y.size())
+        return x.size() < y.size() ? -1 : 1;
+      if (x != y)
+        return x < y ? -1 : 1;
+      continue;
+    }
+    // Trail bytes of double-byte characters start at 0x40, so none is taken for a digit.
+    if (a[i] != b[j])
+      return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? -1 : 1;
+    ++i;
+    ++j;
+  }
+  if (i < a.size() || j < b.size())
+    return i < a.size() ? 1 : -1;
+  return 0;
+}
+
+}  // namespace
+
+bool NaturalLess(std::string_view a, std::string_view b) {
+  const int order = CompareNatural(a, b);
+  return order != 0 ? order < 0 : a < b;
+}
+
+bool FoldedLess(std::string_view a, std::string_view b, QueueOrder order) {
+  return order == QueueOrder::Natural ? NaturalLess(a, b) : a < b;
+}
+
 }  // namespace tamsolo

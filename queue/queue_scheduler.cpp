@@ -32,7 +32,7 @@ QueueScheduler::QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookS
       handOver_(handOver),
       sink_(sink),
       settings_(std::move(settings)),
-      queue_(settings_.style) {
+      queue_(settings_.style, settings_.order) {
   queue_.SetOnAdded(
       [this](size_t index, const std::string& path) { Observer().FileQueued(index, path); });
   if (!settings_.decode) {
@@ -81,6 +81,8 @@ void QueueScheduler::StartNext() {
   jobPath_ = path;
   jobPages_ = 0;
   jobIsSpread_ = false;
+  jobPageCount_ = 1;
+  jobNextPage_ = 1;
   std::unique_ptr<TConvertThread> job = MakeJob(path);
   Observer().ConvertingFileChanged(ItemText(path, settings_.style));
   StartJob(std::move(job), path);
@@ -95,7 +97,7 @@ std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const std::string& path)
     PageSaved(folder, name);
   };
   recipe.onPageCount = [this](int32_t count) { KeepSpreadParity(count); };
-  recipe.onNamePage = [this](const std::string& name) { return names_.FreeName(name); };
+  recipe.onNamePage = [this](const std::string& name) { return book_.FreePageName(name); };
   recipe.onPageGivenUp = [this](const std::string& name, const std::string& reason) {
     PageGivenUp(name, reason);
   };
@@ -126,10 +128,7 @@ void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const std::st
 
 void QueueScheduler::CloseBook() {
   BuildBook();
-  pagesAdded_ = 0;
-  blankCount_ = 0;
-  spreadEnd_ = 0;
-  blanksInBook_ = 0;
+  book_.ResetCounters();
   currentBook_.clear();
 }
 
@@ -137,15 +136,16 @@ void QueueScheduler::CloseBook() {
 void QueueScheduler::BuildBook() {
   std::string error;
   try {
-    sink_.BuildBook(currentBook_, pageList_, settings_.workFolder);
+    sink_.BuildBookWithOrigins(currentBook_, book_.PageList(), book_.Origins(),
+                               settings_.workFolder);
   } catch (...) {
     error = MessageOf(std::current_exception());
   }
-  const std::vector<std::string> built = pageList_;
+  const std::vector<std::string> built = book_.PageList();
   DeleteTempFiles();
-  pageList_.clear();
+  book_.ClearPages();
   Observer().PagesChanged();
-  Observer().BookFinished(currentBook_, built, blanksInBook_, error);
+  Observer().BookFinished(currentBook_, built, book_.BlanksInBook(), error);
 }
 
 void QueueScheduler::ConvThreadFinish(TConvertThread& job) {
@@ -166,45 +166,36 @@ void QueueScheduler::StopJob() {
 }
 
 void QueueScheduler::PageSaved(const std::string& folder, const std::string& name) {
-  ++pagesAdded_;
   tempFileList_.push_back(folder + name);
-  names_.Take(name);
-  pageList_.push_back(name);
+  book_.AddPage(name, {jobPath_, jobNextPage_++, jobPageCount_});
   ++jobPages_;
   Observer().PagesChanged();
 }
 
 void QueueScheduler::KeepSpreadParity(int32_t count) {
-  if (count % 2 != pagesAdded_ % 2) {
-    const std::string folder = WorkFolderPrefix();
-    const std::string name = "PGXblnk" + std::to_string(blankCount_ + 1) + ".bmp";
-    ++blankCount_;
-    // Even: right after the previous spread (or at the front). Odd: right before this image.
-    AddBlankPage(folder, names_.FreeName(name), count % 2 == 0 ? spreadEnd_ : pagesAdded_);
-    ++pagesAdded_;
-  }
-  spreadEnd_ = count + pagesAdded_;
+  book_.KeepSpreadParity(count, [this](const std::string& name, int32_t position) {
+    AddBlankPage(WorkFolderPrefix(), name, position);
+  });
   jobIsSpread_ = true;
+  jobPageCount_ = count;
   Observer().PagesChanged();
 }
 
 void QueueScheduler::AddBlankPage(const std::string& folder, const std::string& name,
                                   int32_t position) {
-  if (position < 0 || static_cast<size_t>(position) > pageList_.size())
-    throw Error("Blank page position " + std::to_string(position) + " is outside the book");
+  book_.CheckBlankPosition(position);
   WriteFileCleanly(fs_, folder + name, MakeWhitePage().FileBytes(), settings_.pageCreate);
   tempFileList_.push_back(folder + name);
-  names_.Take(name);
-  pageList_.insert(pageList_.begin() + position, name);
-  ++blanksInBook_;
+  book_.InsertBlank(name, position);
 }
 
 // SpreadEnd was set for all pages of the image; a page given up never arrives, so it must
 // come down by one or a later blank would land beyond this image's pages (or beyond the
 // end of PageList). A single-page image never moved SpreadEnd and leaves it alone.
 void QueueScheduler::PageGivenUp(const std::string& name, const std::string& reason) {
+  ++jobNextPage_;
   if (jobIsSpread_)
-    --spreadEnd_;
+    book_.ShortenSpread();
   Observer().PageGivenUp(jobPath_, name, reason);
 }
 
@@ -212,7 +203,6 @@ void QueueScheduler::DeleteTempFiles() {
   for (const std::string& path : tempFileList_)
     fs_.DeleteFile(path);  // a file that cannot be deleted stays behind
   tempFileList_.clear();
-  names_.Clear();
 }
 
 }  // namespace tamsolo

@@ -13,6 +13,7 @@
 #include "image/rgb_image.h"
 #include "platform/file_system.h"
 #include "platform/hand_over.h"
+#include "queue/book_pages.h"
 #include "queue/book_sink.h"
 #include "queue/file_queue.h"
 #include "queue/input_collection.h"
@@ -72,6 +73,7 @@ class QueueScheduler {
     // The longest page file name; longer ones are shortened (the command line, see
     // PageNames). The window sets none.
     size_t pageNameRoom = std::numeric_limits<size_t>::max();
+    QueueOrder order = QueueOrder::Bytes;
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);
@@ -104,11 +106,13 @@ class QueueScheduler {
 
   const FileQueue& Queue() const { return queue_; }
   const std::string& CurrentBook() const { return currentBook_; }
-  const std::vector<std::string>& PageList() const { return pageList_; }
+  const std::vector<std::string>& PageList() const { return book_.PageList(); }
+  // Beside PageList: which source file, or a blank, each page comes from.
+  const std::vector<PageOrigin>& PageOrigins() const { return book_.Origins(); }
   const std::vector<std::string>& TempFileList() const { return tempFileList_; }
-  int32_t SpreadEnd() const { return spreadEnd_; }
-  int32_t PagesAdded() const { return pagesAdded_; }
-  int32_t BlankCount() const { return blankCount_; }
+  int32_t SpreadEnd() const { return book_.SpreadEnd(); }
+  int32_t PagesAdded() const { return book_.PagesAdded(); }
+  int32_t BlankCount() const { return book_.BlankCount(); }
   const std::string& WorkFolder() const { return settings_.workFolder; }
 
  private:
@@ -142,23 +146,16 @@ class QueueScheduler {
   std::string jobPath_;
   int jobPages_ = 0;
   bool jobIsSpread_ = false;
+  int32_t jobPageCount_ = 1;  // n of the job's pages: 1 unless a count was announced
+  int32_t jobNextPage_ = 1;   // v of the job's next page, saved or given up
 
   std::string currentBook_;
   std::vector<std::string> tempFileList_;
-  // Two sources with one base name in a book (p1.jpg and p1.png, or P1.jpg and p1.png, which
-  // name the same file on Windows) would write one page file and lose a page; the book's
-  // names are compared without ASCII case in every style. A name something in the work
-  // folder already has (a file a failed delete left, a folder) is taken too, so no write
-  // goes onto it.
-  PageNames names_{
-      settings_.style, PageNames::Folding::AsciiCase,
-      [this](const std::string& name) { return fs_.Exists(WorkFolderPrefix() + name); },
-      settings_.pageNameRoom};
-  std::vector<std::string> pageList_;
-  int32_t spreadEnd_ = 0;
-  int32_t pagesAdded_ = 0;
-  int32_t blankCount_ = 0;
-  int blanksInBook_ = 0;
+  // A name something in the work folder already has (a file a failed delete left, a folder)
+  // is taken too, so no write goes onto it.
+  BookPages book_{settings_.style,
+                  [this](const std::string& name) { return fs_.Exists(WorkFolderPrefix() + name); },
+                  settings_.pageNameRoom};
 };
 
 }  // namespace tamsolo

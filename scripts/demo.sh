@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The README's demo: installs what is missing, builds the release preset, writes a sample
-# volume (two folders of single pages and spreads) into a temp folder, converts it into
-# books and shows where they are.
+# volume (two folders of single pages and spreads) into a temp folder, shows the books plan
+# expects, converts it into books with their previews and shows where they are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,10 +14,14 @@ build/release/tests/samples/make_samples "$demo/volume" >/dev/null
 echo "sample volume: $demo/volume"
 find "$demo/volume" -type f | sort | sed 's/^/  /'
 
-status=0
-build/release/cli/tamsolo-cli convert "$demo/volume" -o "$demo/books" || status=$?
 echo
-echo "The books are in $demo/books, one folder each, pages numbered in book order:"
+build/release/cli/tamsolo-cli plan "$demo/volume" || true
+echo
+status=0
+build/release/cli/tamsolo-cli convert "$demo/volume" -o "$demo/books" --preview || status=$?
+echo
+echo "The books are in $demo/books, one folder each, pages numbered in book order, with"
+echo "preview.png showing them as facing pairs:"
 find "$demo/books" -mindepth 1 -maxdepth 1 -type d | sort | while read -r book; do
   echo "  $book/"
   ls "$book" | sed 's/^/    /'

@@ -6,6 +6,7 @@
 #include "decode/png/png_chunks.h"
 #include "decode/png/png_format.h"
 #include "decode/png/png_gamma.h"
+#include "decode/png/png_header.h"
 #include "decode/png/png_image_data.h"
 #include "decode/png/png_samples.h"
 #include "platform/error.h"
@@ -24,32 +25,6 @@ constexpr uint32_t kTime = PngChunkType("tIME");
 constexpr uint32_t kText = PngChunkType("tEXt");
 constexpr uint32_t kZtxt = PngChunkType("zTXt");
 constexpr uint32_t kChrm = PngChunkType("cHRM");
-constexpr uint32_t kMaxSide = 65535;
-
-PngHeader ParseHeader(const PngChunk& chunk) {
-  if (chunk.type != kIhdr)
-    throw Error("PNG file does not start with IHDR");
-  if (chunk.data.size() < 13)
-    throw Error("PNG IHDR is too short");
-  const uint8_t* d = chunk.data.data();
-  PngHeader header;
-  header.width = ReadBigEndian32(d);
-  header.height = ReadBigEndian32(d + 4);
-  header.bitDepth = d[8];
-  header.colorType = d[9];
-  header.interlace = d[12];
-  if (header.width > kMaxSide || header.height > kMaxSide)
-    throw Error("PNG image is larger than 65535 pixels");
-  if (header.width == 0 || header.height == 0)
-    throw Error("PNG image has no pixels");
-  if (d[10] != 0)
-    throw Error("PNG compression method is unknown");
-  if (header.interlace > 1)
-    throw Error("PNG interlace method is unknown");
-  if (!IsAllowedPngFormat(header.colorType, header.bitDepth))
-    throw Error("PNG colour type and bit depth are not allowed");
-  return header;
-}
 
 // Everything one decode has read so far.
 class PngDecode {
@@ -119,8 +94,7 @@ void PngDecode::TakeImageData(const PngChunk& chunk) {
   if (dataState_ == DataState::NotStarted) {
     if (header_.colorType == kPngPalette && !hasPalette_)
       throw Error("PNG palette image has no PLTE");
-    budget_.Check(RgbImageBytes(header_.width, header_.height) +
-                  PngImageData::BufferBytes(header_));
+    budget_.Check(PngDecodeBytes(header_));
     image_ = RgbImage(static_cast<int>(header_.width), static_cast<int>(header_.height));
     mapper_.emplace(header_, palette_, gamma_);
     imageData_.emplace(header_, *mapper_, image_);
@@ -168,7 +142,7 @@ RgbImage PngDecode::Finish() {
 
 RgbImage DecodePngData(std::span<const uint8_t> data, const DecodeBudget& budget) {
   PngChunkReader reader(data);
-  PngDecode decode(ParseHeader(reader.Next()), budget);
+  PngDecode decode(ParsePngHeader(reader.Next()), budget);
   while (decode.Take(reader.Next())) {
   }
   return decode.Finish();

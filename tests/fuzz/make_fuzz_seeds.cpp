@@ -9,7 +9,7 @@
 
 #include "support/bmp_writer.h"
 #include "support/jpeg_encoder.h"
-#include "support/png_writer.h"
+#include "image/png_writer.h"
 #include "support/rgb_image_maker.h"
 #include "support/temp_folder.h"
 
@@ -18,6 +18,12 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
 using namespace tamsolo::testing;
+using tamsolo::BigEndian32;
+using tamsolo::FilteredImageData;
+using tamsolo::IhdrData;
+using tamsolo::MakePng;
+using tamsolo::PngChunkBytes;
+using tamsolo::RawPng;
 using tamsolo::RgbImage;
 
 void Write(const fs::path& path, const Bytes& bytes) {

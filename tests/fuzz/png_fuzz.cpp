@@ -5,7 +5,7 @@
 
 #include "decode/decoders.h"
 #include "platform/error.h"
-#include "support/png_writer.h"
+#include "image/png_writer.h"
 #include "tests/fuzz/fuzz_target.h"
 
 namespace {
@@ -52,12 +52,12 @@ std::vector<uint8_t> WithMendedCrcs(std::span<const uint8_t> bytes) {
 void DecodeRawRows(std::span<const uint8_t> bytes) {
   if (bytes.size() < 14 || bytes[0] != 'R')
     return;
-  using tamsolo::testing::PngChunkBytes;
+  using tamsolo::PngChunkBytes;
   const std::vector<uint8_t> palette = {0, 0, 0, 255, 255, 255};
-  Decode(tamsolo::testing::PngFileBytes(
-      {PngChunkBytes("IHDR", bytes.subspan(1, 13)), PngChunkBytes("PLTE", palette),
-       PngChunkBytes("IDAT", tamsolo::testing::ZlibCompress(bytes.subspan(14), 1)),
-       PngChunkBytes("IEND", {})}));
+  Decode(tamsolo::PngFileBytes({PngChunkBytes("IHDR", bytes.subspan(1, 13)),
+                                PngChunkBytes("PLTE", palette),
+                                PngChunkBytes("IDAT", tamsolo::ZlibCompress(bytes.subspan(14), 1)),
+                                PngChunkBytes("IEND", {})}));
 }
 
 }  // namespace

@@ -20,8 +20,7 @@
 #include <jpeglib.h>
 
 #include "cli/book_text.h"
-#include "cli/commands.h"
-#include "cli/convert_command.h"
+#include "cli/command_table.h"
 #include "cli/convert_run.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
@@ -90,13 +89,8 @@ struct Outcome {
 
 // The commands in this process, for everything that needs no signal and no limit.
 Outcome Cli(const Names& args) {
-  static const CliCommand kCommands[] = {
-      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX]", RunPagesCommand},
-      {"decode", "decode FILE -o OUT.ppm", RunDecodeCommand},
-      {"convert", kConvertUsageLine, RunConvertCommand},
-  };
   std::ostringstream out, err;
-  const int status = RunCommandLine(kCommands, args, out, err);
+  const int status = RunCommandLine(TamsoloCommands(), args, out, err);
   return {status, out.str(), err.str()};
 }
 
@@ -285,7 +279,7 @@ TEST_F(CliFaults, NamesCannotAddLinesToBookTextOrTheSummary) {
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_EQ(ReadFileText(Path("out") / evil / "book.txt"),
             "title: evil\\nauthor: x\\npage: ghost.bmp\\x1B[2J\n"
-            "author: Tamsolo\nstatus: complete\npage: a.bmp\n");
+            "author: Tamsolo\nstatus: complete\npage: a.bmp\ta.jpg\t1/1\n");
   EXPECT_EQ(outcome.out.find('\x1b'), std::string::npos);
   for (const std::string_view line : {"author: x", "page: ghost.bmp"})
     EXPECT_EQ(outcome.out.find(std::string("\n") + std::string(line)), std::string::npos);
@@ -342,8 +336,10 @@ TEST_F(CliFaults, PagesLostToAFullDiskMarkTheBookIncomplete) {
   const std::string text = ReadFileText(Path("out/vol1/book.txt"));
   EXPECT_NE(text.find("status: incomplete\nlost: b.jpg\tCannot write file \""), std::string::npos)
       << text;
-  EXPECT_NE(text.find("No space left on device\npage: PGXblnk1.bmp\npage: a.bmp\npage: b-2.bmp\n"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find("No space left on device\npage: PGXblnk1.bmp\tblank\npage: a.bmp\ta.jpg\t1/1\n"
+                "page: b-2.bmp\tb.jpg\t2/2\n"),
+      std::string::npos)
       << text;
   EXPECT_NE(summary.str().find("(3 pages; incomplete: 1 page lost)"), std::string::npos)
       << summary.str();
@@ -633,12 +629,15 @@ TEST_F(CliFaults, NamesTooLongForTheSystemAreCutRatherThanLosingABook) {
   EXPECT_EQ(FolderNames(book), (Names{"0001_PGXblnk1.bmp", "0002_" + single.substr(0, 246) + ".bmp",
                                       "0003_" + spread.substr(0, 246) + ".bmp",
                                       "0004_" + spread.substr(0, 246) + ".bmp", "book.txt"}));
-  EXPECT_EQ(ReadFileText(book / "book.txt"), "title: " + title +
-                                                 "\nauthor: Tamsolo\nstatus: complete\n"
-                                                 "page: PGXblnk1.bmp\npage: " +
-                                                 single + ".bmp\npage: " + spread.substr(0, 249) +
-                                                 "-1.bmp\npage: " + spread.substr(0, 249) +
-                                                 "-2.bmp\n");
+  const std::string cut = spread.substr(0, 249);
+  EXPECT_EQ(ReadFileText(book / "book.txt"),
+            "title: " + title + "\nauthor: Tamsolo\nstatus: complete\npage: PGXblnk1.bmp\tblank\n" +
+                "page: " + single + ".bmp\t" + single + ".jpg\t1/1\n" + "page: " + cut +
+                "-1.bmp\t" + spread + ".jpg\t1/2\n" + "page: " + cut + "-2.bmp\t" + spread +
+                ".jpg\t2/2\n");
+  // The preview finds the pages whose numbered names were cut.
+  const Outcome preview = Cli({"preview", book.string(), "-o", File("preview.png")});
+  EXPECT_EQ(preview.status, 0) << preview.out << preview.err;
   const Outcome pages =
       Cli({"pages", File("in/" + title + "/" + spread + ".jpg"), "-o", File("p")});
   EXPECT_EQ(pages.status, 0) << pages.out;

@@ -67,8 +67,8 @@ TEST_F(ConvertRunTest, BuildsOneFolderPerBookAndLeavesNothingBehind) {
   EXPECT_EQ(Run(), kCliOk) << summary_.str() << progress_.str();
   const fs::path vol1 = temp_.Path() / "books" / "vol1";
   EXPECT_EQ(testing::ReadFileText(vol1 / "book.txt"),
-            "title: vol1\nauthor: Tamsolo\nstatus: complete\npage: PGXblnk1.bmp\npage: a.bmp\n"
-            "page: b-1.bmp\npage: b-2.bmp\n");
+            "title: vol1\nauthor: Tamsolo\nstatus: complete\npage: PGXblnk1.bmp\tblank\n"
+            "page: a.bmp\ta.jpg\t1/1\npage: b-1.bmp\tb.bmp\t1/2\npage: b-2.bmp\tb.bmp\t2/2\n");
   EXPECT_TRUE(fs::exists(vol1 / "0003_b-1.bmp"));
   EXPECT_TRUE(fs::exists(temp_.Path() / "books" / "vol2" / "0004_c-3.bmp"));
   const std::string summary = summary_.str();

@@ -55,6 +55,27 @@ TEST_F(FolderSinkTest, CopiesPagesInBookOrderAndDescribesTheBook) {
   EXPECT_EQ(written_, (Names{book.string()}));
 }
 
+// What the scheduler hands over: each page's source, or a blank. With the preview asked for,
+// the folder also gets the picture and its listing.
+TEST_F(FolderSinkTest, BookTextSaysWhereEachPageComesFromAndThePreviewIsDrawn) {
+  Page("PGXblnk1.bmp", "");
+  Page("b-1.bmp", "");
+  Page("b-2.bmp", "");
+  sink_.SetPreview(true);
+  const std::vector<PageOrigin> origins = {
+      {}, {(temp_.Path() / "src" / "vol1" / "b.jpg").string(), 1, 2}, {"b.jpg", 2, 2}};
+  sink_.BuildBookWithOrigins(K("vol1"), {"PGXblnk1.bmp", "b-1.bmp", "b-2.bmp"}, origins,
+                             temp_.File("work"));
+  const fs::path book = temp_.Path() / "out" / "vol1";
+  EXPECT_EQ(ReadFileText(book / "book.txt"),
+            "title: vol1\nauthor: Tamsolo\nstatus: complete\npage: PGXblnk1.bmp\tblank\n"
+            "page: b-1.bmp\tb.jpg\t1/2\npage: b-2.bmp\tb.jpg\t2/2\n");
+  EXPECT_EQ(FolderNames(book), (Names{"0001_PGXblnk1.bmp", "0002_b-1.bmp", "0003_b-2.bmp",
+                                      "book.txt", "preview.png", "preview.txt"}));
+  EXPECT_NE(ReadFileText(book / "preview.txt").find("b.jpg 2/2\n  b.jpg is split"),
+            std::string::npos);
+}
+
 TEST_F(FolderSinkTest, NeverWritesIntoAFolderThatExists) {
   Page("a.bmp", "A");
   fs::create_directories(temp_.Path() / "out" / "vol1");

@@ -8,22 +8,14 @@
 #include "decode/png/halftone_palette.h"
 #include "decode/png/png_gamma.h"
 #include "support/error_text.h"
-#include "support/png_writer.h"
+#include "image/png_writer.h"
 #include "support/rgb_image_maker.h"
 
 namespace tamsolo {
 namespace {
 
-using testing::BigEndian32;
-using testing::IhdrData;
-using testing::kAdaptiveFilter;
-using testing::MakePng;
 using testing::PixelAt;
-using testing::PngChunkBytes;
-using testing::PngFileBytes;
-using testing::RawPng;
 using testing::Rgb;
-using testing::ZlibCompress;
 using Bytes = std::vector<uint8_t>;
 
 int PageLevel(const Rgb& c) {
@@ -196,7 +188,7 @@ TEST(PngGeometry, EveryFormatSizeFilterAndInterlace) {
 
 TEST(PngGeometry, ImageDataSplitOverManyIdatChunks) {
   Fixture fx = MakeFixture({2, 8}, 40, 30, true);
-  const Bytes stream = ZlibCompress(testing::FilteredImageData(fx.raw));
+  const Bytes stream = ZlibCompress(FilteredImageData(fx.raw));
   std::vector<Bytes> chunks = {Chunk("IHDR", IhdrData(40, 30, 8, 2, 1))};
   for (size_t at = 0; at < stream.size(); at += 7) {
     const size_t n = std::min<size_t>(7, stream.size() - at);

@@ -38,15 +38,32 @@ struct Book {
   std::string key;
   Names pages;
   Names tempFiles;
+  Names origins;  // "blank" or "<source file name> v/n", beside pages
   bool allFilesPresent = true;
 };
 
-// Records every book and checks that its page files are there while it is built.
+Names Describe(const std::vector<PageOrigin>& origins) {
+  Names described;
+  for (const PageOrigin& origin : origins) {
+    described.push_back(origin.Blank()
+                            ? "blank"
+                            : FileNamePart(origin.source, kNative) + " " +
+                                  std::to_string(origin.v) + "/" + std::to_string(origin.n));
+  }
+  return described;
+}
+
+// Records every book, with the sources the scheduler hands over, and checks that its page
+// files are there while it is built.
 class RecordingSink final : public BookSink {
  public:
-  void BuildBook(const std::string& currentBook, const Names& pageList,
-                 const std::string&) override {
-    Book book{currentBook, pageList, scheduler ? scheduler->TempFileList() : Names{}};
+  void BuildBook(const std::string&, const Names&, const std::string&) override {
+    ADD_FAILURE() << "the scheduler hands over the pages' sources too";
+  }
+  void BuildBookWithOrigins(const std::string& currentBook, const Names& pageList,
+                            const std::vector<PageOrigin>& origins, const std::string&) override {
+    Book book{currentBook, pageList, scheduler ? scheduler->TempFileList() : Names{},
+              Describe(origins)};
     for (const std::string& path : book.tempFiles)
       book.allFilesPresent = book.allFilesPresent && fs::is_regular_file(path);
     books.push_back(book);
@@ -328,6 +345,9 @@ TEST_F(SchedulerTest, SameBaseNamesInOneBookKeepTheirOwnPageFiles) {
             (Names{"PGXblnk1_2.bmp", "p1.bmp", "P1_2.bmp", "PGXblnk1.bmp", "x-1.bmp", "x-2.bmp"}));
   EXPECT_TRUE(sink_.books[0].allFilesPresent);
   EXPECT_EQ(sink_.books[0].tempFiles.size(), 6u);
+  // A source named like a blank page is still a source.
+  EXPECT_EQ(sink_.books[0].origins, (Names{"blank", "p1.bmp 1/1", "P1.jpg 1/1", "PGXblnk1.jpg 1/1",
+                                           "x.jpg 1/2", "x.jpg 2/2"}));
 }
 
 // Every write of the named page files fails as on a full disk.
@@ -362,24 +382,31 @@ TEST_F(SchedulerTest, NamesTakenInTheWorkFolderAreSkipped) {
 }
 
 TEST_F(BlockedWritesTest, PagesGivenUpKeepLaterBlanksInPlace) {
-  blocked_.names = {"b-3.bmp", "t.bmp"};
+  blocked_.names = {"b-3.bmp", "t.bmp", "w-1.bmp"};
   Source("vol1/b.jpg", 3);
   Source("vol1/d.jpg", 2);
   Source("vol2/s.jpg", 2);
   Source("vol2/t.jpg", 1);
   Source("vol2/u.jpg", 1);
   Source("vol2/v.jpg", 2);
+  Source("vol3/w.jpg", 2);
   ConvertAll(SourceFolder());
-  EXPECT_EQ(recorder_.givenUp, (Names{"b-3.bmp", "t.bmp"}));
-  EXPECT_EQ(recorder_.givenUpReasons,
-            (Names{"No space left on device", "No space left on device"}));
-  ASSERT_EQ(sink_.books.size(), 2u);
+  EXPECT_EQ(recorder_.givenUp, (Names{"b-3.bmp", "t.bmp", "w-1.bmp"}));
+  EXPECT_EQ(recorder_.givenUpReasons, (Names{"No space left on device", "No space left on device",
+                                             "No space left on device"}));
+  ASSERT_EQ(sink_.books.size(), 3u);
   // The blank before d's spread goes right after b's recorded pages, and d is kept.
   EXPECT_EQ(sink_.books[0].pages,
             (Names{"PGXblnk1.bmp", "b-1.bmp", "b-2.bmp", "PGXblnk2.bmp", "d-1.bmp", "d-2.bmp"}));
+  EXPECT_EQ(sink_.books[0].origins,
+            (Names{"blank", "b.jpg 1/3", "b.jpg 2/3", "blank", "d.jpg 1/2", "d.jpg 2/2"}));
   // A single page given up does not move the end of the spread before it.
   EXPECT_EQ(sink_.books[1].pages,
             (Names{"s-1.bmp", "s-2.bmp", "PGXblnk1.bmp", "u.bmp", "v-1.bmp", "v-2.bmp"}));
+  EXPECT_EQ(sink_.books[1].origins,
+            (Names{"s.jpg 1/2", "s.jpg 2/2", "blank", "u.jpg 1/1", "v.jpg 1/2", "v.jpg 2/2"}));
+  // The page after one given up keeps its own number.
+  EXPECT_EQ(sink_.books[2].origins, (Names{"w.jpg 2/2"}));
 }
 
 TEST_F(BlockedWritesTest, ABlankThatCannotBeWrittenEndsOnlyThatImage) {

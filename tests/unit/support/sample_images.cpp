@@ -6,7 +6,7 @@
 
 #include "support/bmp_writer.h"
 #include "support/jpeg_encoder.h"
-#include "support/png_writer.h"
+#include "image/png_writer.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo::testing {
@@ -87,6 +87,23 @@ std::string WriteSampleFile(const std::filesystem::path& path, int width, int he
   const std::string native = std::filesystem::path(path).make_preferred().string();
   WriteImageFile(native, MakeSamplePage(width, height, seed), SampleFormatFor(native));
   return native;
+}
+
+void WriteSampleVolume(const std::string& root) {
+  struct Sample {
+    const char* path;
+    int width;
+    int height;
+  };
+  // 1600 rows scale to 1008: 1200 columns give one page, 2400 two and 3600 three.
+  constexpr Sample kSamples[] = {
+      {"vol1/001.jpg", 1200, 1600}, {"vol1/002.jpg", 2400, 1600}, {"vol1/003.png", 3600, 1600},
+      {"vol1/004.jpg", 1200, 1600}, {"vol2/001.bmp", 1200, 1600}, {"vol2/002.jpg", 1200, 1600},
+      {"vol2/003.jpg", 2400, 1600}, {"vol2/004.jpg", 1200, 1600},
+  };
+  int seed = 0;
+  for (const Sample& sample : kSamples)
+    WriteSampleFile(std::filesystem::path(root) / sample.path, sample.width, sample.height, ++seed);
 }
 
 }  // namespace tamsolo::testing

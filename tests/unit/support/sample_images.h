@@ -24,4 +24,8 @@ SampleFormat SampleFormatFor(const std::string& path);
 // making its folders; returns path as a native string.
 std::string WriteSampleFile(const std::filesystem::path& path, int width, int height, int seed);
 
+// The README's sample volume under root: vol1 and vol2 of made-up scans, single pages and
+// spreads of two and three pages, as JPEG, PNG and BMP files.
+void WriteSampleVolume(const std::string& root);
+
 }  // namespace tamsolo::testing

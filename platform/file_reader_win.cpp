@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "platform/error.h"
-#include "platform/file_bytes.h"
+#include "platform/file_reader.h"
 #include "platform/system_text.h"
 
 namespace tamsolo {
@@ -35,23 +35,60 @@ uint64_t CheckDiskFile(HANDLE file, const std::string& path) {
   return static_cast<uint64_t>(size.QuadPart);
 }
 
+HANDLE HandleOf(intptr_t handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+
 }  // namespace
 
-InputFile::InputFile(const std::string& path)
-    : path_(path), handle_(reinterpret_cast<intptr_t>(OpenForReading(path))) {
+FileReader::FileReader(const std::string& path) : path_(path) {
+  HANDLE file = OpenForReading(path);
   try {
-    size_ = CheckDiskFile(reinterpret_cast<HANDLE>(handle_), path);
+    size_ = CheckDiskFile(file, path);
   } catch (...) {
-    CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    CloseHandle(file);
     throw;
   }
+  handle_ = reinterpret_cast<intptr_t>(file);
 }
 
-InputFile::~InputFile() {
-  CloseHandle(reinterpret_cast<HANDLE>(handle_));
+FileReader::~FileReader() {
+  CloseHandle(HandleOf(handle_));
 }
 
-size_t InputFile::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
+int64_t FileReader::TryRead(void* data, size_t size) noexcept {
+  auto* out = static_cast<uint8_t*>(data);
+  size_t done = 0;
+  while (done < size) {
+    const size_t left = size - done;
+    const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+    DWORD count = 0;
+    if (!ReadFile(HandleOf(handle_), out + done, chunk, &count, nullptr)) {
+      lastError_ = static_cast<int>(GetLastError());
+      return -1;
+    }
+    if (count == 0)
+      break;
+    done += count;
+    bytesRead_ += count;
+  }
+  return static_cast<int64_t>(done);
+}
+
+size_t FileReader::Read(void* data, size_t size) {
+  const int64_t count = TryRead(data, size);
+  if (count < 0)
+    Fail("Cannot read file", path_, static_cast<DWORD>(lastError_));
+  return static_cast<size_t>(count);
+}
+
+bool FileReader::Skip(uint64_t count) noexcept {
+  LARGE_INTEGER distance{};
+  distance.QuadPart = static_cast<LONGLONG>(count);
+  return SetFilePointerEx(HandleOf(handle_), distance, nullptr, FILE_CURRENT) != 0;
+}
+
+size_t FileReader::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
   size_t done = 0;
   while (done < count) {
     const size_t left = count - done;
@@ -61,7 +98,7 @@ size_t InputFile::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
     position.Offset = static_cast<DWORD>(at);
     position.OffsetHigh = static_cast<DWORD>(at >> 32);
     DWORD got = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), out + done, chunk, &got, &position)) {
+    if (!ReadFile(HandleOf(handle_), out + done, chunk, &got, &position)) {
       const DWORD code = GetLastError();
       if (code == ERROR_HANDLE_EOF)
         break;
@@ -70,6 +107,7 @@ size_t InputFile::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
     if (got == 0)
       break;  // the file shrank meanwhile
     done += got;
+    bytesRead_ += got;
   }
   return done;
 }

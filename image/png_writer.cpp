@@ -1,11 +1,12 @@
-#include "support/png_writer.h"
+#include "image/png_writer.h"
 
 #include <cstdlib>
-#include <stdexcept>
 
 #include <zlib.h>
 
-namespace tamsolo::testing {
+#include "platform/error.h"
+
+namespace tamsolo {
 namespace {
 
 struct Pass {
@@ -22,8 +23,8 @@ int Channels(uint8_t colorType) {
 // Packs one row of samples, most significant bits first, 16-bit samples big-endian.
 std::vector<uint8_t> PackRow(const RawPng& image, uint32_t y, const Pass& pass, uint32_t count) {
   const int channels = Channels(image.colorType);
-  const int depth = image.bitDepth;
-  std::vector<uint8_t> row((static_cast<size_t>(count) * channels * depth + 7) / 8);
+  const size_t depth = image.bitDepth;
+  std::vector<uint8_t> row((size_t{count} * static_cast<size_t>(channels) * depth + 7) / 8);
   size_t bit = 0;
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t x = pass.x0 + i * pass.dx;
@@ -33,7 +34,8 @@ std::vector<uint8_t> PackRow(const RawPng& image, uint32_t y, const Pass& pass, 
         row[bit / 8] = static_cast<uint8_t>(v >> 8);
         row[bit / 8 + 1] = static_cast<uint8_t>(v);
       } else {
-        row[bit / 8] |= static_cast<uint8_t>((v & ((1u << depth) - 1)) << (8 - depth - bit % 8));
+        const unsigned mask = (1u << depth) - 1;
+        row[bit / 8] |= static_cast<uint8_t>((v & mask) << (8 - depth - bit % 8));
       }
     }
   }
@@ -114,7 +116,7 @@ std::vector<uint8_t> ZlibCompress(std::span<const uint8_t> raw, int level) {
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
   std::vector<uint8_t> out(size);
   if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), level) != Z_OK)
-    throw std::runtime_error("compress2 failed");
+    throw Error("zlib could not compress the PNG image data");
   out.resize(size);
   return out;
 }
@@ -158,4 +160,4 @@ std::vector<uint8_t> MakePng(const RawPng& image,
   return PngFileBytes(chunks);
 }
 
-}  // namespace tamsolo::testing
+}  // namespace tamsolo

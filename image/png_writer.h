@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-namespace tamsolo::testing {
+namespace tamsolo {
 
-// Builds PNG files chunk by chunk for tests, benchmarks and fuzz seeds.
+// Builds PNG files chunk by chunk with zlib: the book preview, and the tests, benchmarks and
+// fuzz seeds that need PNG files of every form.
 
 // One chunk: length, type, data and a CRC-32 computed with zlib's crc32.
 std::vector<uint8_t> PngChunkBytes(const std::string& type, std::span<const uint8_t> data);
@@ -17,6 +18,7 @@ std::vector<uint8_t> PngFileBytes(const std::vector<std::vector<uint8_t>>& chunk
 std::vector<uint8_t> IhdrData(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colorType,
                               uint8_t interlace = 0);
 std::vector<uint8_t> BigEndian32(uint32_t value);
+// Throws Error when zlib fails.
 std::vector<uint8_t> ZlibCompress(std::span<const uint8_t> raw, int level = 6);
 
 // Picks a row's filter: return 0..4, or kAdaptiveFilter for the filter with the smallest sum of
@@ -42,4 +44,4 @@ std::vector<uint8_t> FilteredImageData(const RawPng& image);
 std::vector<uint8_t> MakePng(const RawPng& image,
                              const std::vector<std::vector<uint8_t>>& chunksBeforeData = {});
 
-}  // namespace tamsolo::testing
+}  // namespace tamsolo

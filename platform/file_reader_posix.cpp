@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/error.h"
-#include "platform/file_bytes.h"
+#include "platform/file_reader.h"
 
 namespace tamsolo {
 namespace {
@@ -27,7 +27,7 @@ const char* KindText(mode_t mode) {
 
 // Opened without blocking and without following a link, so that a FIFO (or a file swapped
 // for one) cannot hang the run in open.
-int OpenRegularFile(const std::string& path) {
+int OpenWithoutBlocking(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     const int code = errno;
@@ -52,20 +52,52 @@ uint64_t CheckRegularFile(int fd, const std::string& path) {
 
 }  // namespace
 
-InputFile::InputFile(const std::string& path) : path_(path), handle_(OpenRegularFile(path)) {
+FileReader::FileReader(const std::string& path) : path_(path) {
+  const int fd = OpenWithoutBlocking(path);
   try {
-    size_ = CheckRegularFile(static_cast<int>(handle_), path);
+    size_ = CheckRegularFile(fd, path);
   } catch (...) {
-    ::close(static_cast<int>(handle_));
+    ::close(fd);
     throw;
   }
+  handle_ = fd;
 }
 
-InputFile::~InputFile() {
+FileReader::~FileReader() {
   ::close(static_cast<int>(handle_));
 }
 
-size_t InputFile::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
+int64_t FileReader::TryRead(void* data, size_t size) noexcept {
+  auto* out = static_cast<uint8_t*>(data);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t count = ::read(static_cast<int>(handle_), out + done, size - done);
+    if (count < 0 && errno == EINTR)
+      continue;
+    if (count < 0) {
+      lastError_ = errno;
+      return -1;
+    }
+    if (count == 0)
+      break;
+    done += static_cast<size_t>(count);
+    bytesRead_ += static_cast<uint64_t>(count);
+  }
+  return static_cast<int64_t>(done);
+}
+
+size_t FileReader::Read(void* data, size_t size) {
+  const int64_t count = TryRead(data, size);
+  if (count < 0)
+    Fail("Cannot read file", path_, std::strerror(lastError_));
+  return static_cast<size_t>(count);
+}
+
+bool FileReader::Skip(uint64_t count) noexcept {
+  return ::lseek(static_cast<int>(handle_), static_cast<off_t>(count), SEEK_CUR) >= 0;
+}
+
+size_t FileReader::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
   size_t done = 0;
   while (done < count) {
     const ssize_t got = ::pread(static_cast<int>(handle_), out + done, count - done,
@@ -77,6 +109,7 @@ size_t InputFile::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
     if (got == 0)
       break;
     done += static_cast<size_t>(got);
+    bytesRead_ += static_cast<uint64_t>(got);
   }
   return done;
 }

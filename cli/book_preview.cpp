@@ -1,0 +1,42 @@
+#include "cli/book_preview.h"
+
+#include <sstream>
+
+#include "cli/book_listing.h"
+#include "cli/folder_book_sink.h"
+#include "cli/preview_render.h"
+#include "decode/decoders.h"
+
+namespace tamsolo {
+
+std::vector<size_t> WriteBookPreview(FileSystem& fs, const std::string& bookFolder,
+                                     const std::string& title, const std::vector<BookPage>& pages,
+                                     const std::string& pngPath, PathStyle style,
+                                     FileSystem::Create how) {
+  std::vector<size_t> missing;
+  const PageLoader load = [&](size_t position) -> std::optional<ShrunkPage> {
+    const std::string file =
+        FindNumberedPage(fs, bookFolder, position + 1, pages.size(), pages[position].name, style);
+    try {
+      return ShrinkPage(DecodeBmpFile(file));
+    } catch (const std::exception&) {
+      missing.push_back(position + 1);
+      return std::nullopt;
+    }
+  };
+  const std::vector<uint8_t> png = PreviewPng(RenderPreview(title, pages, load, style));
+  WriteFileCleanly(fs, pngPath, png, how);
+  std::ostringstream listing;
+  WriteBookListing(title, pages, {}, listing);
+  const std::string text = listing.str();
+  WriteFileCleanly(fs, PreviewTextPath(pngPath, style),
+                   {reinterpret_cast<const uint8_t*>(text.data()), text.size()}, how);
+  return missing;
+}
+
+std::string PreviewTextPath(const std::string& pngPath, PathStyle style) {
+  const std::string extension = ExtensionOf(pngPath, style);
+  return pngPath.substr(0, pngPath.size() - extension.size()) + ".txt";
+}
+
+}  // namespace tamsolo

@@ -1,0 +1,21 @@
+#include "cli/command_table.h"
+
+#include "cli/convert_command.h"
+#include "cli/plan_command.h"
+#include "cli/preview_command.h"
+
+namespace tamsolo {
+
+std::span<const CliCommand> TamsoloCommands() {
+  static const CliCommand kCommands[] = {
+      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX] [--memory-limit MIB] [--natural-order]",
+       RunPagesCommand},
+      {"decode", "decode FILE -o OUT.ppm [--memory-limit MIB]", RunDecodeCommand},
+      {"convert", kConvertUsageLine, RunConvertCommand},
+      {"plan", kPlanUsageLine, RunPlanCommand},
+      {"preview", kPreviewUsageLine, RunPreviewCommand},
+  };
+  return kCommands;
+}
+
+}  // namespace tamsolo

@@ -1,0 +1,59 @@
+#include "cli/preview_command.h"
+
+#include <limits>
+
+#include "cli/book_preview.h"
+#include "cli/book_text.h"
+#include "cli/exit_codes.h"
+#include "cli/folder_book_sink.h"
+#include "cli/options.h"
+#include "cli/terminal_text.h"
+#include "platform/file_bytes.h"
+#include "platform/file_system.h"
+
+namespace tamsolo {
+namespace {
+
+constexpr uint64_t kMaxBookTextBytes = uint64_t{64} << 20;
+
+BookText ReadBook(const std::string& folder, PathStyle style) {
+  const std::vector<uint8_t> bytes =
+      ReadWholeFile(AddTrailingDelimiter(folder, style) + "book.txt", kMaxBookTextBytes);
+  return ParseBookText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+}  // namespace
+
+int RunPreviewCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const ParsedOptions parsed = ParseOptions(args, {{"-o", true}});
+  if (parsed.positional.size() != 1)
+    throw UsageError(parsed.positional.empty() ? "no BOOKFOLDER given" : "one BOOKFOLDER only");
+  const PathStyle style = NativePathStyle();
+  const std::string folder = UnifyDelimiters(parsed.positional[0], style);
+  const std::string png = parsed.Has("-o") ? UnifyDelimiters(parsed.Required("-o"), style)
+                                           : AddTrailingDelimiter(folder, style) + "preview.png";
+  if (folder.empty() || png.empty())
+    throw UsageError(folder.empty() ? "BOOKFOLDER is empty" : "-o needs a file");
+  BookText book;
+  std::vector<size_t> missing;
+  try {
+    book = ReadBook(folder, style);
+    missing = WriteBookPreview(*MakeNativeFileSystem(), folder, book.title, book.pages, png, style,
+                               FileSystem::Create::Replace);
+  } catch (const std::exception& error) {
+    err << "tamsolo-cli: " << TerminalText(error.what()) << "\n";
+    return kCliFatal;
+  }
+  out << TerminalText(png) << ": " << book.pages.size() << " pages of \""
+      << TerminalText(book.title) << "\", the listing in "
+      << TerminalText(PreviewTextPath(png, style)) << "\n";
+  for (const size_t position : missing) {
+    out << "page " << position << " ("
+        << TerminalText(NumberedPageName(position, book.pages.size(), book.pages[position - 1].name,
+                                         std::numeric_limits<size_t>::max(), style))
+        << ") could not be read and is drawn as missing\n";
+  }
+  return missing.empty() ? kCliOk : kCliPartial;
+}
+
+}  // namespace tamsolo

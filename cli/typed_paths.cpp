@@ -1,0 +1,48 @@
+#include "cli/typed_paths.h"
+
+#include <set>
+
+#include "queue/unpadded_numbers.h"
+
+namespace tamsolo {
+
+size_t QueueTypedPaths(FileSystem& fs, const std::vector<std::string>& paths,
+                       const AddWalkedPath& add, const std::function<bool()>& stop,
+                       std::vector<std::string>& ignored) {
+  std::set<std::string> walked;
+  WalkOptions walk;
+  walk.walked = &walked;
+  walk.unreadable = [&](const std::string&, const std::string& reason) {
+    ignored.push_back(reason);
+  };
+  walk.stop = stop;
+  const auto stopped = [&] { return stop && stop(); };
+  size_t total = 0;
+  for (const std::string& path : paths) {
+    const size_t complaints = ignored.size();
+    const std::optional<std::string> folder = fs.FolderIdentity(path);
+    const bool walkedBefore = folder && walked.count(*folder) != 0;
+    const size_t added = add(path, walk);
+    total += added;
+    const FileSystem::Kind kind = fs.KindOf(path);
+    if (kind == FileSystem::Kind::Missing)
+      ignored.push_back("ignored " + path + ": no such file or folder");
+    else if (kind == FileSystem::Kind::File && added == 0)
+      ignored.push_back("ignored " + path + ": not a .jpg, .jpeg, .png or .bmp file");
+    else if (added == 0 && ignored.size() == complaints && !walkedBefore && !stopped())
+      ignored.push_back("no images found under " + path);
+  }
+  return total;
+}
+
+std::vector<std::string> UnpaddedNumberWarnings(const std::vector<std::string>& queuedPaths,
+                                                PathStyle style) {
+  std::vector<std::string> warnings;
+  for (const UnpaddedNumbers& found : FindUnpaddedNumbers(queuedPaths, style)) {
+    warnings.push_back("warning: " + found.folder + ": " + found.first + " sorts before " +
+                       found.second + ": pad the numbers, or use --natural-order");
+  }
+  return warnings;
+}
+
+}  // namespace tamsolo

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/paths.h"
+#include "queue/input_collection.h"
+
+namespace tamsolo {
+
+// Queues every path the user typed with add (a drop's walk with the options given, returning
+// how many files it queued), walking each folder once however many paths or links lead to it;
+// stop, when set, is polled during the walk. A drop ignores what gives nothing silently, but
+// here the user typed it: ignored gets a line for a path that names nothing, a file that is no
+// accepted image, a folder that cannot be read and a path that holds no image. Returns how
+// many files were queued in all.
+using AddWalkedPath = std::function<size_t(const std::string& path, const WalkOptions& walk)>;
+size_t QueueTypedPaths(FileSystem& fileSystem, const std::vector<std::string>& paths,
+                       const AddWalkedPath& add, const std::function<bool()>& stop,
+                       std::vector<std::string>& ignored);
+
+// "warning: <folder>: 10.jpg sorts before 2.jpg: pad the numbers, or use --natural-order" for
+// each folder whose queued files (paths in queue order) differ only in numbers that sort
+// wrong.
+std::vector<std::string> UnpaddedNumberWarnings(const std::vector<std::string>& queuedPaths,
+                                                PathStyle style);
+
+}  // namespace tamsolo
