@@ -1,6 +1,5 @@
 #include "job/convert_thread.h"
 
-#include "resample/filters.h"
 #include "page/page_fill.h"
 #include "page/page_layout.h"
 #include "resample/resampler.h"
@@ -11,24 +10,9 @@
 namespace tamsolo {
 namespace {
 
-// A source only a few rows high would otherwise scale into an image of many gigabytes
-// (20000 x 10 gives 2,016,000 x 1008); refuse it before anything is allocated.
-void CheckScaledSize(int64_t scaledWidth) {
-  const int64_t bytes = scaledWidth * kScaledHeight * 3;
-  if (bytes > kMaxScaledImageBytes)
-    throw Error("Scaled image too large: " + std::to_string(scaledWidth) +
-                " x 1008 pixels would need more than 1 GiB");
-}
-
 FileSystem& NativeFiles() {
   static const std::unique_ptr<FileSystem> kNativeFiles = MakeNativeFileSystem();
   return *kNativeFiles;
-}
-
-const FilterEntry& SelectedFilter(int32_t index) {
-  if (index < 0 || index >= static_cast<int32_t>(FilterTable.size()))
-    throw Error("Invalid filter index " + std::to_string(index));
-  return FilterTable[static_cast<size_t>(index)];
 }
 
 }  // namespace
@@ -72,24 +56,24 @@ void TConvertThread::Run() {
 }
 
 void TConvertThread::ThrowIfStopped() const {
-  if (stopRequested_)
-    throw Error("Conversion stopped");
+  tamsolo::ThrowIfStopped(stopRequested_);
 }
 
 void TConvertThread::Execute() {
+  if (Prepared) {
+    Replay();
+    return;
+  }
   if (!SourceImage || SourceImage->Empty())
     return;
   if (!PageBitmap)
     PageBitmap = std::make_unique<tamsolo::PageBitmap>();
-  const int64_t scaledWidth = ScaledWidth(SourceImage->Width(), SourceImage->Height());
-  CheckScaledSize(scaledWidth);
-  const PageLayout layout = LayoutPages(scaledWidth);
-  if (layout.count == 0)  // under half a page: dropped without scaling
+  RgbImage scaled;
+  PaddedRaster intermediate;
+  const PageLayout layout =
+      ScaleForPages(*SourceImage, FilterIndex, scaled, intermediate, stopRequested_);
+  if (layout.count == 0)
     return;
-  const FilterEntry& filter = SelectedFilter(FilterIndex);
-  ThrowIfStopped();
-  RgbImage scaled(static_cast<int>(scaledWidth), kScaledHeight);
-  ResampleImage(*SourceImage, scaled, filter.function, filter.support);
   if (layout.count >= 2) {
     pageCount_ = layout.count;
     handOver_.Synchronize([this] { AnnouncePageCount(); });
@@ -101,6 +85,23 @@ void TConvertThread::Execute() {
     FillPage(scaled, FirstColumnOfPage(layout, v), page);
     PageBitmap->Assign(page);
     PageFileName = PageFileNameFor(BaseName, layout.count, v);
+    pageBytes_ = PageBitmap->FileBytes();
+    handOver_.Synchronize([this] { SavePage(); });
+  }
+}
+
+// The steps Execute takes with the owner, in the same order, for pages made ahead.
+void TConvertThread::Replay() {
+  if (!Prepared->errorText.empty())
+    throw Error(Prepared->errorText);
+  if (Prepared->count >= 2) {
+    pageCount_ = Prepared->count;
+    handOver_.Synchronize([this] { AnnouncePageCount(); });
+  }
+  for (int32_t v = 1; v <= Prepared->count; ++v) {
+    ThrowIfStopped();
+    PageFileName = PageFileNameFor(BaseName, Prepared->count, v);
+    pageBytes_ = std::move(Prepared->files.at(static_cast<size_t>(v - 1)));
     handOver_.Synchronize([this] { SavePage(); });
   }
 }
@@ -117,7 +118,7 @@ void TConvertThread::SavePage() {
   const std::string name = OnNamePage ? OnNamePage(PageFileName) : PageFileName;
   const std::string path = OutputFolder + name;
   FileSystem& fileSystem = files ? *files : NativeFiles();
-  const std::vector<uint8_t> bytes = PageBitmap->FileBytes();
+  const std::vector<uint8_t>& bytes = pageBytes_;
   std::string reason;
   for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
     bool written = false;

@@ -54,12 +54,18 @@ class SchedulerObserver {
 class QueueScheduler {
  public:
   using Decoder = std::function<RgbImage(const std::string& path)>;
+  // Makes a file's pages ahead of its job; throws, as a decoder does, for a file that gives
+  // no image.
+  using Preparer = std::function<PreparedPages(const std::string& path)>;
 
   struct Settings {
     std::string workFolder;  // without trailing delimiter
     PathStyle style = NativePathStyle();
     int32_t filterIndex = kDefaultFilterIndex;
     Decoder decode;  // DecodeImageFile when unset
+    // When set, it is asked instead of decode, and each job only hands its prepared pages
+    // over: the command line converts upcoming files on other threads this way.
+    Preparer prepare;
     // How page files are created; the command line creates them new, never replacing one.
     FileSystem::Create pageCreate = FileSystem::Create::Replace;
     // The convert/hold switch, read on every tick and at the end of every job, so that a

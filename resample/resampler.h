@@ -15,4 +15,10 @@ namespace tamsolo {
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
                    float support);
 
+class PaddedRaster;
+// The same, with the horizontal pass writing into intermediate, which keeps its buffer for
+// the next call: a thread scaling many images reuses it instead of allocating one each time.
+void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
+                   float support, PaddedRaster& intermediate);
+
 }  // namespace tamsolo
