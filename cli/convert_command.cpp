@@ -12,8 +12,9 @@
 namespace tamsolo {
 
 int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const ParsedOptions parsed =
-      ParseOptions(args, {{"-o", true}, {"--filter", true}, {"--quiet", false}});
+  const ParsedOptions parsed = ParseOptions(
+      args,
+      {{"-o", true}, {"--filter", true}, {"--quiet", false}, {"--jobs", true}, {"--memory", true}});
   ConvertRunOptions options;
   options.paths = parsed.positional;
   if (options.paths.empty())
@@ -23,6 +24,9 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
     throw UsageError("-o needs a folder");
   options.filterIndex = FilterIndexOption(parsed);
   options.quiet = parsed.Has("--quiet");
+  const ParallelOptions parallel = ParallelOptionsOf(parsed);
+  options.jobs = parallel.jobs;
+  options.memoryBudget = parallel.memoryBudget;
   // The bar redraws its line in place, which only makes sense on a terminal.
   options.progressIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
   std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();

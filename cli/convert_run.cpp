@@ -5,6 +5,7 @@
 #include <set>
 
 #include "cli/folder_cleanup.h"
+#include "cli/page_pipeline.h"
 #include "cli/output_folder.h"
 #include "cli/terminal_text.h"
 #include "decode/decoders.h"
@@ -91,6 +92,7 @@ class Run {
                       DecodeStopScope stop(interrupted_);
                       return DecodeImageFile(path);
                     },
+                    [this](const std::string& path) { return pipeline_->Take(path); },
                     FileSystem::Create::New, [this] { return converting_; }}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
   }
@@ -138,6 +140,11 @@ class Run {
     scheduler_.SetObserver(&report);
     sink_.OnBookWritten([&report](const std::string& folder) { report.BookWritten(folder); });
     sink_.SetLostPages([&report] { return report.LostInOpenBook(); });
+    // Nothing is added once the run converts, so the queue's order is the order the
+    // scheduler will take the files in.
+    pipeline_ = std::make_unique<PagePipeline>(
+        scheduler_.Queue().Paths(),
+        PipelineSettings{options_.jobs, options_.memoryBudget, options_.filterIndex}, interrupted_);
     converting_ = true;
     SteadyClock clock;
     TickDriver ticks([this] { scheduler_.MainTimerTimer(); }, clock);
@@ -167,6 +174,8 @@ class Run {
   bool converting_ = false;
   FolderBookSink sink_;
   QueueScheduler scheduler_;
+  // Made once the files are queued; the scheduler asks it only while converting.
+  std::unique_ptr<PagePipeline> pipeline_;
 };
 
 // Absolute and lexically normal, so that "." and ".." never become a book's title.

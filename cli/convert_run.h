@@ -22,6 +22,8 @@ struct ConvertRunOptions {
   bool quiet = false;               // no progress display
   bool progressIsTerminal = false;  // draw a bar instead of plain lines
   PathStyle style = NativePathStyle();
+  int jobs = 1;                               // files converted at once
+  uint64_t memoryBudget = uint64_t{2} << 30;  // what the files in flight may hold
 };
 
 // Returns a CliExit: kCliPartial when a file gave no page, a page was given up or a book

@@ -9,7 +9,8 @@ int main(int argc, char** argv) {
   using namespace tamsolo;
   StopSignals signals;  // before any other thread starts
   static const CliCommand kCommands[] = {
-      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX]", RunPagesCommand},
+      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX] [--jobs N] [--memory SIZE]",
+       RunPagesCommand},
       {"decode", "decode FILE -o OUT.ppm", RunDecodeCommand},
       {"convert", kConvertUsageLine, RunConvertCommand},
   };

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
+#include "cli/page_pipeline.h"
 #include "cli/output_folder.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal_text.h"
@@ -35,8 +36,12 @@ class PagesRun {
  public:
   // The run's page names: like the file system, Windows ignores letter case and POSIX not;
   // a name something in the folder has already is never used.
-  PagesRun(std::string folder, int32_t filterIndex, PathStyle style, FileSystem& files)
-      : folder_(std::move(folder)),
+  PagesRun(std::string folder, int32_t filterIndex, PathStyle style, FileSystem& files,
+           std::vector<std::string> paths, const ParallelOptions& parallel)
+      : pipeline_(std::move(paths),
+                  PipelineSettings{parallel.jobs, parallel.memoryBudget, filterIndex},
+                  StopRequested()),
+        folder_(std::move(folder)),
         filterIndex_(filterIndex),
         style_(style),
         files_(files),
@@ -49,24 +54,23 @@ class PagesRun {
 
   FileResult Convert(const std::string& path) {
     FileResult result;
-    RgbImage image;
+    PreparedPages pages;
     try {
-      const DecodeStopScope stop(StopRequested());
-      image = DecodeImageFile(path);
+      pages = pipeline_.Take(path);
     } catch (const std::exception& error) {
       result.failure = error.what();
       return result;
     }
-    const int width = image.Width();
-    const int height = image.Height();
-    RunJob(path, std::move(image), result);
+    const int width = pages.sourceWidth;
+    const int height = pages.sourceHeight;
+    RunJob(path, std::move(pages), result);
     if (result.written.empty() && result.failure.empty())
       result.failure = result.notes.empty() ? NoPageReason(width, height) : "no page written";
     return result;
   }
 
  private:
-  void RunJob(const std::string& path, RgbImage image, FileResult& result) {
+  void RunJob(const std::string& path, PreparedPages pages, FileResult& result) {
     JobRecipe recipe;
     recipe.baseName = BaseNameOf(path, style_);
     recipe.outputFolder = AddTrailingDelimiter(folder_, style_);
@@ -93,7 +97,8 @@ class PagesRun {
       finished = true;
     };
     const std::unique_ptr<TConvertThread> job = MakeJob(handOver_, std::move(recipe));
-    StartJob(*job, std::move(image));
+    job->Prepared = std::make_unique<PreparedPages>(std::move(pages));
+    job->Start();
     while (!finished) {
       if (StopRequested())
         job->RequestStop();
@@ -101,6 +106,7 @@ class PagesRun {
     }
   }
 
+  PagePipeline pipeline_;    // makes the pages of upcoming files ahead
   QueuedHandOver handOver_;  // owned by this thread, which runs the job's steps
   std::string folder_;
   int32_t filterIndex_;
@@ -129,7 +135,9 @@ void PrintResult(std::ostream& out, const std::string& path, const FileResult& r
 }  // namespace
 
 int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const ParsedOptions options = ParseOptions(args, {{"-o", true}, {"--filter", true}});
+  const ParsedOptions options =
+      ParseOptions(args, {{"-o", true}, {"--filter", true}, {"--jobs", true}, {"--memory", true}});
+  const ParallelOptions parallel = ParallelOptionsOf(options);
   const PathStyle style = NativePathStyle();
   const std::string folder = UnifyDelimiters(options.Required("-o"), style);
   const int32_t filterIndex = FilterIndexOption(options);
@@ -145,7 +153,10 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
         << "\": " << TerminalText(error.what()) << "\n";
     return kCliFatal;
   }
-  PagesRun run(folder, filterIndex, style, *files);
+  std::vector<std::string> paths;
+  for (const std::string& path : options.positional)
+    paths.push_back(UnifyDelimiters(path, style));
+  PagesRun run(folder, filterIndex, style, *files, paths, parallel);
   bool everyFileGavePages = true;
   for (const std::string& path : options.positional) {
     if (StopRequested())
