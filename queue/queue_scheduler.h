@@ -65,7 +65,7 @@ class QueueScheduler {
     Decoder decode;  // DecodeImageFile when unset
     // When set, it is asked instead of decode, and each job only hands its prepared pages
     // over: the command line converts upcoming files on other threads this way.
-    Preparer prepare;
+    Preparer prepare = {};
     // How page files are created; the command line creates them new, never replacing one.
     FileSystem::Create pageCreate = FileSystem::Create::Replace;
     // The convert/hold switch, read on every tick and at the end of every job, so that a
