@@ -16,8 +16,9 @@ void PagePipeline::WaitUntil(std::unique_lock<std::mutex>& lock, Predicate predi
     changed_.wait_for(lock, std::chrono::milliseconds(50));
 }
 
-// A quarter of the budget is kept for the buffers the workers reuse from file to file; a
-// worker that needed more for one file gives them up afterwards.
+// A quarter of the budget is kept for the buffers the workers reuse from file to file (the
+// decoded raster, the intermediate and the scaled image); a worker that needed more for one
+// file gives them up afterwards.
 PagePipeline::PagePipeline(std::vector<std::string> paths, PipelineSettings settings,
                            const std::atomic<bool>& stop)
     : paths_(std::move(paths)), settings_(settings), stop_(stop), slots_(paths_.size()) {
@@ -25,8 +26,10 @@ PagePipeline::PagePipeline(std::vector<std::string> paths, PipelineSettings sett
   retainLimit_ = settings_.memoryBudget / 4 / jobs;
   filesBudget_ = settings_.memoryBudget - retainLimit_ * jobs;
   decodeCharge_ = std::min(filesBudget_ / jobs, kDefaultDecodeMemoryLimit);
-  if (settings_.jobs <= 1)
+  if (settings_.jobs <= 1) {
+    recycler_.emplace(retainLimit_ / 2);
     return;
+  }
   const size_t count = std::min(paths_.size(), static_cast<size_t>(settings_.jobs));
   try {
     for (size_t i = 0; i < count; ++i)
@@ -86,6 +89,7 @@ void PagePipeline::Work() {
   // ScaledWidth and the page arithmetic are defined in extended precision; threads start in
   // 53-bit mode on Windows.
   X87ExtendedPrecision precision;
+  RasterRecycler recycler(retainLimit_ / 2);
   PageScratch scratch;
   std::unique_lock lock(mutex_);
   for (;;) {
@@ -114,7 +118,7 @@ void PagePipeline::Make(size_t index, PageScratch& scratch) {
     if (shared)
       Charge(index, image.ByteSize() + PagesWorkBytes(image.Width(), image.Height()));
     pages = PreparePages(image, settings_.filterIndex, scratch, stop_);
-    if (shared && PagesWorkBytes(image.Width(), image.Height()) > retainLimit_)
+    if (PagesWorkBytes(image.Width(), image.Height()) > retainLimit_ / 2)
       scratch = PageScratch();
   } catch (...) {
     error = std::current_exception();

@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "image/raster_recycler.h"
 #include "job/prepared_pages.h"
 #include "resample/filters.h"
 
@@ -65,7 +67,7 @@ class PagePipeline {
   PipelineSettings settings_;
   const std::atomic<bool>& stop_;
   uint64_t filesBudget_ = 0;   // the budget less what the workers keep between files
-  uint64_t retainLimit_ = 0;   // the most one worker keeps between files
+  uint64_t retainLimit_ = 0;   // the most one worker keeps between files, half of it a raster
   uint64_t decodeCharge_ = 0;  // a file's share while it is being decoded
 
   std::mutex mutex_;
@@ -75,7 +77,8 @@ class PagePipeline {
   size_t nextToTake_ = 0;
   uint64_t charged_ = 0;
   bool closing_ = false;
-  PageScratch scratch_;  // the taking thread's own, when there are no workers
+  PageScratch scratch_;                     // the taking thread's own, when there are no workers
+  std::optional<RasterRecycler> recycler_;  // the same
   std::vector<std::thread> workers_;
 };
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "image/raster_recycler.h"
 #include "platform/error.h"
 
 namespace tamsolo {
@@ -30,7 +31,22 @@ RgbImage::RgbImage(RgbImage&& other) noexcept
       capacity_(std::exchange(other.capacity_, 0)),
       pixels_(std::move(other.pixels_)) {}
 
+RgbImage::~RgbImage() {
+  Release();
+}
+
+// The buffer goes to the thread's recycler when there is one.
+void RgbImage::Release() {
+  if (RasterRecycler* recycler = RasterRecycler::Current(); recycler && pixels_)
+    recycler->Give(std::move(pixels_), capacity_);
+  pixels_.reset();
+  capacity_ = 0;
+}
+
 RgbImage& RgbImage::operator=(RgbImage&& other) noexcept {
+  if (this == &other)
+    return *this;
+  Release();
   width_ = std::exchange(other.width_, 0);
   height_ = std::exchange(other.height_, 0);
   capacity_ = std::exchange(other.capacity_, 0);
@@ -41,10 +57,13 @@ RgbImage& RgbImage::operator=(RgbImage&& other) noexcept {
 void RgbImage::Reshape(int width, int height) {
   const size_t bytes = CheckedBytes(width, height);
   if (bytes > capacity_) {
-    pixels_.reset();
-    capacity_ = 0;
-    pixels_ = std::make_unique_for_overwrite<uint8_t[]>(bytes);
-    capacity_ = bytes;
+    Release();
+    if (RasterRecycler* recycler = RasterRecycler::Current())
+      pixels_ = recycler->Take(bytes, capacity_);
+    if (!pixels_) {
+      pixels_ = std::make_unique_for_overwrite<uint8_t[]>(bytes);
+      capacity_ = bytes;
+    }
   }
   width_ = width;
   height_ = height;

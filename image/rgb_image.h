@@ -19,6 +19,7 @@ class RgbImage {
   // A moved-from image is empty and holds no buffer.
   RgbImage(RgbImage&& other) noexcept;
   RgbImage& operator=(RgbImage&& other) noexcept;
+  ~RgbImage();
   RgbImage(const RgbImage&) = delete;
   RgbImage& operator=(const RgbImage&) = delete;
 
@@ -43,6 +44,8 @@ class RgbImage {
  private:
   int width_ = 0;
   int height_ = 0;
+  void Release();
+
   size_t capacity_ = 0;
   std::unique_ptr<uint8_t[]> pixels_;
 };

@@ -71,10 +71,11 @@ done
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 floor_wall=$(cut -d' ' -f1 "$work/floor.rec" | median)
+floor_cpu=$(cut -d' ' -f2 "$work/floor.rec" | median)
 floor2_wall=$(cut -d' ' -f1 "$work/floor2.rec" | median)
 vips_wall=$(cut -d' ' -f1 "$work/vips1.rec" | median)
 echo "load now: $(cut -d' ' -f1-3 /proc/loadavg); $(nproc) processors; medians of $runs interleaved runs"
-printf '%-10s %9s %9s %7s %9s %12s %11s\n' config ms/page pages/s cores peak_MiB "vs floor" "vs libvips"
+printf '%-10s %9s %9s %7s %9s %9s %11s %9s\n' config ms/page pages/s cores peak_MiB "vs floor" "vs libvips" "cpu/floor"
 for name in "${configs[@]}"; do
   wall=$(cut -d' ' -f1 "$work/$name.rec" | median)
   cpu=$(cut -d' ' -f2 "$work/$name.rec" | median)
@@ -82,7 +83,9 @@ for name in "${configs[@]}"; do
   base=$floor_wall
   [[ $name == *2 ]] && base=$floor2_wall
   awk -v n="$name" -v w="$wall" -v c="$cpu" -v m="$peak" -v p=$pages -v f="$base" -v v="$vips_wall" \
-    'BEGIN { printf "%-10s %9.1f %9.1f %7.2f %9.0f %12.2f %11.2f\n", n, 1000 * w / p, p / w, c / w, m / 1024, w / f, w / v }'
+    -v fc="$floor_cpu" \
+    'BEGIN { printf "%-10s %9.1f %9.1f %7.2f %9.0f %9.2f %11.2f %9.2f\n", n, 1000 * w / p, p / w, c / w, m / 1024, w / f, w / v, c / fc }'
 done
 echo "(vs floor: one-file configurations against the floor, two-at-a-time ones against floor2;"
-echo " vs libvips: against libvips one file at a time; pages8 shows the memory bound)"
+echo " vs libvips: against libvips one file at a time; cpu/floor: CPU seconds over the floor's,"
+echo " which holds on a machine busy with other work; pages8 shows the memory bound)"
