@@ -73,7 +73,7 @@ class ParallelConvertTest : public ::testing::Test {
   }
 
   Outcome Convert(int jobs, uint64_t memory, const std::string& blocked) {
-    const std::string name = "j" + std::to_string(jobs) + "m" + std::to_string(memory);
+    const std::string name = std::to_string(jobs) + "jobs" + std::to_string(memory);
     fs::create_directories(temp_.Path() / name / "tmp");
     BlockingFileSystem files((temp_.Path() / name / "tmp").string(), blocked);
     ConvertRunOptions options;
