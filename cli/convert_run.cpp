@@ -92,8 +92,8 @@ class Run {
                       DecodeStopScope stop(interrupted_);
                       return DecodeImageFile(path);
                     },
-                    [this](const std::string& path) { return pipeline_->Take(path); },
-                    FileSystem::Create::New, [this] { return converting_; }}) {
+                    FileSystem::Create::New, [this] { return converting_; },
+                    [this](const std::string& path) { return pipeline_->Take(path); }}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
   }
 

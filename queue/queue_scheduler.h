@@ -63,14 +63,14 @@ class QueueScheduler {
     PathStyle style = NativePathStyle();
     int32_t filterIndex = kDefaultFilterIndex;
     Decoder decode;  // DecodeImageFile when unset
-    // When set, it is asked instead of decode, and each job only hands its prepared pages
-    // over: the command line converts upcoming files on other threads this way.
-    Preparer prepare = {};
     // How page files are created; the command line creates them new, never replacing one.
     FileSystem::Create pageCreate = FileSystem::Create::Replace;
     // The convert/hold switch, read on every tick and at the end of every job, so that a
     // hold pressed while a job runs stops the next file. Unset holds.
     std::function<bool()> isConverting;
+    // When set, it is asked instead of decode, and each job only hands its prepared pages
+    // over: the command line converts upcoming files on other threads this way.
+    Preparer prepare = {};
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);

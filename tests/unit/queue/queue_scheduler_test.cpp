@@ -483,15 +483,17 @@ TEST(WindowSchedulerTest, NeverMoreThanOneJobAlive) {
   };
   const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
   RecordingSink sink;
-  QueueScheduler scheduler(*files, handOver, sink, {temp.File("work"), kNative, kBox, decode});
+  bool converting = true;
+  QueueScheduler scheduler(*files, handOver, sink,
+                           {temp.File("work"), kNative, kBox, decode, FileSystem::Create::Replace,
+                            [&] { return converting; }});
   scheduler.AddPath((temp.Path() / "src" / "v1").make_preferred().string());
-  scheduler.SetConverting(true);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
   for (int tick = 0; !scheduler.Idle() || tick < 3; ++tick) {
     ASSERT_LT(std::chrono::steady_clock::now(), deadline);
     if (tick == 2)
       scheduler.AddPath((temp.Path() / "src" / "v2").make_preferred().string());
-    scheduler.SetConverting(tick % 7 != 3);
+    converting = tick % 7 != 3;
     scheduler.MainTimerTimer();
     handOver.inner.WaitAndRun(std::chrono::milliseconds(2));
   }
