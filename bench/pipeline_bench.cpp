@@ -254,9 +254,9 @@ void RoadVsLibjpeg(benchmark::State& state) {
 // The command line's road with its reuse: the decode under the thread's raster recycler,
 // the pages made with kept buffers, then written.
 int CommandLineFileToPages(const std::string& path, PageScratch& scratch) {
-  static const std::atomic<bool> noStop{false};
+  static const std::atomic<bool> kNoStop{false};
   const RgbImage image = DecodeImageFile(path);
-  PreparedPages pages = PreparePages(image, kDefaultFilterIndex, scratch, noStop);
+  PreparedPages pages = PreparePages(image, kDefaultFilterIndex, scratch, kNoStop);
   for (int32_t v = 1; v <= pages.count; ++v) {
     const std::string name = (Folder() / PageFileNameFor("cli", pages.count, v)).string();
     std::FILE* file = std::fopen(name.c_str(), "wb");

@@ -97,7 +97,7 @@ class PagesRun {
       finished = true;
     };
     const std::unique_ptr<TConvertThread> job = MakeJob(handOver_, std::move(recipe));
-    job->Prepared = std::make_unique<PreparedPages>(std::move(pages));
+    job->prepared = std::make_unique<PreparedPages>(std::move(pages));
     job->Start();
     while (!finished) {
       if (StopRequested())

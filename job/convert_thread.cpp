@@ -60,7 +60,7 @@ void TConvertThread::ThrowIfStopped() const {
 }
 
 void TConvertThread::Execute() {
-  if (Prepared) {
+  if (prepared) {
     Replay();
     return;
   }
@@ -92,16 +92,16 @@ void TConvertThread::Execute() {
 
 // The steps Execute takes with the owner, in the same order, for pages made ahead.
 void TConvertThread::Replay() {
-  if (!Prepared->errorText.empty())
-    throw Error(Prepared->errorText);
-  if (Prepared->count >= 2) {
-    pageCount_ = Prepared->count;
+  if (!prepared->errorText.empty())
+    throw Error(prepared->errorText);
+  if (prepared->count >= 2) {
+    pageCount_ = prepared->count;
     handOver_.Synchronize([this] { AnnouncePageCount(); });
   }
-  for (int32_t v = 1; v <= Prepared->count; ++v) {
+  for (int32_t v = 1; v <= prepared->count; ++v) {
     ThrowIfStopped();
-    PageFileName = PageFileNameFor(BaseName, Prepared->count, v);
-    pageBytes_ = std::move(Prepared->files.at(static_cast<size_t>(v - 1)));
+    PageFileName = PageFileNameFor(BaseName, prepared->count, v);
+    pageBytes_ = std::move(prepared->files.at(static_cast<size_t>(v - 1)));
     handOver_.Synchronize([this] { SavePage(); });
   }
 }

@@ -52,7 +52,7 @@ class TConvertThread {
   // Pages made ahead (the command line's workers make them): when set, the job computes
   // nothing and only announces the count and hands each page over to be written, as it
   // would have; SourceImage is then not needed.
-  std::unique_ptr<PreparedPages> Prepared;
+  std::unique_ptr<PreparedPages> prepared;
   std::string BaseName;
   std::string OutputFolder;  // with its trailing delimiter
   // Where the pages are written (the native file system when unset) and how: the command

@@ -106,7 +106,7 @@ void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const std::st
   try {
     fs_.CreateFolders(job->OutputFolder);
     if (settings_.prepare) {
-      job->Prepared = std::make_unique<PreparedPages>(settings_.prepare(path));
+      job->prepared = std::make_unique<PreparedPages>(settings_.prepare(path));
       convThread_ = std::move(job);
       convThread_->Start();
       return;
@@ -122,7 +122,7 @@ void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const std::st
       job = std::move(convThread_);
     job->SourceImage.reset();
     job->PageBitmap.reset();
-    job->Prepared.reset();
+    job->prepared.reset();
     job.reset();
     Observer().FileRejected(path, MessageOf(error));
   }
@@ -156,7 +156,7 @@ void QueueScheduler::ConvThreadFinish(TConvertThread& job) {
   Observer().ConvertingFileChanged("");
   job.SourceImage.reset();
   job.PageBitmap.reset();
-  job.Prepared.reset();
+  job.prepared.reset();
   Observer().FileConverted(jobPath_, jobPages_, job.ErrorText());
   if (convThread_.get() == &job) {
     finishedJob_ = std::move(convThread_);

@@ -61,10 +61,7 @@ struct Outcome {
 class ParallelConvertTest : public ::testing::Test {
  protected:
   void Source(const std::string& relative, int width, int height, int seed) {
-    const fs::path path = temp_.Path() / "src" / relative;
-    fs::create_directories(path.parent_path());
-    testing::WriteImageFile(path.string(), testing::MakeSamplePage(width, height, seed),
-                            testing::SampleFormatFor(path.string()));
+    testing::WriteSampleFile(temp_.Path() / "src" / relative, width, height, seed);
   }
   void Garbage(const std::string& relative) {
     const fs::path path = temp_.Path() / "src" / relative;

@@ -467,12 +467,8 @@ class CountingHandOver final : public HandOver {
 TEST(WindowSchedulerTest, NeverMoreThanOneJobAlive) {
   TempFolder temp;
   fs::create_directories(temp.Path() / "work");
-  for (const char* name : {"v1/a.jpg", "v1/b.png", "v1/c.jpg", "v2/a.bmp", "v2/b.jpg"}) {
-    const fs::path path = (temp.Path() / "src" / name).make_preferred();
-    fs::create_directories(path.parent_path());
-    testing::WriteImageFile(path.string(), testing::MakeSamplePage(WidthFor(2), kHeight, 1),
-                            testing::SampleFormatFor(path.string()));
-  }
+  for (const char* name : {"v1/a.jpg", "v1/b.png", "v1/c.jpg", "v2/a.bmp", "v2/b.jpg"})
+    testing::WriteSampleFile(temp.Path() / "src" / name, WidthFor(2), kHeight, 1);
   CountingHandOver handOver;
   int decodedWhileAlive = 0;
   const auto decode = [&](const std::string& path) {
