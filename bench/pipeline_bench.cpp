@@ -1,7 +1,9 @@
 // The road of one colour JPEG from file to written page files, stage by stage (decode,
 // resample, gray mapping and page fill, page writing), and the whole road timed side by side
 // with libjpeg alone decoding the same file with the same settings, the floor of the road.
-// The RoadVsLibjpeg counters give that ratio for each size.
+// The RoadVsLibjpeg counters give that ratio for each size; RoadsVsDecodeImageFile gives the
+// ratio of one job per file and of the command line's road with its reused buffers over
+// the product's own DecodeImageFile.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -13,12 +15,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <semaphore>
+#include <thread>
 #include <vector>
 
 #include <jpeglib.h>
 #include <unistd.h>
 
+#include "image/raster_recycler.h"
 #include "job/convert_thread.h"
+#include "job/prepared_pages.h"
 #include "decode/decoders.h"
 #include "resample/filters.h"
 #include "page/page_fill.h"
@@ -247,6 +253,88 @@ void RoadVsLibjpeg(benchmark::State& state) {
   state.counters["cpu_ratio"] = road.cpu / libjpeg.cpu;
 }
 
+// The command line's road with its reuse: the decode under the thread's raster recycler,
+// the pages made with kept buffers, then written.
+int CommandLineFileToPages(const std::string& path, PageScratch& scratch) {
+  static const std::atomic<bool> kNoStop{false};
+  const RgbImage image = DecodeImageFile(path);
+  PreparedPages pages = PreparePages(image, kDefaultFilterIndex, scratch, kNoStop);
+  for (int32_t v = 1; v <= pages.count; ++v) {
+    const std::string name = (Folder() / PageFileNameFor("cli", pages.count, v)).string();
+    std::FILE* file = std::fopen(name.c_str(), "wb");
+    std::fwrite(pages.files[v - 1].data(), 1, pages.files[v - 1].size(), file);
+    std::fclose(file);
+  }
+  return pages.count;
+}
+
+// A thread that keeps a raster recycler and page buffers from file to file, as the command
+// line's workers do; the caller waits for each file. The other roads run on the caller's
+// thread, which has no recycler.
+class ReusingWorker {
+ public:
+  ReusingWorker() : thread_([this] { Loop(); }) {}
+  ~ReusingWorker() {
+    Run({});
+    thread_.join();
+  }
+  void Run(std::function<void(PageScratch&)> task) {
+    task_ = std::move(task);
+    start_.release();
+    done_.acquire();
+  }
+
+ private:
+  void Loop() {
+    RasterRecycler recycler(size_t{256} << 20);
+    PageScratch scratch;
+    for (;;) {
+      start_.acquire();
+      if (!task_) {
+        done_.release();
+        return;
+      }
+      task_(scratch);
+      done_.release();
+    }
+  }
+
+  std::function<void(PageScratch&)> task_;
+  std::binary_semaphore start_{0};
+  std::binary_semaphore done_{0};
+  std::thread thread_;
+};
+
+// Today's road (one TConvertThread per file) and the command line's road against the
+// product's own DecodeImageFile, each measured in every iteration, one after the other.
+void RoadsVsDecodeImageFile(benchmark::State& state) {
+  const Sample& sample = SampleFor(state);
+  ReusingWorker worker;
+  Times decode;
+  Times job;
+  Times cli;
+  for (auto _ : state) {
+    const Times alone =
+        TimesOf([&] { benchmark::DoNotOptimize(DecodeImageFile(sample.path).Data()); });
+    const Times perJob = TimesOf([&] { benchmark::DoNotOptimize(FileToPages(sample.path)); });
+    const Times reused = TimesOf([&] {
+      worker.Run([&](PageScratch& scratch) {
+        benchmark::DoNotOptimize(CommandLineFileToPages(sample.path, scratch));
+      });
+    });
+    decode = {decode.wall + alone.wall, decode.cpu + alone.cpu};
+    job = {job.wall + perJob.wall, job.cpu + perJob.cpu};
+    cli = {cli.wall + reused.wall, cli.cpu + reused.cpu};
+    state.SetIterationTime(reused.wall);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["decode_ms"] = 1000 * decode.wall / n;
+  state.counters["job_ratio"] = job.wall / decode.wall;
+  state.counters["cli_ratio"] = cli.wall / decode.wall;
+  state.counters["job_cpu_ratio"] = job.cpu / decode.cpu;
+  state.counters["cli_cpu_ratio"] = cli.cpu / decode.cpu;
+}
+
 void Sizes(benchmark::internal::Benchmark* bench) {
   bench->Args({1200, 1700})->Args({2400, 3400})->Args({4800, 3400});
   bench->Unit(benchmark::kMillisecond);
@@ -258,6 +346,7 @@ BENCHMARK(Resample)->Apply(Sizes);
 BENCHMARK(GrayMappingAndPageFill)->Apply(Sizes);
 BENCHMARK(PageWriting)->Apply(Sizes);
 BENCHMARK(RoadVsLibjpeg)->Apply(Sizes)->UseManualTime();
+BENCHMARK(RoadsVsDecodeImageFile)->Apply(Sizes)->UseManualTime();
 
 }  // namespace
 }  // namespace tamsolo

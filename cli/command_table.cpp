@@ -8,7 +8,9 @@ namespace tamsolo {
 
 std::span<const CliCommand> TamsoloCommands() {
   static const CliCommand kCommands[] = {
-      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX] [--memory-limit MIB] [--natural-order]",
+      {"pages",
+       "pages FILE... -o DIR [--filter NAME|INDEX] [--memory-limit MIB] [--natural-order] "
+       "[--jobs N] [--memory SIZE]",
        RunPagesCommand},
       {"decode", "decode FILE -o OUT.ppm [--memory-limit MIB]", RunDecodeCommand},
       {"convert", kConvertUsageLine, RunConvertCommand},

@@ -17,7 +17,9 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
                                                    {"--memory-limit", true},
                                                    {"--quiet", false},
                                                    {"--natural-order", false},
-                                                   {"--preview", false}});
+                                                   {"--preview", false},
+                                                   {"--jobs", true},
+                                                   {"--memory", true}});
   ConvertRunOptions options;
   options.paths = parsed.positional;
   if (options.paths.empty())
@@ -31,6 +33,9 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
   if (parsed.Has("--natural-order"))
     options.order = QueueOrder::Natural;
   options.preview = parsed.Has("--preview");
+  const ParallelOptions parallel = ParallelOptionsOf(parsed);
+  options.jobs = parallel.jobs;
+  options.memoryBudget = parallel.memoryBudget;
   // The bar redraws its line in place, which only makes sense on a terminal.
   options.progressIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
   std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "cli/folder_cleanup.h"
+#include "cli/page_pipeline.h"
 #include "cli/output_folder.h"
 #include "cli/terminal_text.h"
 #include "decode/decoders.h"
@@ -93,12 +94,13 @@ class Run {
                    {.workFolder = workFolder,
                     .style = options.style,
                     .filterIndex = options.filterIndex,
-                    .decode = [this](const std::string& path) { return Decode(path); },
                     .pageCreate = FileSystem::Create::New,
                     .isConverting = [this] { return converting_; },
+                    .decodeMemoryLimit = options.memoryLimit,
                     .pageNameRoom = NameRoom(AddTrailingDelimiter(workFolder, options.style).size(),
                                              options.style),
-                    .order = options.order}) {
+                    .order = options.order,
+                    .prepare = [this](const std::string& path) { return Prepare(path); }}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
     sink_.SetPreview(options.preview);
   }
@@ -134,6 +136,13 @@ class Run {
     scheduler_.SetObserver(&report);
     sink_.OnBookWritten([&report](const std::string& folder) { report.BookWritten(folder); });
     sink_.SetLostPages([&report] { return report.LostInOpenBook(); });
+    // Nothing is added once the run converts, so the queue's order is the order the
+    // scheduler will take the files in.
+    pipeline_ =
+        std::make_unique<PagePipeline>(scheduler_.Queue().Paths(),
+                                       PipelineSettings{options_.jobs, options_.memoryBudget,
+                                                        options_.filterIndex, options_.memoryLimit},
+                                       interrupted_);
     converting_ = true;
     SteadyClock clock;
     TickDriver ticks([this] { scheduler_.MainTimerTimer(); }, clock);
@@ -159,13 +168,12 @@ class Run {
   }
 
  private:
-  RgbImage Decode(const std::string& path) {
-    const DecodeStopScope stop(interrupted_);
+  PreparedPages Prepare(const std::string& path) {
     DecodeNotes notes;
-    RgbImage image = DecodeImageFile(path, options_.memoryLimit, &notes);
+    PreparedPages pages = pipeline_->Take(path, &notes);
     if (notes.dataEndedEarly && report_)
       report_->AddWarning(path + ": " + kDataEndedEarlyText);
-    return image;
+    return pages;
   }
 
   const ConvertRunOptions& options_;
@@ -175,6 +183,8 @@ class Run {
   bool converting_ = false;
   FolderBookSink sink_;
   QueueScheduler scheduler_;
+  // Made once the files are queued; the scheduler asks it only while converting.
+  std::unique_ptr<PagePipeline> pipeline_;
 };
 
 // Absolute, with ".." resolved as the system resolves it (so that "dl/../books" with dl a

@@ -157,8 +157,9 @@ void FolderBookSink::FillBookFolder(const std::string& folder, BookText book,
     if (stop_ && stop_())
       throw Error("Interrupted while writing the book \"" + book.title + "\"");
     const std::string& page = book.pages[i].name;
-    fs_.CopyFile(source + page,
-                 target + NumberedPageName(i + 1, book.pages.size(), page, pageRoom, style_));
+    // The pages are written once: the work folder's name goes when the book is done.
+    fs_.LinkOrCopyFile(source + page,
+                       target + NumberedPageName(i + 1, book.pages.size(), page, pageRoom, style_));
   }
   const std::string text = FormatBookText(book);
   WriteFileCleanly(fs_, target + kBookText,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "cli/page_pipeline.h"
+#include "cli/usable_cpus.h"
 #include "decode/decode_limits.h"
 #include "resample/filters.h"
 #include "platform/paths.h"
@@ -99,6 +101,51 @@ uint64_t MemoryLimitOption(const ParsedOptions& options) {
     throw UsageError("--memory-limit takes a whole number of MiB from 1 to 1048576, not \"" + text +
                      "\"");
   return mib << 20;
+}
+
+uint64_t ParseByteCount(std::string_view text) {
+  uint64_t value = 0;
+  size_t i = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (value > (UINT64_MAX - 9) / 10)
+      throw UsageError("size \"" + std::string(text) + "\" is too large");
+    value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+  }
+  const std::string unit = UpperAscii(text.substr(i));
+  static constexpr std::string_view kUnits = "KMGT";
+  int shift = 0;
+  if (!unit.empty()) {
+    const size_t at = kUnits.find(unit[0]);
+    const std::string_view rest = std::string_view(unit).substr(1);
+    if (at == std::string_view::npos || !(rest.empty() || rest == "B" || rest == "IB"))
+      throw UsageError("size \"" + std::string(text) + "\" is not a number with K, M, G or T");
+    shift = 10 * static_cast<int>(at + 1);
+  }
+  if (i == 0 || value == 0)
+    throw UsageError("size \"" + std::string(text) + "\" is not a positive number");
+  if (value > (UINT64_MAX >> shift))
+    throw UsageError("size \"" + std::string(text) + "\" is too large");
+  return value << shift;
+}
+
+ParallelOptions ParallelOptionsOf(const ParsedOptions& options) {
+  ParallelOptions parallel;
+  parallel.jobs = UsableCpuCount();
+  parallel.memoryBudget = kDefaultMemoryBudget;
+  if (const auto jobs = options.values.find(std::string_view("--jobs"));
+      jobs != options.values.end()) {
+    const std::string& text = jobs->second;
+    const bool digits = !text.empty() && text.size() <= 3 &&
+                        text.find_first_not_of("0123456789") == std::string::npos;
+    const int count = digits ? std::stoi(text) : 0;
+    if (count < 1 || count > 256)
+      throw UsageError("--jobs needs a count from 1 to 256, not \"" + text + "\"");
+    parallel.jobs = count;
+  }
+  if (const auto memory = options.values.find(std::string_view("--memory"));
+      memory != options.values.end())
+    parallel.memoryBudget = ParseByteCount(memory->second);
+  return parallel;
 }
 
 }  // namespace tamsolo

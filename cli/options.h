@@ -48,4 +48,16 @@ int32_t FilterIndexOption(const ParsedOptions& options);
 // bytes; the decoders' default (1024 MiB) when it was not given. UsageError otherwise.
 uint64_t MemoryLimitOption(const ParsedOptions& options);
 
+// "2G", "512M", "64MiB", "100000": a byte count with an optional K, M, G or T (powers of
+// 1024, optionally followed by "iB" or "B"); UsageError otherwise or for 0.
+uint64_t ParseByteCount(std::string_view text);
+
+// The settings of the parallel conversion: "--jobs N" (1 to 256; the usable processors when
+// not given) and "--memory SIZE" (the run-wide budget, 2 GiB when not given).
+struct ParallelOptions {
+  int jobs = 1;
+  uint64_t memoryBudget = 0;
+};
+ParallelOptions ParallelOptionsOf(const ParsedOptions& options);
+
 }  // namespace tamsolo

@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
+#include "cli/page_pipeline.h"
 #include "cli/output_folder.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal_text.h"
@@ -40,10 +41,12 @@ class PagesRun {
   // The run's page names: like the file system, Windows ignores letter case and POSIX not;
   // a name something in the folder has already is never used, nor one too long for it.
   PagesRun(std::string folder, int32_t filterIndex, uint64_t memoryLimit, PathStyle style,
-           FileSystem& files)
-      : folder_(std::move(folder)),
+           FileSystem& files, std::vector<std::string> paths, const ParallelOptions& parallel)
+      : pipeline_(std::move(paths),
+                  PipelineSettings{parallel.jobs, parallel.memoryBudget, filterIndex, memoryLimit},
+                  StopRequested()),
+        folder_(std::move(folder)),
         filterIndex_(filterIndex),
-        memoryLimit_(memoryLimit),
         style_(style),
         files_(files),
         names_(
@@ -56,18 +59,17 @@ class PagesRun {
 
   FileResult Convert(const std::string& path) {
     FileResult result;
-    RgbImage image;
+    PreparedPages pages;
     DecodeNotes notes;
     try {
-      const DecodeStopScope stop(StopRequested());
-      image = DecodeImageFile(path, memoryLimit_, &notes);
+      pages = pipeline_.Take(path, &notes);
     } catch (const std::exception& error) {
       result.failure = error.what();
       return result;
     }
-    const int width = image.Width();
-    const int height = image.Height();
-    RunJob(path, std::move(image), result);
+    const int width = pages.sourceWidth;
+    const int height = pages.sourceHeight;
+    RunJob(path, std::move(pages), result);
     if (result.written.empty() && result.failure.empty())
       result.failure = result.notes.empty() ? NoPageReason(width, height) : "no page written";
     if (notes.dataEndedEarly)
@@ -76,7 +78,7 @@ class PagesRun {
   }
 
  private:
-  void RunJob(const std::string& path, RgbImage image, FileResult& result) {
+  void RunJob(const std::string& path, PreparedPages pages, FileResult& result) {
     JobRecipe recipe;
     recipe.baseName = BaseNameOf(path, style_);
     recipe.outputFolder = AddTrailingDelimiter(folder_, style_);
@@ -103,7 +105,8 @@ class PagesRun {
       finished = true;
     };
     const std::unique_ptr<TConvertThread> job = MakeJob(handOver_, std::move(recipe));
-    StartJob(*job, std::move(image));
+    job->prepared = std::make_unique<PreparedPages>(std::move(pages));
+    job->Start();
     while (!finished) {
       if (StopRequested())
         job->RequestStop();
@@ -111,10 +114,10 @@ class PagesRun {
     }
   }
 
+  PagePipeline pipeline_;    // makes the pages of upcoming files ahead
   QueuedHandOver handOver_;  // owned by this thread, which runs the job's steps
   std::string folder_;
   int32_t filterIndex_;
-  uint64_t memoryLimit_;
   PathStyle style_;
   FileSystem& files_;
   PageNames names_;
@@ -153,9 +156,13 @@ std::vector<std::string> InputOrder(const ParsedOptions& options, PathStyle styl
 }  // namespace
 
 int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const ParsedOptions options = ParseOptions(
-      args,
-      {{"-o", true}, {"--filter", true}, {"--memory-limit", true}, {"--natural-order", false}});
+  const ParsedOptions options = ParseOptions(args, {{"-o", true},
+                                                    {"--filter", true},
+                                                    {"--memory-limit", true},
+                                                    {"--natural-order", false},
+                                                    {"--jobs", true},
+                                                    {"--memory", true}});
+  const ParallelOptions parallel = ParallelOptionsOf(options);
   const PathStyle style = NativePathStyle();
   const std::string folder = UnifyDelimiters(options.Required("-o"), style);
   const int32_t filterIndex = FilterIndexOption(options);
@@ -172,9 +179,14 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
         << "\": " << TerminalText(error.what()) << "\n";
     return kCliFatal;
   }
-  PagesRun run(folder, filterIndex, memoryLimit, style, *files);
+  // The workers take the files in the order they are converted below.
+  const std::vector<std::string> order = InputOrder(options, style);
+  std::vector<std::string> paths;
+  for (const std::string& path : order)
+    paths.push_back(UnifyDelimiters(path, style));
+  PagesRun run(folder, filterIndex, memoryLimit, style, *files, paths, parallel);
   bool everyFileGavePages = true;
-  for (const std::string& path : InputOrder(options, style)) {
+  for (const std::string& path : order) {
     if (StopRequested())
       return kCliInterrupted;
     const FileResult result = run.Convert(UnifyDelimiters(path, style));

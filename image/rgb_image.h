@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 namespace tamsolo {
 
@@ -15,8 +16,10 @@ class RgbImage {
   // Throws Error for negative sizes or a size that does not fit in memory.
   RgbImage(int width, int height);
 
-  RgbImage(RgbImage&&) noexcept = default;
-  RgbImage& operator=(RgbImage&&) noexcept = default;
+  // A moved-from image is empty and holds no buffer.
+  RgbImage(RgbImage&& other) noexcept;
+  RgbImage& operator=(RgbImage&& other) noexcept;
+  ~RgbImage();
   RgbImage(const RgbImage&) = delete;
   RgbImage& operator=(const RgbImage&) = delete;
 
@@ -33,9 +36,17 @@ class RgbImage {
 
   RgbImage Clone() const;
 
+  // Gives the image a new size, keeping its pixel buffer when that holds enough bytes, so a
+  // thread that scales image after image touches fresh memory only when one is larger than
+  // any before. The pixels are left as they are; every user writes all of them.
+  void Reshape(int width, int height);
+
  private:
   int width_ = 0;
   int height_ = 0;
+  void Release();
+
+  size_t capacity_ = 0;
   std::unique_ptr<uint8_t[]> pixels_;
 };
 

@@ -1,6 +1,5 @@
 #include "job/convert_thread.h"
 
-#include "resample/filters.h"
 #include "page/page_fill.h"
 #include "page/page_layout.h"
 #include "resample/resampler.h"
@@ -15,12 +14,6 @@ namespace {
 FileSystem& NativeFiles() {
   static const std::unique_ptr<FileSystem> kNativeFiles = MakeNativeFileSystem();
   return *kNativeFiles;
-}
-
-const FilterEntry& SelectedFilter(int32_t index) {
-  if (index < 0 || index >= static_cast<int32_t>(FilterTable.size()))
-    throw Error("Invalid filter index " + std::to_string(index));
-  return FilterTable[static_cast<size_t>(index)];
 }
 
 }  // namespace
@@ -64,24 +57,24 @@ void TConvertThread::Run() {
 }
 
 void TConvertThread::ThrowIfStopped() const {
-  if (stopRequested_)
-    throw Error("Conversion stopped");
+  tamsolo::ThrowIfStopped(stopRequested_);
 }
 
 void TConvertThread::Execute() {
+  if (prepared) {
+    Replay();
+    return;
+  }
   if (!SourceImage || SourceImage->Empty())
     return;
   if (!PageBitmap)
     PageBitmap = std::make_unique<tamsolo::PageBitmap>();
-  const SourceLayout source = LayoutSource(SourceImage->Width(), SourceImage->Height());
-  const PageLayout& layout = source.pages;
-  if (layout.count == 0)  // under half a page: dropped without scaling
+  RgbImage scaled;
+  PaddedRaster intermediate;
+  const PageLayout layout =
+      ScaleForPages(*SourceImage, FilterIndex, scaled, intermediate, stopRequested_);
+  if (layout.count == 0)
     return;
-  const FilterEntry& filter = SelectedFilter(FilterIndex);
-  ThrowIfStopped();
-  RgbImage scaled(static_cast<int>(source.scaledWidth), kScaledHeight);
-  ResampleImage(*SourceImage, scaled, filter.function, filter.support,
-                [this] { ThrowIfStopped(); });
   if (layout.count >= 2) {
     pageCount_ = layout.count;
     handOver_.Synchronize([this] { AnnouncePageCount(); });
@@ -93,6 +86,23 @@ void TConvertThread::Execute() {
     FillPage(scaled, FirstColumnOfPage(layout, v), page);
     PageBitmap->Assign(page);
     PageFileName = PageFileNameFor(BaseName, layout.count, v);
+    pageBytes_ = PageBitmap->FileBytes();
+    handOver_.Synchronize([this] { SavePage(); });
+  }
+}
+
+// The steps Execute takes with the owner, in the same order, for pages made ahead.
+void TConvertThread::Replay() {
+  if (!prepared->errorText.empty())
+    throw Error(prepared->errorText);
+  if (prepared->count >= 2) {
+    pageCount_ = prepared->count;
+    handOver_.Synchronize([this] { AnnouncePageCount(); });
+  }
+  for (int32_t v = 1; v <= prepared->count; ++v) {
+    ThrowIfStopped();
+    PageFileName = PageFileNameFor(BaseName, prepared->count, v);
+    pageBytes_ = std::move(prepared->files.at(static_cast<size_t>(v - 1)));
     handOver_.Synchronize([this] { SavePage(); });
   }
 }
@@ -109,7 +119,7 @@ void TConvertThread::SavePage() {
   const std::string name = OnNamePage ? OnNamePage(PageFileName) : PageFileName;
   const std::string path = OutputFolder + name;
   FileSystem& fileSystem = files ? *files : NativeFiles();
-  const std::vector<uint8_t> bytes = PageBitmap->FileBytes();
+  const std::vector<uint8_t>& bytes = pageBytes_;
   std::string reason;
   for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
     bool written = false;

@@ -11,6 +11,7 @@
 #include "page/page_bitmap.h"
 #include "page/page_image.h"
 #include "image/rgb_image.h"
+#include "job/prepared_pages.h"
 #include "platform/file_system.h"
 #include "platform/hand_over.h"
 #include "resample/filters.h"
@@ -49,6 +50,10 @@ class TConvertThread {
   // the owner (the scheduler's end-of-job handler releases them).
   std::unique_ptr<RgbImage> SourceImage;
   std::unique_ptr<tamsolo::PageBitmap> PageBitmap;
+  // Pages made ahead (the command line's workers make them): when set, the job computes
+  // nothing and only announces the count and hands each page over to be written, as it
+  // would have; SourceImage is then not needed.
+  std::unique_ptr<PreparedPages> prepared;
   std::string BaseName;
   std::string OutputFolder;  // with its trailing delimiter
   // Where the pages are written (the native file system when unset) and how: the command
@@ -77,6 +82,7 @@ class TConvertThread {
  private:
   void Run();
   void Execute();
+  void Replay();
   void AnnouncePageCount();
   void SavePage();
   void ThrowIfStopped() const;
@@ -85,6 +91,7 @@ class TConvertThread {
   std::thread thread_;
   std::atomic<bool> stopRequested_{false};
   std::string PageFileName;
+  std::vector<uint8_t> pageBytes_;  // the file bytes of the page being handed over
   int32_t pageCount_ = 0;
   std::string errorText_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // read only on the owner

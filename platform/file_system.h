@@ -64,6 +64,12 @@ class FileSystem {
   virtual void RemoveFolder(const std::string& path) = 0;
   // Copies a file, replacing nothing; throws SystemError on failure.
   virtual void CopyFile(const std::string& from, const std::string& to) = 0;
+  // Gives the file a second name (a hard link) where both lie on one file system and the
+  // system allows it, a copy otherwise; replaces nothing and throws SystemError on failure.
+  // Deleting either name later leaves the other whole.
+  virtual void LinkOrCopyFile(const std::string& from, const std::string& to) {
+    CopyFile(from, to);
+  }
   // Opens a file for writing; throws SystemError naming the path and the system's reason.
   virtual std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) = 0;
   // The system temp folder with a trailing delimiter.

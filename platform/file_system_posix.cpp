@@ -181,6 +181,17 @@ class PosixFileSystem final : public FileSystem {
       ThrowErrno("Cannot write file", to, errno);
   }
 
+  // Only a link the file system cannot make falls back to a copy: a name that exists, a
+  // missing source or a full disk are errors either way.
+  void LinkOrCopyFile(const std::string& from, const std::string& to) override {
+    if (::link(from.c_str(), to.c_str()) == 0)
+      return;
+    const int code = errno;
+    if (code != EXDEV && code != EPERM && code != EMLINK && code != ENOTSUP && code != ENOSYS)
+      ThrowErrno("Cannot link file", to, code);
+    CopyFile(from, to);
+  }
+
   std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
     const int flags = how == Create::New ? O_CREAT | O_EXCL | O_NOFOLLOW : O_CREAT | O_TRUNC;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | flags, 0666);

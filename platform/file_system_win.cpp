@@ -197,6 +197,16 @@ class Win32FileSystem final : public FileSystem {
     }
   }
 
+  // FAT volumes, other volumes and shares without links get a copy.
+  void LinkOrCopyFile(const std::string& from, const std::string& to) override {
+    if (::CreateHardLinkA(to.c_str(), from.c_str(), nullptr))
+      return;
+    const DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)
+      ThrowSystemError("Cannot link " + Quoted(from) + " to " + Quoted(to), code);
+    CopyFile(from, to);
+  }
+
   // CREATE_NEW fails on any existing name, a link or junction included.
   std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
     const DWORD disposition = how == Create::New ? CREATE_NEW : CREATE_ALWAYS;

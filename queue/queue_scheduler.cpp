@@ -110,6 +110,12 @@ std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const std::string& path)
 void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const std::string& path) {
   try {
     fs_.CreateFolders(job->OutputFolder);
+    if (settings_.prepare) {
+      job->prepared = std::make_unique<PreparedPages>(settings_.prepare(path));
+      convThread_ = std::move(job);
+      convThread_->Start();
+      return;
+    }
     RgbImage source = settings_.decode(path);
     convThread_ = std::move(job);
     tamsolo::StartJob(*convThread_, std::move(source));
@@ -121,6 +127,7 @@ void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const std::st
       job = std::move(convThread_);
     job->SourceImage.reset();
     job->PageBitmap.reset();
+    job->prepared.reset();
     job.reset();
     Observer().FileRejected(path, MessageOf(error));
   }
@@ -152,6 +159,7 @@ void QueueScheduler::ConvThreadFinish(TConvertThread& job) {
   Observer().ConvertingFileChanged("");
   job.SourceImage.reset();
   job.PageBitmap.reset();
+  job.prepared.reset();
   Observer().FileConverted(jobPath_, jobPages_, job.ErrorText());
   if (convThread_.get() == &job) {
     finishedJob_ = std::move(convThread_);

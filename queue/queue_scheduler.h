@@ -57,6 +57,9 @@ class SchedulerObserver {
 class QueueScheduler {
  public:
   using Decoder = std::function<RgbImage(const std::string& path)>;
+  // Makes a file's pages ahead of its job; throws, as a decoder does, for a file that gives
+  // no image.
+  using Preparer = std::function<PreparedPages(const std::string& path)>;
 
   struct Settings {
     std::string workFolder;  // without trailing delimiter
@@ -74,6 +77,9 @@ class QueueScheduler {
     // PageNames). The window sets none.
     size_t pageNameRoom = std::numeric_limits<size_t>::max();
     QueueOrder order = QueueOrder::Bytes;
+    // When set, it is asked instead of decode, and each job only hands its prepared pages
+    // over: the command line converts upcoming files on other threads this way.
+    Preparer prepare = {};
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);

@@ -15,7 +15,12 @@ namespace tamsolo {
 // padding never reaches the destination.
 class PaddedRaster {
  public:
-  PaddedRaster(int32_t rowBytes, int32_t rows);
+  PaddedRaster() = default;
+  PaddedRaster(int32_t rowBytes, int32_t rows) { Reshape(rowBytes, rows); }
+
+  // A new size; the buffer is kept when it holds enough bytes, so that one raster serves
+  // image after image without touching fresh memory.
+  void Reshape(int32_t rowBytes, int32_t rows);
 
   int32_t RowBytes() const { return rowBytes_; }
   int32_t Rows() const { return rows_; }
@@ -24,9 +29,10 @@ class PaddedRaster {
   const uint8_t* Row(int32_t y) const { return data_.get() + stride_ * static_cast<size_t>(y); }
 
  private:
-  int32_t rowBytes_;
-  int32_t rows_;
-  size_t stride_;
+  int32_t rowBytes_ = 0;
+  int32_t rows_ = 0;
+  size_t stride_ = 0;
+  size_t capacity_ = 0;
   std::unique_ptr<uint8_t[]> data_;
 };
 
@@ -60,6 +66,9 @@ void VerticalPassFma3(const PaddedRaster& in, const AxisTaps& taps, RgbImage& de
 // ResampleImage with a chosen path, so tests can hold the two against each other.
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
                         FilterFunction filter, float support,
+                        const ResampleCheckpoint& checkpoint = {});
+void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
+                        FilterFunction filter, float support, PaddedRaster& intermediate,
                         const ResampleCheckpoint& checkpoint = {});
 
 }  // namespace tamsolo

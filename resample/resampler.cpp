@@ -6,14 +6,22 @@
 
 namespace tamsolo {
 
-PaddedRaster::PaddedRaster(int32_t rowBytes, int32_t rows)
-    : rowBytes_(rowBytes), rows_(rows), stride_((static_cast<size_t>(rowBytes) + 31) / 32 * 32) {
+void PaddedRaster::Reshape(int32_t rowBytes, int32_t rows) {
+  const size_t stride = (static_cast<size_t>(rowBytes) + 31) / 32 * 32;
   const size_t paddedRows = (static_cast<size_t>(rows) + 7) / 8 * 8;
-  data_ = std::make_unique_for_overwrite<uint8_t[]>(stride_ * paddedRows);
+  if (stride * paddedRows > capacity_) {
+    data_.reset();
+    capacity_ = 0;
+    data_ = std::make_unique_for_overwrite<uint8_t[]>(stride * paddedRows);
+    capacity_ = stride * paddedRows;
+  }
+  rowBytes_ = rowBytes;
+  rows_ = rows;
+  stride_ = stride;
 }
 
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
-                        FilterFunction filter, float support,
+                        FilterFunction filter, float support, PaddedRaster& intermediate,
                         const ResampleCheckpoint& checkpoint) {
   if (source.Empty())
     throw Error("Source bitmap too small");
@@ -22,7 +30,7 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
   // The tap weights are defined in extended precision, whatever mode this thread began in.
   X87ExtendedPrecision precision;
   const bool fma3 = path == AccumulatePath::Fma3;
-  PaddedRaster intermediate(destination.Width() * 3, source.Height());
+  intermediate.Reshape(destination.Width() * 3, source.Height());
   {
     const AxisTaps columns(source.Width(), destination.Width(), filter, support);
     if (fma3)
@@ -40,10 +48,24 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
     VerticalPassEmulated(intermediate, rows, destination, checkpoint);
 }
 
+void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
+                        FilterFunction filter, float support,
+                        const ResampleCheckpoint& checkpoint) {
+  PaddedRaster intermediate;
+  ResampleImageUsing(path, source, destination, filter, support, intermediate, checkpoint);
+}
+
+void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
+                   float support, PaddedRaster& intermediate,
+                   const ResampleCheckpoint& checkpoint) {
+  const AccumulatePath path = Fma3Available() ? AccumulatePath::Fma3 : AccumulatePath::Emulated;
+  ResampleImageUsing(path, source, destination, filter, support, intermediate, checkpoint);
+}
+
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
                    float support, const ResampleCheckpoint& checkpoint) {
-  const AccumulatePath path = Fma3Available() ? AccumulatePath::Fma3 : AccumulatePath::Emulated;
-  ResampleImageUsing(path, source, destination, filter, support, checkpoint);
+  PaddedRaster intermediate;
+  ResampleImage(source, destination, filter, support, intermediate, checkpoint);
 }
 
 }  // namespace tamsolo

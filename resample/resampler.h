@@ -20,4 +20,11 @@ using ResampleCheckpoint = std::function<void()>;
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
                    float support, const ResampleCheckpoint& checkpoint = {});
 
+class PaddedRaster;
+// The same, with the horizontal pass writing into intermediate, which keeps its buffer for
+// the next call: a thread scaling many images reuses it instead of allocating one each time.
+void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
+                   float support, PaddedRaster& intermediate,
+                   const ResampleCheckpoint& checkpoint = {});
+
 }  // namespace tamsolo

@@ -1,17 +1,23 @@
 // Writes a small sample volume for trying the converter: two folders of made-up scanned
-// pages, single pages and spreads of two and three pages, as JPEG, PNG and BMP files.
+// pages, single pages and spreads of two and three pages, as JPEG, PNG and BMP files. With
+// --volume, the 100-file volume the benchmarks convert instead.
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "support/sample_images.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_samples OUTDIR\n");
+  const bool volume = argc == 3 && std::string(argv[2]) == "--volume";
+  if (argc != 2 && !volume) {
+    std::fprintf(stderr, "usage: make_samples OUTDIR [--volume]\n");
     return 2;
   }
   try {
-    tamsolo::testing::WriteSampleVolume(argv[1]);
+    if (volume)
+      tamsolo::testing::WriteBenchmarkVolume(argv[1]);
+    else
+      tamsolo::testing::WriteSampleVolume(argv[1]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_samples: %s\n", e.what());
     return 1;

@@ -43,5 +43,40 @@ TEST(CliOptions, FiltersByNameOrIndex) {
     EXPECT_THROW(ParseFilterIndex(bad), UsageError) << bad;
 }
 
+TEST(CliOptions, JobsAndMemory) {
+  const struct {
+    const char* text;
+    uint64_t bytes;  // 0: a usage error
+  } sizes[] = {{"100000", 100000},
+               {"64k", 64u << 10},
+               {"512M", 512u << 20},
+               {"2G", uint64_t{2} << 30},
+               {"2GiB", uint64_t{2} << 30},
+               {"1TB", uint64_t{1} << 40},
+               {"", 0},
+               {"0", 0},
+               {"G", 0},
+               {"2X", 0},
+               {"-1", 0},
+               {"2GB2", 0},
+               {"99999999999999999999", 0},
+               {"17179869184T", 0}};
+  for (const auto& size : sizes) {
+    if (size.bytes == 0)
+      EXPECT_THROW(ParseByteCount(size.text), UsageError) << size.text;
+    else
+      EXPECT_EQ(ParseByteCount(size.text), size.bytes) << size.text;
+  }
+  const auto parallel = [](std::vector<std::string> args) {
+    return ParallelOptionsOf(ParseOptions(args, {{"--jobs", true}, {"--memory", true}}));
+  };
+  EXPECT_GE(parallel({}).jobs, 1);
+  EXPECT_EQ(parallel({}).memoryBudget, uint64_t{2} << 30);
+  EXPECT_EQ(parallel({"--jobs", "4", "--memory=1G"}).jobs, 4);
+  EXPECT_EQ(parallel({"--jobs", "4", "--memory=1G"}).memoryBudget, uint64_t{1} << 30);
+  for (const char* bad : {"0", "257", "x", "", "-2", "1.5"})
+    EXPECT_THROW(parallel({"--jobs", bad}), UsageError) << bad;
+}
+
 }  // namespace
 }  // namespace tamsolo

@@ -104,6 +104,22 @@ TEST_F(NativeFileSystemTest, CreatesAndRemovesFolders) {
   EXPECT_THROW(fs_->RemoveFolder(deep), SystemError);
 }
 
+// The books' pages: a second name that outlives the first, and nothing replaced.
+TEST_F(NativeFileSystemTest, LinksOrCopiesWithoutReplacing) {
+  const std::string bytes("page\0\xFF\x0D\x0A", 8);
+  WriteFile(Path("work.bmp"), bytes);
+  fs_->LinkOrCopyFile(Path("work.bmp"), Path("book.bmp"));
+  EXPECT_TRUE(fs_->DeleteFile(Path("work.bmp")));
+  EXPECT_EQ(ReadFile(Path("book.bmp")), bytes);
+
+  WriteFile(Path("again.bmp"), "new");
+  WriteFile(Path("kept.bmp"), "old");
+  EXPECT_THROW(fs_->LinkOrCopyFile(Path("again.bmp"), Path("kept.bmp")), SystemError);
+  EXPECT_EQ(ReadFile(Path("kept.bmp")), "old");
+  EXPECT_THROW(fs_->LinkOrCopyFile(Path("missing.bmp"), Path("new.bmp")), SystemError);
+  EXPECT_EQ(fs_->KindOf(Path("new.bmp")), Kind::Missing);
+}
+
 TEST_F(NativeFileSystemTest, CopiesWithoutReplacingAndDeletesFiles) {
   const std::string bytes("page\0\xFF\x0D\x0A", 8);
   WriteFile(Path("from.bmp"), bytes);

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <thread>
 
+#include "decode/decoders.h"
 #include "platform/error.h"
 #include "queue/queue_scheduler.h"
 #include "support/forwarding_file_system.h"
@@ -464,6 +466,64 @@ TEST_F(WindowsStyleTest, TrailByteOrCaseDifferencesFormTwoBooksAndRootFilesOneUn
   EXPECT_EQ(Keys(), (Names{"\\", a + "\\", di + "\\", "Vol\\", "vol\\"}));
   EXPECT_EQ(sink_.books[1].pages, (Names{"p1.bmp", "p2.bmp"}));
   EXPECT_EQ(fake_.deleted.size(), 7u);
+}
+
+// Counts the jobs alive as the scheduler runs them: one starts when its image has been
+// decoded (the owner starts it right after), and ends when it queues its end step.
+class CountingHandOver final : public HandOver {
+ public:
+  void Synchronize(const std::function<void()>& step) override {
+    most = std::max(most.load(), alive.load());
+    inner.Synchronize(step);
+  }
+  void Queue(std::function<void()> step) override {
+    if (std::this_thread::get_id() != owner)
+      --alive;
+    inner.Queue(std::move(step));
+  }
+
+  QueuedHandOver inner;
+  std::thread::id owner = std::this_thread::get_id();
+  std::atomic<int> alive{0};
+  std::atomic<int> most{0};
+};
+
+// The window's road: the timer fires whether or not a job runs, a folder is dropped while
+// converting, hold goes down and up again. However it is driven, the scheduler never has
+// more than one job thread alive, and it decodes only when none is.
+TEST(WindowSchedulerTest, NeverMoreThanOneJobAlive) {
+  TempFolder temp;
+  fs::create_directories(temp.Path() / "work");
+  for (const char* name : {"v1/a.jpg", "v1/b.png", "v1/c.jpg", "v2/a.bmp", "v2/b.jpg"})
+    testing::WriteSampleFile(temp.Path() / "src" / name, WidthFor(2), kHeight, 1);
+  CountingHandOver handOver;
+  int decodedWhileAlive = 0;
+  const auto decode = [&](const std::string& path) {
+    decodedWhileAlive += handOver.alive.load() != 0;
+    RgbImage image = DecodeImageFile(path);
+    ++handOver.alive;
+    return image;
+  };
+  const std::unique_ptr<FileSystem> files = MakeNativeFileSystem();
+  RecordingSink sink;
+  bool converting = true;
+  QueueScheduler scheduler(*files, handOver, sink,
+                           {temp.File("work"), kNative, kBox, decode, FileSystem::Create::Replace,
+                            [&] { return converting; }});
+  scheduler.AddPath((temp.Path() / "src" / "v1").make_preferred().string());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  for (int tick = 0; !scheduler.Idle() || tick < 3; ++tick) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+    if (tick == 2)
+      scheduler.AddPath((temp.Path() / "src" / "v2").make_preferred().string());
+    converting = tick % 7 != 3;
+    scheduler.MainTimerTimer();
+    handOver.inner.WaitAndRun(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(sink.books.size(), 2u);
+  EXPECT_EQ(handOver.alive.load(), 0);
+  EXPECT_EQ(handOver.most.load(), 1);
+  EXPECT_EQ(decodedWhileAlive, 0);
 }
 
 }  // namespace

@@ -33,6 +33,9 @@ class ForwardingFileSystem : public FileSystem {
   void CopyFile(const std::string& from, const std::string& to) override {
     native_->CopyFile(from, to);
   }
+  void LinkOrCopyFile(const std::string& from, const std::string& to) override {
+    native_->LinkOrCopyFile(from, to);
+  }
   std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
     return native_->OpenForWriting(path, how);
   }

@@ -1,5 +1,6 @@
 #include "support/sample_images.h"
 
+#include <cstdio>
 #include <algorithm>
 #include <cctype>
 #include <vector>
@@ -104,6 +105,18 @@ void WriteSampleVolume(const std::string& root) {
   int seed = 0;
   for (const Sample& sample : kSamples)
     WriteSampleFile(std::filesystem::path(root) / sample.path, sample.width, sample.height, ++seed);
+}
+
+void WriteBenchmarkVolume(const std::string& root) {
+  for (int i = 0; i < 100; ++i) {
+    const char* extension = i % 10 == 3 ? ".png" : i % 10 == 7 ? ".bmp" : ".jpg";
+    char name[64];
+    std::snprintf(name, sizeof name, "vol%d/%03d%s", i / 25 + 1, i + 1, extension);
+    const bool large = i % 5 == 4 || i >= 96;
+    const int width = large ? 4800 : i % 3 == 0 ? 1200 : 2400;
+    const int height = large ? 3400 : i % 3 == 0 ? 1700 : 3400;
+    WriteSampleFile(std::filesystem::path(root) / name, width, height, i + 1);
+  }
 }
 
 }  // namespace tamsolo::testing

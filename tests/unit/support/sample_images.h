@@ -28,4 +28,8 @@ std::string WriteSampleFile(const std::filesystem::path& path, int width, int he
 // spreads of two and three pages, as JPEG, PNG and BMP files.
 void WriteSampleVolume(const std::string& root);
 
+// The benchmark volume: 100 files in four folders, singles, spreads and large scans as JPEG,
+// PNG and BMP; 23 spreads among them give 123 pages.
+void WriteBenchmarkVolume(const std::string& root);
+
 }  // namespace tamsolo::testing
