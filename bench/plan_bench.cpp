@@ -2,7 +2,7 @@
 // cache, their ratio, and how many bytes plan reads per file against the files' sizes.
 //   tamsolo_bench_plan [FILES]   (default 500)
 // Most files are single pages of 1200 x 1600, every tenth a spread of 2400 x 1600 and every
-// twenty-fifth a PNG; convert runs its one job at a time, as it always does.
+// twenty-fifth a PNG; convert runs with --jobs 1.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +11,7 @@
 #include <string>
 
 #include "cli/book_plan.h"
-#include "cli/commands.h"
-#include "cli/convert_command.h"
-#include "cli/plan_command.h"
+#include "cli/command_table.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
 
@@ -42,11 +40,9 @@ double Seconds(Clock::duration duration) {
 }
 
 double Run(const std::vector<std::string>& args) {
-  static const CliCommand kCommands[] = {{"plan", kPlanUsageLine, RunPlanCommand},
-                                         {"convert", kConvertUsageLine, RunConvertCommand}};
   std::ostringstream out, err;
   const auto start = Clock::now();
-  const int status = RunCommandLine(kCommands, args, out, err);
+  const int status = RunCommandLine(TamsoloCommands(), args, out, err);
   const double seconds = Seconds(Clock::now() - start);
   if (status != 0) {
     std::fprintf(stderr, "%s failed (%d): %s%s\n", args[0].c_str(), status, out.str().c_str(),
@@ -72,8 +68,8 @@ int main(int argc, char** argv) {
     planSeconds += Run({"plan", volume.string()}) / kPlanRuns;
   const BookPlan plan = MakeBookPlan({{volume.string()}, QueueOrder::Bytes, NativePathStyle()},
                                      *MakeNativeFileSystem());
-  const double convertSeconds =
-      Run({"convert", volume.string(), "-o", (folder.Path() / "books").string(), "--quiet"});
+  const double convertSeconds = Run({"convert", volume.string(), "-o",
+                                     (folder.Path() / "books").string(), "--quiet", "--jobs", "1"});
 
   std::printf("files: %zu, %.0f kB each on average\n", plan.filesRead,
               static_cast<double>(volumeBytes) / files / 1024);
