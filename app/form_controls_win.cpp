@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/window_texts.h"
 #include "platform/error.h"
 #include "platform/system_text.h"
 
@@ -113,8 +114,8 @@ void FormControls::Create(HWND form, HFONT font) {
                              LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
                          WS_EX_CLIENTEDGE, kFileList, kFileListId, font);
   RemainLabel =
-      MakeControl(form, "Static", SystemText("0ファイル"), SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX,
-                  0, kRemainLabel, kRemainLabelId, font);
+      MakeControl(form, "Static", RemainCaption(0), SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX, 0,
+                  kRemainLabel, kRemainLabelId, font);
   GroupBox1 = MakeControl(form, "Button", SystemText("処理中"), WS_TABSTOP | BS_GROUPBOX, 0,
                           kGroupBox1, kGroupBox1Id, font);
   SetWindowLongPtrA(GroupBox1, GWLP_USERDATA, GetWindowLongPtrA(GroupBox1, GWLP_WNDPROC));

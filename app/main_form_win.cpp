@@ -4,6 +4,7 @@
 
 #include "app/error_text.h"
 #include "app/filter_setting.h"
+#include "app/window_texts.h"
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/run_folder_name.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,8 +9,5 @@ namespace tamsolo {
 
 // How a queued file is shown: the book key followed by the file name ("vol1\p001.jpg").
 std::string ItemText(std::string_view path, PathStyle style);
-
-// The remaining-files caption, e.g. "3ファイル", in the program's code page.
-std::string RemainCaption(size_t count);
 
 }  // namespace tamsolo
