@@ -4,11 +4,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/command_table.h"
 #include "cli/book_text.h"
-#include "cli/commands.h"
-#include "cli/convert_command.h"
 #include "cli/exit_codes.h"
-#include "cli/plan_command.h"
 #include "platform/file_bytes.h"
 #include "support/bmp_writer.h"
 #include "support/json_reader.h"
@@ -28,13 +26,8 @@ struct Outcome {
 };
 
 Outcome RunCli(const std::vector<std::string>& args) {
-  static const CliCommand kCommands[] = {
-      {"plan", kPlanUsageLine, RunPlanCommand},
-      {"convert", kConvertUsageLine, RunConvertCommand},
-      {"pages", "pages FILE... -o DIR", RunPagesCommand},
-  };
   std::ostringstream out, err;
-  const int status = RunCommandLine(kCommands, args, out, err);
+  const int status = RunCommandLine(TamsoloCommands(), args, out, err);
   return {status, out.str(), err.str()};
 }
 

@@ -3,10 +3,8 @@
 #include <memory>
 #include <sstream>
 
-#include "cli/commands.h"
-#include "cli/convert_command.h"
+#include "cli/command_table.h"
 #include "cli/exit_codes.h"
-#include "cli/preview_command.h"
 #include "cli/preview_render.h"
 #include "platform/file_bytes.h"
 #include "platform/file_system.h"
@@ -24,12 +22,8 @@ struct Outcome {
 };
 
 Outcome RunCli(const std::vector<std::string>& args) {
-  static const CliCommand kCommands[] = {
-      {"convert", kConvertUsageLine, RunConvertCommand},
-      {"preview", kPreviewUsageLine, RunPreviewCommand},
-  };
   std::ostringstream out, err;
-  const int status = RunCommandLine(kCommands, args, out, err);
+  const int status = RunCommandLine(TamsoloCommands(), args, out, err);
   return {status, out.str(), err.str()};
 }
 
