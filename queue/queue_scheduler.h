@@ -65,7 +65,7 @@ class QueueScheduler {
     std::string workFolder;  // without trailing delimiter
     PathStyle style = NativePathStyle();
     int32_t filterIndex = kDefaultFilterIndex;
-    Decoder decode;  // DecodeImageFile with decodeMemoryLimit when unset
+    Decoder decode = {};  // DecodeImageFile with decodeMemoryLimit when unset
     // How page files are created; the command line creates them new, never replacing one.
     FileSystem::Create pageCreate = FileSystem::Create::Replace;
     // The convert/hold switch, read on every tick and at the end of every job, so that a
