@@ -97,7 +97,7 @@ Outcome Cli(const Names& args) {
 // The built tamsolo-cli as a child process, its output in files.
 struct ChildSetup {
   Names args;
-  std::string tmpdir;             // TMPDIR of the child; empty keeps the test's
+  std::string tmpdir = {};        // TMPDIR of the child; empty keeps the test's
   std::string out = "/dev/null";  // where stdout goes
   std::string err = "/dev/null";  // where stderr goes
   int errFd = -1;                 // or this descriptor, when set
