@@ -571,10 +571,11 @@ TEST_F(CliFaults, SigtermWhileABookIsWrittenLeavesNoHalfBook) {
   child.Signal(SIGTERM);
   EXPECT_EQ(child.Wait().signal, SIGTERM);
   const Names written = FolderNames(Path("out"));
-  if (otherTemp)
+  if (otherTemp) {
     EXPECT_TRUE(written.empty());
-  else if (!written.empty())
+  } else if (!written.empty()) {
     EXPECT_EQ(FolderNames(Path("out/vol1")).size(), 41u);  // 40 pages and book.txt
+  }
   EXPECT_TRUE(FolderNames(tmp).empty());
   Image(Path("again/vol1/b.jpg"));
   EXPECT_EQ(
