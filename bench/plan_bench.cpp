@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   std::printf("files: %zu, %.0f kB each on average\n", plan.filesRead,
               static_cast<double>(volumeBytes) / files / 1024);
   std::printf("plan:    %8.3f s (mean of %d runs)\n", planSeconds, kPlanRuns);
-  std::printf("convert: %8.3f s (one job at a time)\n", convertSeconds);
+  std::printf("convert: %8.3f s (--jobs 1)\n", convertSeconds);
   std::printf("plan / convert: 1/%.0f\n", convertSeconds / planSeconds);
   std::printf("bytes read per file by plan: %.0f (of %.0f)\n",
               static_cast<double>(plan.bytesRead) / plan.filesRead,
