@@ -316,10 +316,23 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
   EXPECT_TRUE(PumpUntil([&] { return fs::is_empty(WorkFolder()); }, kStart))
       << "page files left in the work folder";
 
+  const std::vector<std::string> inputs = {root + "vol", root + "vol 2", root + so,
+                                           root + work + "\\x.bmp"};
+  const auto convert = [&](const std::string& out, const char* jobs) {
+    std::vector<std::string> args = {"convert", "--quiet", "--jobs", jobs, "-o", out};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    return Cli(args);
+  };
   const std::string out = root + "cli";
-  const std::string command = Cli({"convert", "--quiet", "-o", out, root + "vol", root + "vol 2",
-                                   root + so, root + work + "\\x.bmp"});
-  ASSERT_EQ(RunProgram(command, kBook), 0) << command;
+  ASSERT_EQ(RunProgram(convert(out, "1"), kBook), 0) << convert(out, "1");
+  // Four jobs make the same book folders, byte for byte, book.txt included.
+  const std::string out4 = root + "cli4";
+  ASSERT_EQ(RunProgram(convert(out4, "4"), kBook), 0) << convert(out4, "4");
+  ASSERT_EQ(Entries(out4).size(), Entries(out).size());
+  for (const WIN32_FIND_DATAA& entry : Entries(out)) {
+    EXPECT_TRUE(FilesIn(out + "\\" + entry.cFileName) == FilesIn(out4 + "\\" + entry.cFileName))
+        << entry.cFileName << " differs with four jobs";
+  }
   std::vector<std::map<std::string, std::string>> cliBooks, builderBooks;
   for (const WIN32_FIND_DATAA& entry : Entries(out))
     cliBooks.push_back(BookPages(out + "\\" + entry.cFileName));
