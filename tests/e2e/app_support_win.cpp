@@ -12,6 +12,20 @@
 namespace tamsolo::e2e {
 namespace {
 
+// Up to five tries, 200 ms apart; GetLastError tells why the last one failed.
+template <typename Step>
+bool Retried(Step step) {
+  for (int attempt = 1;; ++attempt) {
+    if (step())
+      return true;
+    if (attempt == 5)
+      return false;
+    const DWORD code = GetLastError();
+    Sleep(200);
+    SetLastError(code);
+  }
+}
+
 constexpr DWORD kSendTimeout = 5000;
 
 std::string TestFolder() {
@@ -133,12 +147,16 @@ std::string TextOf(HWND window) {
 
 AppRun::AppRun() : AppRun(Options{std::string("[Config]\r\n"), "", ""}) {}
 
+// Wine now and then refuses a copy or a start for a moment after the previous run ended (a
+// file still held by a process on its way out), so each step is tried a few times.
 AppRun::AppRun(const Options& options) {
   const std::string folder = folder_.Path().string();
   const std::string exe = folder + "\\Tamsolo.exe";
   const std::string source = options.executable.empty() ? AppExecutable() : options.executable;
-  if (!CopyFileA(source.c_str(), exe.c_str(), FALSE))
+  if (!Retried([&] { return CopyFileA(source.c_str(), exe.c_str(), FALSE) != 0; })) {
+    startError_ = "CopyFile to " + exe + ": error " + std::to_string(GetLastError());
     return;
+  }
   if (options.ini) {
     std::ofstream ini(folder + "\\Tamsolo.ini", std::ios::binary);
     ini << *options.ini;
@@ -153,9 +171,14 @@ AppRun::AppRun(const Options& options) {
   std::string command = "\"" + exe + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, environment.data(),
-                      folder.c_str(), &startup, &process_))
+  const bool started = Retried([&] {
+    return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+                          environment.data(), folder.c_str(), &startup, &process_) != 0;
+  });
+  if (!started) {
+    startError_ = "CreateProcess " + exe + ": error " + std::to_string(GetLastError());
     process_ = {};
+  }
 }
 
 AppRun::~AppRun() {

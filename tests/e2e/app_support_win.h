@@ -54,6 +54,8 @@ class AppRun {
   AppRun& operator=(const AppRun&) = delete;
 
   bool Started() const { return process_.hProcess != nullptr; }
+  // Why the program did not start: the step and the system's error code.
+  const std::string& StartError() const { return startError_; }
   DWORD ProcessId() const { return process_.dwProcessId; }
   const std::string& Tmp() const { return tmp_; }
   std::string Folder() const { return folder_.Path().string(); }
@@ -79,6 +81,7 @@ class AppRun {
   testing::TempFolder folder_;
   std::optional<testing::TempFolder> ownTmp_;
   std::string tmp_;
+  std::string startError_;
   PROCESS_INFORMATION process_ = {};
   HWND window_ = nullptr;
 };

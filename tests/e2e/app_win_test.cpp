@@ -116,7 +116,7 @@ class AppTest : public ::testing::Test {
     standIn_.emplace(standInSwitches);
     ASSERT_EQ(standIn_->StartError(), "");
     app_.emplace(options);
-    ASSERT_TRUE(app_->Started());
+    ASSERT_TRUE(app_->Started()) << app_->StartError();
     if (waitForWindow) {
       ASSERT_NE(app_->WaitForWindow(kStart), nullptr) << app_->Unexpected();
     }
@@ -452,7 +452,7 @@ TEST_F(AppTest, StartUpRefusesWithoutTheBuildersScreen) {
       ASSERT_EQ(standIn->StartError(), "");
     }
     AppRun app;
-    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.Started()) << app.StartError();
     const HWND box = app.WaitForBox(kStart);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(app.TopLevel("TTamsoloForm").empty()) << "the main window must never show";
