@@ -400,7 +400,11 @@ TEST_F(CliFaults, StaleWorkFoldersAndHalfBooksOfKilledRunsAreRemoved) {
 TEST_F(CliFaults, TheRunAfterAKilledOneCleansUp) {
   Image(Path("in/vol1/a.jpg"), 768 * 40);
   Child child({{"convert", File("in"), "-o", File("out")}, File("tmp")});
-  ASSERT_TRUE(WaitFor([&] { return !TmpListing().empty(); }));
+  // Killed once its work folder holds the lock, the state every later moment of a run leaves.
+  ASSERT_TRUE(WaitFor([&] {
+    const Names names = TmpListing();
+    return names.size() == 1 && fs::exists(Path("tmp") / names[0] / FolderLock::kFileName);
+  }));
   child.Signal(SIGKILL);
   EXPECT_EQ(child.Wait().signal, SIGKILL);
   ASSERT_EQ(TmpListing().size(), 1u);
