@@ -229,8 +229,9 @@ void TTamsoloForm::FormCreate() {
   // the filter are settled.
   bool created = false;
   try {
-    WorkFolder = AddTrailingDelimiter(fs_->TempFolder(), kStyle) + MakeRunFolderName();
-    fs_->CreateFolderExclusive(WorkFolder);
+    // Made once: a failure shows the error box rather than trying other names.
+    WorkFolder = CreateUniqueFolder(*fs_, AddTrailingDelimiter(fs_->TempFolder(), kStyle), "", 1,
+                                    FolderAccess::Shared);
     created = true;
   } catch (const SystemError& error) {
     ShowErrorBox(FolderErrorText(error.Code()), window_);

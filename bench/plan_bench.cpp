@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/book_plan.h"
+#include "book/book_plan.h"
 #include "cli/command_table.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "cli/terminal_text.h"
+#include "platform/control_bytes.h"
 #include "job/convert_thread.h"
 #include "queue/book_key.h"
 
@@ -110,7 +110,7 @@ void ConvertReport::BookFinished(const std::string& currentBook,
 
 void ConvertReport::Line(const std::string& text) {
   if (display_.out)
-    *display_.out << TerminalText(text) << '\n' << std::flush;
+    *display_.out << EscapeControlBytes(text) << '\n' << std::flush;
   CheckDisplay();
 }
 
@@ -144,7 +144,7 @@ void ConvertReport::Draw() {
     bar += ", about " + FormatDuration(left) + " left";
   }
   if (!current_.empty())
-    bar += " | " + TerminalText(current_);
+    bar += " | " + EscapeControlBytes(current_);
   if (bar.size() > kLineLimit) {
     size_t cut = kLineLimit;
     while (cut > 0 && (static_cast<unsigned char>(bar[cut]) & 0xC0) == 0x80)
@@ -167,11 +167,11 @@ bool ConvertReport::WriteSummary(std::ostream& out) const {
   out << "books: " << books_ << "\npages: " << bookPages_ << "\nblank pages: " << blankPages_
       << '\n';
   for (const std::string& line : bookLines_)
-    out << TerminalText(line) << '\n';
+    out << EscapeControlBytes(line) << '\n';
   for (const std::string& line : problems_)
-    out << TerminalText(line) << '\n';
+    out << EscapeControlBytes(line) << '\n';
   for (const std::string& line : warnings_)
-    out << "warning: " << TerminalText(line) << '\n';
+    out << "warning: " << EscapeControlBytes(line) << '\n';
   if (progressLost_)
     out << "progress display lost: its output could not be written\n";
   return static_cast<bool>(out.flush());

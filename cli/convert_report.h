@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/book_text.h"
+#include "book/book_text.h"
 #include "queue/queue_scheduler.h"
 
 namespace tamsolo {

@@ -4,10 +4,10 @@
 #include <memory>
 #include <set>
 
-#include "cli/folder_cleanup.h"
-#include "cli/page_pipeline.h"
+#include "platform/folder_cleanup.h"
+#include "job/page_pipeline.h"
 #include "cli/output_folder.h"
-#include "cli/terminal_text.h"
+#include "platform/control_bytes.h"
 #include "decode/decoders.h"
 #include "platform/current_folder.h"
 #include "platform/folder_lock.h"
@@ -18,10 +18,11 @@
 #include "platform/run_folder_name.h"
 #include "cli/convert_report.h"
 #include "cli/exit_codes.h"
-#include "cli/folder_book_sink.h"
+#include "book/folder_book_sink.h"
+#include "preview/book_preview.h"
 #include "queue/queue_scheduler.h"
 #include "cli/tick_driver.h"
-#include "cli/typed_paths.h"
+#include "queue/typed_paths.h"
 #include "cli/warnings.h"
 
 namespace tamsolo {
@@ -31,6 +32,9 @@ constexpr int kWorkFolderTries = 16;
 // How late a Ctrl-C may be noticed while a job runs: well within the 200 ms a stop may take.
 constexpr std::chrono::milliseconds kLongestWait{20};
 constexpr const char* kWorkFolderPrefix = "tamsolo-cli-";
+constexpr const char* kHiddenBookPrefix = ".tamsolo-cli-book-";
+constexpr const char* kLockFile = "tamsolo-cli.lock";
+constexpr const char* kPreviewFile = "preview.png";
 
 // The private folder the pages wait in until their book is written; created exclusively so
 // that no other run's folder is ever reused, and locked for the run, so that a later run can
@@ -39,7 +43,7 @@ class WorkFolder {
  public:
   WorkFolder(FileSystem& fs, PathStyle style) : fs_(fs), style_(style), path_(Create()) {
     try {
-      lock_ = std::make_unique<FolderLock>(path_);
+      lock_ = std::make_unique<FolderLock>(path_, kLockFile);
     } catch (...) {
       fs_.RemoveFolder(path_);
       throw;
@@ -63,17 +67,8 @@ class WorkFolder {
 
  private:
   std::string Create() {
-    const std::string temp = AddTrailingDelimiter(fs_.TempFolder(), style_);
-    for (int attempt = 1;; ++attempt) {
-      const std::string candidate = temp + kWorkFolderPrefix + MakeRunFolderName();
-      try {
-        fs_.CreatePrivateFolder(candidate);
-        return candidate;
-      } catch (const SystemError&) {
-        if (attempt == kWorkFolderTries || !fs_.Exists(candidate))
-          throw;
-      }
-    }
+    return CreateUniqueFolder(fs_, AddTrailingDelimiter(fs_.TempFolder(), style_),
+                              kWorkFolderPrefix, kWorkFolderTries, FolderAccess::Private);
   }
 
   FileSystem& fs_;
@@ -89,7 +84,7 @@ class Run {
       const std::atomic<bool>& interrupted)
       : options_(options),
         interrupted_(interrupted),
-        sink_(fs, options.booksFolder, options.style),
+        sink_(fs, options.booksFolder, {kHiddenBookPrefix, kLockFile}, options.style),
         scheduler_(fs, handOver_, sink_,
                    {.workFolder = workFolder,
                     .style = options.style,
@@ -102,7 +97,14 @@ class Run {
                     .order = options.order,
                     .prepare = [this](const std::string& path) { return Prepare(path); }}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
-    sink_.SetPreview(options.preview);
+    // Drawn from the copies just made, as `preview` draws a book folder written earlier.
+    if (options.preview)
+      sink_.OnBookFilled(
+          [&fs, style = options.style](const std::string& folder, const BookText& book) {
+            WriteBookPreview(fs, folder, book.title, book.pages,
+                             AddTrailingDelimiter(folder, style) + kPreviewFile, style,
+                             FileSystem::Create::New);
+          });
   }
 
   ~Run() {
@@ -206,7 +208,7 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
   std::vector<std::string> ignored;
   const size_t total = run.Queue(fs, ignored);
   for (const std::string& warning : run.OrderWarnings())
-    progress << TerminalText(warning) << '\n';
+    progress << EscapeControlBytes(warning) << '\n';
   const ConvertReport::Display display{options.quiet ? nullptr : &progress,
                                        options.progressIsTerminal};
   report = std::make_unique<ConvertReport>(total, display, options.style);
@@ -232,11 +234,11 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
     options = Normalized(given);
     PrepareOutputFolder(options.booksFolder, fs, options.style);
     // What killed runs left: their work folders and their half-written books.
-    RemoveStaleFolders(fs, fs.TempFolder(), kWorkFolderPrefix, options.style);
-    RemoveStaleFolders(fs, options.booksFolder, FolderBookSink::kHiddenPrefix, options.style);
+    RemoveStaleFolders(fs, fs.TempFolder(), kWorkFolderPrefix, kLockFile, options.style);
+    RemoveStaleFolders(fs, options.booksFolder, kHiddenBookPrefix, kLockFile, options.style);
     workFolder = std::make_unique<WorkFolder>(fs, options.style);
   } catch (const std::exception& e) {
-    progress << "tamsolo-cli: " << TerminalText(e.what()) << '\n';
+    progress << "tamsolo-cli: " << EscapeControlBytes(e.what()) << '\n';
     return kCliFatal;
   }
 
@@ -247,11 +249,11 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
   } catch (const std::exception& e) {
     if (report)
       report->EndProgress();
-    progress << "tamsolo-cli: " << TerminalText(e.what()) << '\n';
+    progress << "tamsolo-cli: " << EscapeControlBytes(e.what()) << '\n';
   }
   if (!workFolder->Remove()) {
-    progress << "tamsolo-cli: cannot remove the work folder \"" << TerminalText(workFolder->Path())
-             << "\"\n";
+    progress << "tamsolo-cli: cannot remove the work folder \""
+             << EscapeControlBytes(workFolder->Path()) << "\"\n";
     if (exitCode == kCliOk)
       exitCode = kCliFatal;
   }

@@ -5,7 +5,7 @@
 #include "cli/options.h"
 #include "decode/decoders.h"
 #include "cli/stop_signals.h"
-#include "cli/terminal_text.h"
+#include "platform/control_bytes.h"
 #include "platform/file_system.h"
 
 namespace tamsolo {
@@ -39,7 +39,8 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     const DecodeStopScope stop(StopRequested());
     image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()), memoryLimit, &notes);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: " << TerminalText(source) << ": " << TerminalText(error.what()) << "\n";
+    err << "tamsolo-cli: " << EscapeControlBytes(source) << ": " << EscapeControlBytes(error.what())
+        << "\n";
     return kCliPartial;
   }
   if (StopRequested())
@@ -47,11 +48,11 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
   try {
     WritePpm(target, image);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: " << TerminalText(error.what()) << "\n";
+    err << "tamsolo-cli: " << EscapeControlBytes(error.what()) << "\n";
     return kCliFatal;
   }
-  out << TerminalText(source) << ": " << image.Width() << " x " << image.Height() << " written to "
-      << TerminalText(target)
+  out << EscapeControlBytes(source) << ": " << image.Width() << " x " << image.Height()
+      << " written to " << EscapeControlBytes(target)
       << (notes.dataEndedEarly ? "; data ended early; image may be incomplete" : "") << "\n";
   return kCliOk;
 }

@@ -1,7 +1,7 @@
 #include <exception>
 
 #include "cli/commands.h"
-#include "cli/terminal_text.h"
+#include "platform/control_bytes.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "resample/filters.h"
@@ -64,9 +64,9 @@ int RunCommandLine(std::span<const CliCommand> commands, const std::vector<std::
   try {
     return command->run(rest, out, err);
   } catch (const UsageError& error) {
-    return UsageFailure(err, TerminalText(error.what()), command->usage);
+    return UsageFailure(err, EscapeControlBytes(error.what()), command->usage);
   } catch (const std::exception& error) {
-    err << kProgram << ": " << TerminalText(error.what()) << "\n";
+    err << kProgram << ": " << EscapeControlBytes(error.what()) << "\n";
     return kCliFatal;
   }
 }

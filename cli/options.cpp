@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "cli/page_pipeline.h"
-#include "cli/usable_cpus.h"
+#include "job/page_pipeline.h"
+#include "platform/usable_cpus.h"
 #include "decode/decode_limits.h"
 #include "resample/filters.h"
 #include "platform/paths.h"

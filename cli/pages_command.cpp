@@ -4,10 +4,10 @@
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
-#include "cli/page_pipeline.h"
+#include "job/page_pipeline.h"
 #include "cli/output_folder.h"
 #include "cli/stop_signals.h"
-#include "cli/terminal_text.h"
+#include "platform/control_bytes.h"
 #include "cli/warnings.h"
 #include "job/job_recipe.h"
 #include "job/page_names.h"
@@ -137,7 +137,7 @@ void PrintResult(std::ostream& out, const std::string& path, const FileResult& r
   }
   for (const std::string& note : result.notes)
     line += "; " + note;
-  out << TerminalText(line) << "\n";
+  out << EscapeControlBytes(line) << "\n";
 }
 
 // The files as given, or with --natural-order sorted with numbers by value (which file of a
@@ -175,8 +175,8 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
   try {
     PrepareOutputFolder(folder, *files, style);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: cannot write pages into \"" << TerminalText(options.Required("-o"))
-        << "\": " << TerminalText(error.what()) << "\n";
+    err << "tamsolo-cli: cannot write pages into \"" << EscapeControlBytes(options.Required("-o"))
+        << "\": " << EscapeControlBytes(error.what()) << "\n";
     return kCliFatal;
   }
   // The workers take the files in the order they are converted below.

@@ -1,6 +1,6 @@
 #include "cli/plan_command.h"
 
-#include "cli/book_plan.h"
+#include "book/book_plan.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "cli/plan_output.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "cli/book_listing.h"
+#include "book/book_listing.h"
 #include "cli/json_text.h"
-#include "cli/terminal_text.h"
+#include "platform/control_bytes.h"
 
 namespace tamsolo {
 namespace {
@@ -70,15 +70,15 @@ void WriteStringsJson(const char* key, const std::vector<std::string>& lines, st
 
 void WritePlanText(const BookPlan& plan, PathStyle style, std::ostream& out) {
   for (const std::string& warning : plan.warnings)
-    out << TerminalText(warning) << "\n";
+    out << EscapeControlBytes(warning) << "\n";
   for (const PlannedBook& book : plan.books)
     WriteBookText(book, style, out);
   if (plan.books.empty())
     out << "no book\n";
   for (const PlannedFailure& failure : plan.noPages)
-    out << TerminalText("no page from " + failure.path + ": " + failure.reason) << "\n";
+    out << EscapeControlBytes("no page from " + failure.path + ": " + failure.reason) << "\n";
   for (const std::string& line : plan.ignored)
-    out << TerminalText(line) << "\n";
+    out << EscapeControlBytes(line) << "\n";
   if (AnyUnsure(plan))
     out << "?: pages if the data decodes (the header is sound; the image data is read only "
            "when converting)\n";

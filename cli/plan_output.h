@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "cli/book_plan.h"
+#include "book/book_plan.h"
 
 namespace tamsolo {
 

@@ -2,12 +2,12 @@
 
 #include <limits>
 
-#include "cli/book_preview.h"
-#include "cli/book_text.h"
+#include "preview/book_preview.h"
+#include "book/book_text.h"
 #include "cli/exit_codes.h"
-#include "cli/folder_book_sink.h"
+#include "book/folder_book_sink.h"
 #include "cli/options.h"
-#include "cli/terminal_text.h"
+#include "platform/control_bytes.h"
 #include "platform/file_bytes.h"
 #include "platform/file_system.h"
 
@@ -41,16 +41,17 @@ int RunPreviewCommand(const std::vector<std::string>& args, std::ostream& out, s
     missing = WriteBookPreview(*MakeNativeFileSystem(), folder, book.title, book.pages, png, style,
                                FileSystem::Create::Replace);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: " << TerminalText(error.what()) << "\n";
+    err << "tamsolo-cli: " << EscapeControlBytes(error.what()) << "\n";
     return kCliFatal;
   }
-  out << TerminalText(png) << ": " << book.pages.size() << " pages of \""
-      << TerminalText(book.title) << "\", the listing in "
-      << TerminalText(PreviewTextPath(png, style)) << "\n";
+  out << EscapeControlBytes(png) << ": " << book.pages.size() << " pages of \""
+      << EscapeControlBytes(book.title) << "\", the listing in "
+      << EscapeControlBytes(PreviewTextPath(png, style)) << "\n";
   for (const size_t position : missing) {
     out << "page " << position << " ("
-        << TerminalText(NumberedPageName(position, book.pages.size(), book.pages[position - 1].name,
-                                         std::numeric_limits<size_t>::max(), style))
+        << EscapeControlBytes(NumberedPageName(position, book.pages.size(),
+                                               book.pages[position - 1].name,
+                                               std::numeric_limits<size_t>::max(), style))
         << ") could not be read and is drawn as missing\n";
   }
   return missing.empty() ? kCliOk : kCliPartial;

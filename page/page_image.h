@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "page/bmp_layout.h"
+
 namespace tamsolo {
 
 // Red in bits 0-7, green in bits 8-15, blue in bits 16-23, bits 24-31 zero.
@@ -12,21 +14,6 @@ using PackedColor = uint32_t;
 inline constexpr int kPageWidth = 768;
 inline constexpr int kPageHeight = 1024;
 inline constexpr int kPagePaletteSize = 16;
-
-// The fields of the 40-byte BMP info header, in file order.
-struct BmpInfoHeader {
-  uint32_t size = 40;
-  int32_t width = 0;
-  int32_t height = 0;
-  uint16_t planes = 1;
-  uint16_t bitCount = 0;
-  uint32_t compression = 0;
-  uint32_t imageSize = 0;
-  int32_t xPelsPerMeter = 3780;
-  int32_t yPelsPerMeter = 3780;
-  uint32_t colorsUsed = 0;
-  uint32_t colorsImportant = 0;
-};
 
 // A 4-bit palette raster, rows stored bottom row first as in the file. Set-up operations that
 // repeat the current values change nothing, so one image serves every page of a source.

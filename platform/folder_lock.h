@@ -10,10 +10,8 @@ namespace tamsolo {
 // that does not share deletion).
 class FolderLock {
  public:
-  static constexpr const char* kFileName = "tamsolo-cli.lock";
-
-  // Creates the lock file new and takes the lock; throws SystemError.
-  explicit FolderLock(const std::string& folder);
+  // Creates the lock file fileName in folder, new, and takes the lock; throws SystemError.
+  FolderLock(const std::string& folder, const std::string& fileName);
   ~FolderLock();
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
@@ -30,6 +28,6 @@ class FolderLock {
 // The folder's lock file exists and nobody holds it: the run that made the folder is gone. A
 // folder without a lock file, or on POSIX a link or another user's folder, is never called
 // stale. On Windows the test deletes the lock file of a stale folder.
-bool FolderLockIsStale(const std::string& folder);
+bool FolderLockIsStale(const std::string& folder, const std::string& fileName);
 
 }  // namespace tamsolo

@@ -8,7 +8,8 @@ namespace tamsolo {
 
 // Without FILE_SHARE_DELETE nobody can delete the file while this handle is open, so a
 // delete that succeeds proves the run that made it is gone.
-FolderLock::FolderLock(const std::string& folder) : path_(folder + "\\" + kFileName) {
+FolderLock::FolderLock(const std::string& folder, const std::string& fileName)
+    : path_(folder + "\\" + fileName) {
   HANDLE file =
       CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -30,8 +31,8 @@ void FolderLock::Remove() {
   DeleteFileA(path_.c_str());
 }
 
-bool FolderLockIsStale(const std::string& folder) {
-  const std::string path = folder + "\\" + FolderLock::kFileName;
+bool FolderLockIsStale(const std::string& folder, const std::string& fileName) {
+  const std::string path = folder + "\\" + fileName;
   return DeleteFileA(path.c_str()) != 0;
 }
 

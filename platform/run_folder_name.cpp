@@ -4,6 +4,8 @@
 #include <mutex>
 #include <random>
 
+#include "platform/error.h"
+
 namespace tamsolo {
 
 std::string MakeRunFolderName(const std::function<uint16_t()>& draw) {
@@ -33,6 +35,23 @@ std::string MakeRunFolderName() {
   std::lock_guard lock(mutex);
   std::uniform_int_distribution<int> number(0, 65535);
   return MakeRunFolderName([&] { return static_cast<uint16_t>(number(engine)); });
+}
+
+std::string CreateUniqueFolder(FileSystem& fs, const std::string& parent, const std::string& prefix,
+                               int tries, FolderAccess access) {
+  for (int attempt = 1;; ++attempt) {
+    const std::string candidate = parent + prefix + MakeRunFolderName();
+    try {
+      if (access == FolderAccess::Private)
+        fs.CreatePrivateFolder(candidate);
+      else
+        fs.CreateFolderExclusive(candidate);
+      return candidate;
+    } catch (const SystemError&) {
+      if (attempt >= tries || !fs.Exists(candidate))
+        throw;
+    }
+  }
 }
 
 }  // namespace tamsolo

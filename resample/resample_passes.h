@@ -2,13 +2,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "image/rgb_image.h"
 #include "resample/axis_taps.h"
-#include "resample/resampler.h"
 
 namespace tamsolo {
+
+// Called between bands of a few rows, so that a large image can be given up part-way: what it
+// throws ends the scaling.
+using ResampleCheckpoint = std::function<void()>;
 
 // The 8-bit image between the two passes. Rows are padded to a multiple of 32 bytes and
 // their number to a multiple of 8, so vector loops may load and store whole blocks; the

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "resample/filters.h"
+#include "resample/resample_passes.h"
 #include "image/rgb_image.h"
 
 namespace tamsolo {
@@ -16,11 +17,9 @@ namespace tamsolo {
 // longer source throws Error (its scale factor would be 0).
 // checkpoint, when set, is called between bands of a few rows, so that a large image can be
 // given up part-way: what it throws ends the scaling, the destination left part-written.
-using ResampleCheckpoint = std::function<void()>;
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
                    float support, const ResampleCheckpoint& checkpoint = {});
 
-class PaddedRaster;
 // The same, with the horizontal pass writing into intermediate, which keeps its buffer for
 // the next call: a thread scaling many images reuses it instead of allocating one each time.
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,

@@ -19,12 +19,12 @@
 
 #include <jpeglib.h>
 
-#include "cli/book_text.h"
+#include "book/book_text.h"
 #include "cli/command_table.h"
 #include "cli/convert_run.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
-#include "cli/terminal_text.h"
+#include "platform/control_bytes.h"
 #include "platform/error.h"
 #include "platform/folder_lock.h"
 #include "support/forwarding_file_system.h"
@@ -304,7 +304,7 @@ TEST(BookText, EscapesRoundTripAndBadEscapesAreRefused) {
   }
   for (const char* bad : {"\\", "\\q", "\\x1", "\\xZZ"})
     EXPECT_THROW(UnescapeBookValue(bad), Error) << bad;
-  EXPECT_EQ(TerminalText("C:\\a\tb\x1b"), "C:\\a\\tb\\x1B");
+  EXPECT_EQ(EscapeControlBytes("C:\\a\tb\x1b"), "C:\\a\\tb\\x1B");
 }
 
 // A full disk under the work folder: the book is written without the lost page, marked
@@ -381,7 +381,7 @@ TEST_F(CliFaults, StaleWorkFoldersAndHalfBooksOfKilledRunsAreRemoved) {
   WriteText(Path("tmp/tamsolo-cli-dead/tamsolo-cli.lock"), "");
   WriteText(Path("tmp/tamsolo-cli-dead/a.bmp"), "page");
   fs::create_directories(Path("tmp/tamsolo-cli-live"));
-  FolderLock live(File("tmp/tamsolo-cli-live"));
+  FolderLock live(File("tmp/tamsolo-cli-live"), "tamsolo-cli.lock");
   fs::create_directories(Path("tmp/0001ABCD-FFFF0000-123400EF-80000A0B"));  // the window's
   WriteText(Path("tmp/0001ABCD-FFFF0000-123400EF-80000A0B/tamsolo-cli.lock"), "");
   fs::create_directories(Path("tmp/tamsolo-cli-nolock"));
@@ -403,7 +403,7 @@ TEST_F(CliFaults, TheRunAfterAKilledOneCleansUp) {
   // Killed once its work folder holds the lock, the state every later moment of a run leaves.
   ASSERT_TRUE(WaitFor([&] {
     const Names names = TmpListing();
-    return names.size() == 1 && fs::exists(Path("tmp") / names[0] / FolderLock::kFileName);
+    return names.size() == 1 && fs::exists(Path("tmp") / names[0] / "tamsolo-cli.lock");
   }));
   child.Signal(SIGKILL);
   EXPECT_EQ(child.Wait().signal, SIGKILL);

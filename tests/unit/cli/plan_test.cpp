@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "cli/command_table.h"
-#include "cli/book_text.h"
+#include "book/book_text.h"
 #include "cli/exit_codes.h"
 #include "platform/file_bytes.h"
 #include "support/bmp_writer.h"

@@ -5,7 +5,7 @@
 
 #include "cli/command_table.h"
 #include "cli/exit_codes.h"
-#include "cli/preview_render.h"
+#include "preview/preview_render.h"
 #include "platform/file_bytes.h"
 #include "platform/file_system.h"
 #include "support/png_reader.h"

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/book_text.h"
+#include "book/book_text.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "queue/book_sink.h"
@@ -49,9 +49,14 @@ class FolderBookSink final : public BookSink {
   // Polled between page copies: a book interrupted half-way is taken away again.
   using StopRequested = std::function<bool()>;
 
-  static constexpr const char* kHiddenPrefix = ".tamsolo-cli-book-";
+  // What the owner calls its folders: the hidden folder a book is written in starts with
+  // hiddenPrefix, and holds the lock file lockFile while it is written.
+  struct Names {
+    std::string hiddenPrefix;
+    std::string lockFile;
+  };
 
-  FolderBookSink(FileSystem& fileSystem, std::string booksFolder, PathStyle style);
+  FolderBookSink(FileSystem& fileSystem, std::string booksFolder, Names names, PathStyle style);
 
   void SetLostPages(LostPages lostPages) { lostPages_ = std::move(lostPages); }
   void SetStopRequested(StopRequested stop) { stop_ = std::move(stop); }
@@ -64,8 +69,10 @@ class FolderBookSink final : public BookSink {
                             const std::vector<PageOrigin>& origins,
                             const std::string& workFolder) override;
 
-  // Also draws preview.png, with preview.txt beside it, into each book folder.
-  void SetPreview(bool preview) { preview_ = preview; }
+  // Told each book's hidden folder and text once its pages and book.txt are in, before the
+  // folder moves into place: what it adds there appears with the book.
+  using BookFilledHandler = std::function<void(const std::string& folder, const BookText& book)>;
+  void OnBookFilled(BookFilledHandler handler) { onBookFilled_ = std::move(handler); }
 
   // Told the folder of each book once it is complete.
   using BookWrittenHandler = std::function<void(const std::string& folder)>;
@@ -82,11 +89,12 @@ class FolderBookSink final : public BookSink {
 
   FileSystem& fs_;
   std::string booksFolder_;
+  Names names_;
   PathStyle style_;
   LostPages lostPages_;
   StopRequested stop_;
   BookWrittenHandler onBookWritten_;
-  bool preview_ = false;
+  BookFilledHandler onBookFilled_;
 };
 
 // The folder name a title gets: "_untitled" for an empty title, "." or "..", or one that

@@ -1,10 +1,9 @@
-#include "cli/folder_book_sink.h"
+#include "book/folder_book_sink.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "cli/book_preview.h"
-#include "cli/folder_cleanup.h"
+#include "platform/folder_cleanup.h"
 #include "platform/error.h"
 #include "platform/folder_lock.h"
 #include "platform/name_fit.h"
@@ -15,7 +14,6 @@ namespace tamsolo {
 namespace {
 
 constexpr const char* kBookText = "book.txt";
-constexpr const char* kPreviewFile = "preview.png";
 
 constexpr int kHiddenFolderTries = 16;
 
@@ -75,8 +73,12 @@ std::string FindNumberedPage(FileSystem& fs, const std::string& bookFolder, size
   return prefix + whole;  // missing: the reader's error names the page's own name
 }
 
-FolderBookSink::FolderBookSink(FileSystem& fileSystem, std::string booksFolder, PathStyle style)
-    : fs_(fileSystem), booksFolder_(std::move(booksFolder)), style_(style) {}
+FolderBookSink::FolderBookSink(FileSystem& fileSystem, std::string booksFolder, Names names,
+                               PathStyle style)
+    : fs_(fileSystem),
+      booksFolder_(std::move(booksFolder)),
+      names_(std::move(names)),
+      style_(style) {}
 
 void FolderBookSink::BuildBook(const std::string& currentBook,
                                const std::vector<std::string>& pageList,
@@ -105,7 +107,7 @@ void FolderBookSink::BuildBookWithOrigins(const std::string& currentBook,
         parent, name, hidden.size() - parent.size(),
         [this](const std::string& path) { return fs_.Exists(path); }, style_);
     {
-      FolderLock lock(hidden);
+      FolderLock lock(hidden, names_.lockFile);
       FillBookFolder(hidden, std::move(book), workFolder, plan.pageRoom);
       lock.Remove();
     }
@@ -119,17 +121,8 @@ void FolderBookSink::BuildBookWithOrigins(const std::string& currentBook,
 }
 
 std::string FolderBookSink::CreateHiddenFolder() {
-  const std::string parent = AddTrailingDelimiter(booksFolder_, style_);
-  for (int attempt = 1;; ++attempt) {
-    const std::string candidate = parent + kHiddenPrefix + MakeRunFolderName();
-    try {
-      fs_.CreateFolderExclusive(candidate);
-      return candidate;
-    } catch (const SystemError&) {
-      if (attempt == kHiddenFolderTries || !fs_.Exists(candidate))
-        throw;
-    }
-  }
+  return CreateUniqueFolder(fs_, AddTrailingDelimiter(booksFolder_, style_), names_.hiddenPrefix,
+                            kHiddenFolderTries, FolderAccess::Shared);
 }
 
 std::string FolderBookSink::MoveIntoPlace(const std::string& hidden, const std::string& name,
@@ -165,10 +158,8 @@ void FolderBookSink::FillBookFolder(const std::string& folder, BookText book,
   WriteFileCleanly(fs_, target + kBookText,
                    {reinterpret_cast<const uint8_t*>(text.data()), text.size()},
                    FileSystem::Create::New);
-  // Drawn from the copies just made, as `preview` draws a book folder written earlier.
-  if (preview_)
-    WriteBookPreview(fs_, folder, book.title, book.pages, target + kPreviewFile, style_,
-                     FileSystem::Create::New);
+  if (onBookFilled_)
+    onBookFilled_(folder, book);
 }
 
 std::vector<BookPage> FolderBookSink::DescribePages(const std::vector<std::string>& pageList,

@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "cli/usable_cpus.h"
+#include "platform/usable_cpus.h"
 
 namespace tamsolo {
 

@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "cli/bitmap_font.h"
-#include "cli/preview_render.h"
+#include "preview/bitmap_font.h"
+#include "preview/preview_render.h"
 #include "support/png_reader.h"
 #include "support/rgb_image_maker.h"
 

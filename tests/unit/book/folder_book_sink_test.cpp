@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "platform/error.h"
-#include "cli/folder_book_sink.h"
+#include "book/folder_book_sink.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
@@ -23,7 +23,9 @@ std::string K(const std::string& folder) {
 
 class FolderSinkTest : public ::testing::Test {
  protected:
-  FolderSinkTest() : fs_(MakeNativeFileSystem()), sink_(*fs_, temp_.File("out"), kNative) {
+  FolderSinkTest()
+      : fs_(MakeNativeFileSystem()),
+        sink_(*fs_, temp_.File("out"), {".tamsolo-cli-book-", "tamsolo-cli.lock"}, kNative) {
     fs::create_directories(temp_.Path() / "out");
     fs::create_directories(temp_.Path() / "work");
     sink_.OnBookWritten([this](const std::string& folder) { written_.push_back(folder); });
@@ -55,13 +57,16 @@ TEST_F(FolderSinkTest, CopiesPagesInBookOrderAndDescribesTheBook) {
   EXPECT_EQ(written_, (Names{book.string()}));
 }
 
-// What the scheduler hands over: each page's source, or a blank. With the preview asked for,
-// the folder also gets the picture and its listing.
-TEST_F(FolderSinkTest, BookTextSaysWhereEachPageComesFromAndThePreviewIsDrawn) {
+// What the scheduler hands over: each page's source, or a blank. What the owner adds once the
+// book is filled (the preview) appears with the book, never in a folder of its own.
+TEST_F(FolderSinkTest, BookTextSaysWhereEachPageComesFromAndTheOwnersFilesComeWithIt) {
   Page("PGXblnk1.bmp", "");
   Page("b-1.bmp", "");
   Page("b-2.bmp", "");
-  sink_.SetPreview(true);
+  sink_.OnBookFilled([this](const std::string& folder, const BookText& book) {
+    EXPECT_TRUE(written_.empty());
+    std::ofstream(fs::path(folder) / "extra.txt") << book.pages.size();
+  });
   const std::vector<PageOrigin> origins = {
       {}, {(temp_.Path() / "src" / "vol1" / "b.jpg").string(), 1, 2}, {"b.jpg", 2, 2}};
   sink_.BuildBookWithOrigins(K("vol1"), {"PGXblnk1.bmp", "b-1.bmp", "b-2.bmp"}, origins,
@@ -70,10 +75,9 @@ TEST_F(FolderSinkTest, BookTextSaysWhereEachPageComesFromAndThePreviewIsDrawn) {
   EXPECT_EQ(ReadFileText(book / "book.txt"),
             "title: vol1\nauthor: Tamsolo\nstatus: complete\npage: PGXblnk1.bmp\tblank\n"
             "page: b-1.bmp\tb.jpg\t1/2\npage: b-2.bmp\tb.jpg\t2/2\n");
-  EXPECT_EQ(FolderNames(book), (Names{"0001_PGXblnk1.bmp", "0002_b-1.bmp", "0003_b-2.bmp",
-                                      "book.txt", "preview.png", "preview.txt"}));
-  EXPECT_NE(ReadFileText(book / "preview.txt").find("b.jpg 2/2\n  b.jpg is split"),
-            std::string::npos);
+  EXPECT_EQ(FolderNames(book),
+            (Names{"0001_PGXblnk1.bmp", "0002_b-1.bmp", "0003_b-2.bmp", "book.txt", "extra.txt"}));
+  EXPECT_EQ(ReadFileText(book / "extra.txt"), "3");
 }
 
 TEST_F(FolderSinkTest, NeverWritesIntoAFolderThatExists) {

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/usable_cpus.h"
+#include "platform/usable_cpus.h"
 
 namespace tamsolo {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/book_page.h"
+#include "book/book_page.h"
 #include "image/rgb_image.h"
 #include "platform/paths.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cli/book_text.h"
+#include "book/book_text.h"
 #include "platform/error.h"
 
 namespace tamsolo {

@@ -1,8 +1,8 @@
-#include "cli/book_listing.h"
+#include "book/book_listing.h"
 
 #include <algorithm>
 
-#include "cli/terminal_text.h"
+#include "platform/control_bytes.h"
 
 namespace tamsolo {
 namespace {
@@ -15,8 +15,9 @@ std::string Source(const BookPage& page) {
   if (page.Blank())
     return "blank";
   if (!page.HasSource() || page.n == 1)
-    return TerminalText(page.source);
-  return TerminalText(page.source) + " " + std::to_string(page.v) + "/" + std::to_string(page.n);
+    return EscapeControlBytes(page.source);
+  return EscapeControlBytes(page.source) + " " + std::to_string(page.v) + "/" +
+         std::to_string(page.n);
 }
 
 // Consecutive pages of one source in different pairs: position i (from 0) is the second of
@@ -35,12 +36,12 @@ void WriteBookListing(const std::string& title, const std::vector<BookPage>& pag
                       const std::vector<bool>& marked, std::ostream& out) {
   const size_t blanks = static_cast<size_t>(
       std::count_if(pages.begin(), pages.end(), [](const BookPage& p) { return p.Blank(); }));
-  out << "book \"" << TerminalText(title) << "\": " << Plural(pages.size(), "page") << " ("
+  out << "book \"" << EscapeControlBytes(title) << "\": " << Plural(pages.size(), "page") << " ("
       << blanks << " blank) in " << Plural((pages.size() + 1) / 2, "facing pair") << "\n";
   std::vector<std::string> names;
   size_t nameWidth = 0;
   for (const BookPage& page : pages) {
-    names.push_back(TerminalText(page.name));
+    names.push_back(EscapeControlBytes(page.name));
     nameWidth = std::max(nameWidth, names.back().size());
   }
   const size_t numberWidth = std::max<size_t>(2, std::to_string(pages.size()).size());
@@ -54,7 +55,7 @@ void WriteBookListing(const std::string& title, const std::vector<BookPage>& pag
   }
   for (size_t i = 0; i < pages.size(); ++i) {
     if (SplitAfter(pages, i)) {
-      out << "  " << TerminalText(pages[i].source) << " is split across pairs " << i / 2 + 1
+      out << "  " << EscapeControlBytes(pages[i].source) << " is split across pairs " << i / 2 + 1
           << " and " << i / 2 + 2 << "\n";
     }
   }

@@ -1,9 +1,9 @@
-#include "cli/preview_render.h"
+#include "preview/preview_render.h"
 
 #include <algorithm>
 #include <array>
 
-#include "cli/bitmap_font.h"
+#include "preview/bitmap_font.h"
 #include "image/png_writer.h"
 
 namespace tamsolo {

@@ -1,4 +1,4 @@
-#include "cli/folder_cleanup.h"
+#include "platform/folder_cleanup.h"
 
 #include "platform/error.h"
 #include "platform/folder_lock.h"
@@ -21,7 +21,7 @@ bool RemoveFolderWithFiles(FileSystem& fs, const std::string& folder, PathStyle 
 }
 
 void RemoveStaleFolders(FileSystem& fs, const std::string& parent, const std::string& prefix,
-                        PathStyle style) {
+                        const std::string& lockFile, PathStyle style) {
   const auto entries = fs.ListFolder(parent);
   if (!entries)
     return;
@@ -29,7 +29,7 @@ void RemoveStaleFolders(FileSystem& fs, const std::string& parent, const std::st
     if (!entry.isFolder || entry.name.rfind(prefix, 0) != 0)
       continue;
     const std::string folder = AddTrailingDelimiter(parent, style) + entry.name;
-    if (FolderLockIsStale(folder))
+    if (FolderLockIsStale(folder, lockFile))
       RemoveFolderWithFiles(fs, folder, style);
   }
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/book_page.h"
+#include "book/book_page.h"
 
 namespace tamsolo {
 

@@ -1,4 +1,4 @@
-#include "cli/typed_paths.h"
+#include "queue/typed_paths.h"
 
 #include <set>
 

@@ -1,4 +1,4 @@
-#include "cli/page_pipeline.h"
+#include "job/page_pipeline.h"
 
 #include <algorithm>
 

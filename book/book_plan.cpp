@@ -1,8 +1,8 @@
-#include "cli/book_plan.h"
+#include "book/book_plan.h"
 
 #include <exception>
 
-#include "cli/typed_paths.h"
+#include "queue/typed_paths.h"
 #include "decode/image_header.h"
 #include "job/source_layout.h"
 #include "page/page_layout.h"

@@ -1,11 +1,10 @@
-#include "cli/book_text.h"
+#include "book/book_text.h"
 
+#include "platform/control_bytes.h"
 #include "platform/error.h"
 
 namespace tamsolo {
 namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9')
@@ -103,21 +102,12 @@ std::string EscapeBookValue(std::string_view value) {
   text.reserve(value.size());
   for (const char c : value) {
     const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\') {
+    if (c == '\\')
       text += "\\\\";
-    } else if (c == '\t') {
-      text += "\\t";
-    } else if (c == '\n') {
-      text += "\\n";
-    } else if (c == '\r') {
-      text += "\\r";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      text += "\\x";
-      text += kHexDigits[byte >> 4];
-      text += kHexDigits[byte & 0xF];
-    } else {
+    else if (IsControlByte(byte))
+      text += EscapeControlByte(byte);
+    else
       text += c;
-    }
   }
   return text;
 }

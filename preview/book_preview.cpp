@@ -1,10 +1,10 @@
-#include "cli/book_preview.h"
+#include "preview/book_preview.h"
 
 #include <sstream>
 
-#include "cli/book_listing.h"
-#include "cli/folder_book_sink.h"
-#include "cli/preview_render.h"
+#include "book/book_listing.h"
+#include "book/folder_book_sink.h"
+#include "preview/preview_render.h"
 #include "decode/decoders.h"
 
 namespace tamsolo {

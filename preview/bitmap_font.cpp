@@ -1,4 +1,4 @@
-#include "cli/bitmap_font.h"
+#include "preview/bitmap_font.h"
 
 namespace tamsolo {
 namespace {
