@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace tamsolo {
 
@@ -19,12 +22,12 @@ struct BmpInfoHeader {
   uint32_t colorsImportant = 0;
 };
 
-// Little-endian serialisation of the two BMP headers, shared by both page writers.
-inline constexpr int kBmpFileHeaderSize = 14;
-inline constexpr int kBmpInfoHeaderSize = 40;
+// The one BMP serialiser of both page writers: the file header, the info header exactly as
+// given, the first tableBytes of the colour table and the pixel array, little-endian.
+std::vector<uint8_t> BmpFileBytes(const BmpInfoHeader& header, const uint8_t* colorTable,
+                                  size_t tableBytes, const std::vector<uint8_t>& pixels);
 
-// "BM", the file size, two zero reserved fields and the offset of the pixel array.
-void PutBmpFileHeader(uint8_t* out, uint32_t fileSize, uint32_t pixelOffset);
-void PutBmpInfoHeader(uint8_t* out, const BmpInfoHeader& header);
+// Writes a file's bytes to path in one piece.
+void SaveBmpFile(const std::string& path, const std::vector<uint8_t>& fileBytes);
 
 }  // namespace tamsolo

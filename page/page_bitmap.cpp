@@ -1,11 +1,8 @@
 #include "page/page_bitmap.h"
 
-#include <cstring>
-
 #include "page/bmp_layout.h"
 #include "page/page_image.h"
 #include "platform/error.h"
-#include "platform/output_file.h"
 
 namespace tamsolo {
 
@@ -33,21 +30,11 @@ void PageBitmap::Assign(const PageImage& page) {
 std::vector<uint8_t> PageBitmap::FileBytes() const {
   if (header_.bitCount == 0)
     throw Error("The page copy holds no page");
-  const uint32_t infoAndTable = kBmpInfoHeaderSize + static_cast<uint32_t>(colorTable_.size());
-  const uint32_t pixelOffset = kBmpFileHeaderSize + infoAndTable;
-  std::vector<uint8_t> head(pixelOffset);
-  PutBmpFileHeader(head.data(), pixelOffset + static_cast<uint32_t>(pixels_.size()), pixelOffset);
-  PutBmpInfoHeader(head.data() + kBmpFileHeaderSize, header_);
-  std::memcpy(head.data() + kBmpFileHeaderSize + kBmpInfoHeaderSize, colorTable_.data(),
-              colorTable_.size());
-  head.insert(head.end(), pixels_.begin(), pixels_.end());
-  return head;
+  return BmpFileBytes(header_, colorTable_.data(), colorTable_.size(), pixels_);
 }
 
 void PageBitmap::SaveToFile(const std::string& path) const {
-  const std::vector<uint8_t> bytes = FileBytes();
-  OutputFile file(path);
-  file.Write(bytes.data(), bytes.size());
+  SaveBmpFile(path, FileBytes());
 }
 
 }  // namespace tamsolo

@@ -5,7 +5,6 @@
 
 #include "page/bmp_layout.h"
 #include "platform/error.h"
-#include "platform/output_file.h"
 
 namespace tamsolo {
 namespace {
@@ -135,21 +134,11 @@ const uint8_t* PageImage::PictureRow(int32_t y) const {
 // The blank page layout: the header record exactly as held (resolutions 3780, image size 0)
 // and only the palette-size entries of the colour table.
 std::vector<uint8_t> PageImage::FileBytes() const {
-  const uint32_t tableBytes = header_.colorsUsed * 4;
-  const uint32_t pixelOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize + tableBytes;
-  std::vector<uint8_t> head(pixelOffset);
-  PutBmpFileHeader(head.data(), pixelOffset + static_cast<uint32_t>(pixels_.size()), pixelOffset);
-  PutBmpInfoHeader(head.data() + kBmpFileHeaderSize, header_);
-  std::memcpy(head.data() + kBmpFileHeaderSize + kBmpInfoHeaderSize, colorTable_.data(),
-              tableBytes);
-  head.insert(head.end(), pixels_.begin(), pixels_.end());
-  return head;
+  return BmpFileBytes(header_, colorTable_.data(), header_.colorsUsed * size_t{4}, pixels_);
 }
 
 void PageImage::SaveToFile(const std::string& path) const {
-  const std::vector<uint8_t> bytes = FileBytes();
-  OutputFile file(path);
-  file.Write(bytes.data(), bytes.size());
+  SaveBmpFile(path, FileBytes());
 }
 
 void SetUpPage(PageImage& page) {
