@@ -147,7 +147,7 @@ int FileToPages(const std::string& path) {
   job->OnFinish = [&](TConvertThread&) { finished = true; };
   job->Start();
   while (!finished)
-    handOver.WaitAndRun(std::chrono::milliseconds(50));
+    handOver.WaitAndRun(kInterruptPoll);
   return pages;
 }
 

@@ -29,8 +29,6 @@ namespace tamsolo {
 namespace {
 
 constexpr int kWorkFolderTries = 16;
-// How late a Ctrl-C may be noticed while a job runs: well within the 200 ms a stop may take.
-constexpr std::chrono::milliseconds kLongestWait{20};
 constexpr const char* kWorkFolderPrefix = "tamsolo-cli-";
 constexpr const char* kHiddenBookPrefix = ".tamsolo-cli-book-";
 constexpr const char* kLockFile = "tamsolo-cli.lock";
@@ -157,7 +155,7 @@ class Run {
         scheduler_.ProcessNext();
       // A decode that an interrupt cut short comes back here: no reason to wait first.
       if (!interrupted)
-        handOver_.WaitAndRun(std::min(ticks.Poll(), kLongestWait));
+        handOver_.WaitAndRun(std::min(ticks.Poll(), kInterruptPoll));
     }
     return true;
   }
@@ -166,7 +164,7 @@ class Run {
     converting_ = false;
     scheduler_.StopJob();
     while (scheduler_.JobRunning())
-      handOver_.WaitAndRun(kLongestWait);
+      handOver_.WaitAndRun(kInterruptPoll);
   }
 
  private:

@@ -27,8 +27,8 @@ struct ConvertRunOptions {
   QueueOrder order = QueueOrder::Bytes;
   bool preview = false;  // each book folder gets preview.png and preview.txt
   PathStyle style = NativePathStyle();
-  int jobs = 1;                               // files converted at once
-  uint64_t memoryBudget = uint64_t{2} << 30;  // what the files in flight may hold
+  int jobs = 1;                                  // files converted at once
+  uint64_t memoryBudget = kDefaultMemoryBudget;  // what the files in flight may hold
 };
 
 // Returns a CliExit: kCliPartial when a file gave no page, a page was given up or a book

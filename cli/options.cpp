@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "job/page_pipeline.h"
 #include "platform/usable_cpus.h"
 #include "decode/decode_limits.h"
 #include "resample/filters.h"
@@ -131,7 +130,6 @@ uint64_t ParseByteCount(std::string_view text) {
 ParallelOptions ParallelOptionsOf(const ParsedOptions& options) {
   ParallelOptions parallel;
   parallel.jobs = UsableCpuCount();
-  parallel.memoryBudget = kDefaultMemoryBudget;
   if (const auto jobs = options.values.find(std::string_view("--jobs"));
       jobs != options.values.end()) {
     const std::string& text = jobs->second;

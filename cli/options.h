@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/decode_limits.h"
 #include "platform/paths.h"
 
 namespace tamsolo {
@@ -56,7 +57,7 @@ uint64_t ParseByteCount(std::string_view text);
 // not given) and "--memory SIZE" (the run-wide budget, 2 GiB when not given).
 struct ParallelOptions {
   int jobs = 1;
-  uint64_t memoryBudget = 0;
+  uint64_t memoryBudget = kDefaultMemoryBudget;
 };
 ParallelOptions ParallelOptionsOf(const ParsedOptions& options);
 

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <chrono>
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
@@ -15,6 +14,7 @@
 #include "page/scaled_width.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/hand_over.h"
 #include "platform/name_fit.h"
 #include "platform/paths.h"
 #include "queue/path_order.h"
@@ -110,7 +110,7 @@ class PagesRun {
     while (!finished) {
       if (StopRequested())
         job->RequestStop();
-      handOver_.WaitAndRun(std::chrono::milliseconds(20));  // how late a Ctrl-C is seen
+      handOver_.WaitAndRun(kInterruptPoll);
     }
   }
 

@@ -8,6 +8,9 @@ namespace tamsolo {
 // What one decode may allocate in all, unless the caller says otherwise.
 inline constexpr uint64_t kDefaultDecodeMemoryLimit = uint64_t{1} << 30;
 
+// What a run may hold in memory for the files in flight, unless told otherwise.
+inline constexpr uint64_t kDefaultMemoryBudget = uint64_t{2} << 30;
+
 // Throws Error("Image too large ...") when bytes exceed limit; call before allocating.
 void CheckDecodeBudget(uint64_t bytes, uint64_t limit);
 

@@ -4,6 +4,7 @@
 
 #include "decode/decoders.h"
 #include "platform/error.h"
+#include "platform/hand_over.h"
 #include "platform/x87_precision.h"
 
 namespace tamsolo {
@@ -13,7 +14,7 @@ namespace tamsolo {
 template <typename Predicate>
 void PagePipeline::WaitUntil(std::unique_lock<std::mutex>& lock, Predicate predicate) {
   while (!predicate())
-    changed_.wait_for(lock, std::chrono::milliseconds(50));
+    changed_.wait_for(lock, kInterruptPoll);
 }
 
 // A quarter of the budget is kept for the buffers the workers reuse from file to file (the

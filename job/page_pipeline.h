@@ -17,9 +17,6 @@
 
 namespace tamsolo {
 
-// What a run may hold in memory for the files in flight, unless told otherwise.
-inline constexpr uint64_t kDefaultMemoryBudget = uint64_t{2} << 30;
-
 struct PipelineSettings {
   int jobs = 1;  // files worked on at once; 1 makes each file's pages only when asked for
   uint64_t memoryBudget = kDefaultMemoryBudget;

@@ -11,6 +11,10 @@
 
 namespace tamsolo {
 
+// How long a loop that waits for work goes without looking at its stop flag: a Ctrl-C or a
+// stop is noticed within this, well inside the 200 ms a stop may take.
+inline constexpr std::chrono::milliseconds kInterruptPoll{20};
+
 // How a worker reaches the owning (GUI) thread: the owner runs each step from its event
 // loop, so every list and counter the steps touch stays on one thread and needs no lock.
 class HandOver {
