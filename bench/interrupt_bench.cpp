@@ -5,7 +5,6 @@
 // latency_ms is the longest of the runs; fraction_pct says where the stop came, ended_first
 // how many runs ended before it (timing varies; they give no figure).
 #include <benchmark/benchmark.h>
-#include <jpeglib.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -22,6 +21,7 @@
 #include "cli/convert_run.h"
 #include "platform/file_system.h"
 #include "image/png_writer.h"
+#include "support/jpeg_encoder.h"
 
 namespace tamsolo {
 namespace {
@@ -48,39 +48,6 @@ const fs::path& Folder() {
   return folder.path;
 }
 
-uint8_t Shade(int x, int y, int c) {
-  return static_cast<uint8_t>((x / 64 * 37 + y / 64 * 11 + c * 50) % 256);
-}
-
-void WriteJpeg(const fs::path& path, int width, int height, bool gray, bool progressive = false) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, file);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = gray ? 1 : 3;
-  cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  if (progressive)
-    jpeg_simple_progression(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(static_cast<size_t>(width) * cinfo.input_components);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    const int y = static_cast<int>(cinfo.next_scanline);
-    for (size_t i = 0; i < row.size(); ++i)
-      row[i] = Shade(static_cast<int>(i) / cinfo.input_components, y,
-                     static_cast<int>(i) % cinfo.input_components);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::fclose(file);
-}
-
 // A 24-bit bottom-up BMP written row by row.
 void WriteBmp(const fs::path& path, int width, int height) {
   const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4;
@@ -103,7 +70,7 @@ void WriteBmp(const fs::path& path, int width, int height) {
   for (int y = height - 1; y >= 0; --y) {
     for (int x = 0; x < width; ++x)
       for (int c = 0; c < 3; ++c)
-        row[3 * x + c] = static_cast<char>(Shade(x, y, 2 - c));
+        row[3 * x + c] = static_cast<char>(testing::LargeImageShade(x, y, 2 - c));
     out.write(row.data(), stride);
   }
 }
@@ -113,7 +80,7 @@ void WritePng(const fs::path& path, int width, int height) {
   image.width = static_cast<uint32_t>(width);
   image.height = static_cast<uint32_t>(height);
   image.sample = [](uint32_t x, uint32_t y, int c) -> uint16_t {
-    return Shade(static_cast<int>(x), static_cast<int>(y), c);
+    return testing::LargeImageShade(static_cast<int>(x), static_cast<int>(y), c);
   };
   const std::vector<uint8_t> bytes = MakePng(image);
   std::ofstream(path, std::ios::binary)
@@ -130,16 +97,16 @@ fs::path Input(int kind) {
   fs::create_directories(folder);
   switch (kind) {
     case 0:
-      WriteJpeg(folder / "gray.jpg", 8000, 12000, true);
+      testing::WriteLargeJpeg(folder / "gray.jpg", 8000, 12000, true);
       break;
     case 1:
-      WriteJpeg(folder / "colour.jpg", 12000, 16000, false);
+      testing::WriteLargeJpeg(folder / "colour.jpg", 12000, 16000, false);
       break;
     case 2:
       WritePng(folder / "colour.png", 8000, 12000);
       break;
     case 3:
-      WriteJpeg(folder / "progressive.jpg", 8000, 12000, false, true);
+      testing::WriteLargeJpeg(folder / "progressive.jpg", 8000, 12000, false, true);
       break;
     default:
       WriteBmp(folder / "colour.bmp", 10000, 10000);

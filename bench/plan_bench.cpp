@@ -7,11 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 
 #include "book/book_plan.h"
-#include "cli/command_table.h"
+#include "support/cli/cli_runner.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
 
@@ -40,13 +39,12 @@ double Seconds(Clock::duration duration) {
 }
 
 double Run(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
   const auto start = Clock::now();
-  const int status = RunCommandLine(TamsoloCommands(), args, out, err);
+  const testing::CliOutcome outcome = testing::RunCli(args);
   const double seconds = Seconds(Clock::now() - start);
-  if (status != 0) {
-    std::fprintf(stderr, "%s failed (%d): %s%s\n", args[0].c_str(), status, out.str().c_str(),
-                 err.str().c_str());
+  if (outcome.status != 0) {
+    std::fprintf(stderr, "%s failed (%d): %s%s\n", args[0].c_str(), outcome.status,
+                 outcome.out.c_str(), outcome.err.c_str());
     std::exit(1);
   }
   return seconds;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "book/book_text.h"
+#include "platform/control_bytes.h"
 #include "platform/error.h"
 
 namespace tamsolo {
@@ -51,6 +52,27 @@ TEST(BookText, ReaderSkipsWhatItDoesNotKnowAndReadsNameOnlyPages) {
   EXPECT_FALSE(read.pages[0].Blank());  // written before pages said where they come from
   EXPECT_FALSE(read.pages[0].HasSource());
   EXPECT_TRUE(read.pages[1].Blank());
+}
+
+// Values of every kind survive the round trip, and the control-byte escaping of the terminal
+// texts writes the same spellings.
+TEST(BookText, EscapesRoundTripAndBadEscapesAreRefused) {
+  const struct {
+    std::string value;
+    std::string escaped;
+  } cases[] = {
+      {"plain \x83\x5c name", "plain \x83\\\\ name"},
+      {"a\tb\nc\rd", "a\\tb\\nc\\rd"},
+      {std::string("\0\x1f\x7f", 3), "\\x00\\x1F\\x7F"},
+      {"C:\\x\\n", "C:\\\\x\\\\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EscapeBookValue(c.value), c.escaped);
+    EXPECT_EQ(UnescapeBookValue(c.escaped), c.value);
+  }
+  for (const char* bad : {"\\", "\\q", "\\x1", "\\xZZ"})
+    EXPECT_THROW(UnescapeBookValue(bad), Error) << bad;
+  EXPECT_EQ(EscapeControlBytes("C:\\a\tb\x1b"), "C:\\a\\tb\\x1B");
 }
 
 TEST(BookText, PageLinesOfAnotherFormAreRefused) {

@@ -1,11 +1,8 @@
 // The command line under faults, signals and hostile names, with the real things: FIFOs,
 // symbolic links, file modes, signals, a full disk (/dev/full, RLIMIT_FSIZE) and the built
 // program started as a child wherever a signal or a limit is involved.
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,21 +14,17 @@
 #include <sstream>
 #include <thread>
 
-#include <jpeglib.h>
-
-#include "book/book_text.h"
-#include "cli/command_table.h"
 #include "cli/convert_run.h"
 #include "cli/exit_codes.h"
 #include "cli/options.h"
-#include "platform/control_bytes.h"
 #include "platform/error.h"
 #include "platform/folder_lock.h"
+#include "support/child_process_posix.h"
+#include "support/cli/cli_runner.h"
 #include "support/forwarding_file_system.h"
+#include "support/jpeg_encoder.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
 
 namespace tamsolo {
 namespace {
@@ -39,10 +32,14 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using std::chrono::steady_clock;
+using Outcome = testing::CliOutcome;
+using testing::ChildEnd;
+using testing::ChildSetup;
 using testing::FolderNames;
+using testing::kChildDeadline;
 using testing::ReadFileText;
-
-constexpr auto kChildDeadline = std::chrono::seconds(30);
+using testing::RunCli;
+using testing::WaitFor;
 
 void WriteText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -52,152 +49,14 @@ void Image(const fs::path& path, int width = 768, int seed = 1) {
   testing::WriteSampleFile(path, width, 1008, seed);
 }
 
-// A large grayscale JPEG written row by row: quick to make, slow to decode (libjpeg's one-pass
-// quantiser dithers every pixel).
-void WriteLargeGrayJpeg(const fs::path& path, int width, int height) {
-  fs::create_directories(path.parent_path());
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, file);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 1;
-  cinfo.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(static_cast<size_t>(width));
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < width; ++x)
-      row[x] = static_cast<JSAMPLE>((x / 64 * 37 + cinfo.next_scanline / 64 * 11) % 256);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::fclose(file);
-}
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// The commands in this process, for everything that needs no signal and no limit.
-Outcome Cli(const Names& args) {
-  std::ostringstream out, err;
-  const int status = RunCommandLine(TamsoloCommands(), args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-// The built tamsolo-cli as a child process, its output in files.
-struct ChildSetup {
-  Names args;
-  std::string tmpdir = {};        // TMPDIR of the child; empty keeps the test's
-  std::string out = "/dev/null";  // where stdout goes
-  std::string err = "/dev/null";  // where stderr goes
-  int errFd = -1;                 // or this descriptor, when set
-  rlim_t fileSizeLimit = RLIM_INFINITY;
-  // Run as nobody when the test runs as root, so that file modes bind the child too.
-  bool unprivileged = false;
-};
-
-struct ChildEnd {
-  int exitCode = -1;  // -1 when killed by a signal
-  int signal = 0;
-  long maxRssKiB = 0;
-};
-
-class Child {
- public:
-  explicit Child(const ChildSetup& setup) {
-    std::vector<std::string> env;
-    for (char** each = environ; *each; ++each) {
-      if (setup.tmpdir.empty() || std::string_view(*each).rfind("TMPDIR=", 0) != 0)
-        env.emplace_back(*each);
-    }
-    if (!setup.tmpdir.empty())
-      env.push_back("TMPDIR=" + setup.tmpdir);
-    Names argv = {TAMSOLO_CLI_PATH};
-    argv.insert(argv.end(), setup.args.begin(), setup.args.end());
-    std::vector<char*> args = Pointers(argv), envp = Pointers(env);
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      // Only async-signal-safe calls between fork and exec.
-      const int out = ::open(setup.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int err = setup.errFd >= 0
-                          ? setup.errFd
-                          : ::open(setup.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(out, STDOUT_FILENO);
-      ::dup2(err, STDERR_FILENO);
-      const rlimit limit{setup.fileSizeLimit, setup.fileSizeLimit};
-      ::setrlimit(RLIMIT_FSIZE, &limit);
-      if (setup.unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-        ::_exit(126);
-      ::execve(argv[0].c_str(), args.data(), envp.data());
-      ::_exit(127);
-    }
-  }
-  ~Child() {
-    if (pid_ > 0 && !ended_) {
-      ::kill(pid_, SIGKILL);
-      Wait();
-    }
-  }
-
-  pid_t Pid() const { return pid_; }
-  void Signal(int number) const { ::kill(pid_, number); }
-
-  ChildEnd Wait() {
-    ChildEnd end;
-    const auto deadline = steady_clock::now() + kChildDeadline;
-    int status = 0;
-    rusage usage{};
-    while (::wait4(pid_, &status, WNOHANG, &usage) == 0) {
-      if (steady_clock::now() > deadline) {
-        ADD_FAILURE() << "the child did not end in time";
-        ::kill(pid_, SIGKILL);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ended_ = true;
-    end.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    end.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    end.maxRssKiB = usage.ru_maxrss;
-    return end;
-  }
-
- private:
-  static std::vector<char*> Pointers(Names& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts)
-      pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-  }
-
-  pid_t pid_ = -1;
-  bool ended_ = false;
+// The built tamsolo-cli as a child process, wherever a signal or a limit is involved; the
+// commands run in this process otherwise.
+struct Child : testing::ChildProcess {
+  explicit Child(const ChildSetup& setup) : ChildProcess(TAMSOLO_CLI_PATH, setup) {}
 };
 
 ChildEnd RunChild(const ChildSetup& setup) {
   return Child(setup).Wait();
-}
-
-// Polls until the condition holds; false at the deadline.
-template <typename Condition>
-bool WaitFor(Condition condition) {
-  const auto deadline = steady_clock::now() + kChildDeadline;
-  while (!condition()) {
-    if (steady_clock::now() > deadline)
-      return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
 }
 
 class CliFaults : public ::testing::Test {
@@ -251,8 +110,8 @@ TEST_F(CliFaults, PagesNeverWriteOntoWhatExists) {
   WriteText(Path("victim.txt"), "victim");
   fs::create_symlink("../victim.txt", Path("dir/link.bmp"));
   fs::create_symlink("../nowhere.txt", Path("dir/dangling.bmp"));
-  const Outcome outcome = Cli({"pages", File("in/scan.bmp"), File("in/link.bmp"),
-                               File("in/dangling.bmp"), File("in/scan.bmp"), "-o", File("dir")});
+  const Outcome outcome = RunCli({"pages", File("in/scan.bmp"), File("in/link.bmp"),
+                                  File("in/dangling.bmp"), File("in/scan.bmp"), "-o", File("dir")});
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_EQ(ReadFileText(Path("dir/scan.bmp")), "mine");
   EXPECT_EQ(ReadFileText(Path("victim.txt")), "victim");
@@ -264,7 +123,7 @@ TEST_F(CliFaults, PagesNeverWriteOntoWhatExists) {
 
   // Its own source folder as output: the source stays as it was.
   const std::string before = ReadFileText(Path("in/scan.bmp"));
-  const Outcome self = Cli({"pages", File("in/scan.bmp"), "-o", File("in")});
+  const Outcome self = RunCli({"pages", File("in/scan.bmp"), "-o", File("in")});
   EXPECT_EQ(self.status, 0) << self.err;
   EXPECT_EQ(ReadFileText(Path("in/scan.bmp")), before);
   EXPECT_TRUE(fs::exists(Path("in/scan_2.bmp")));
@@ -275,7 +134,7 @@ TEST_F(CliFaults, PagesNeverWriteOntoWhatExists) {
 TEST_F(CliFaults, NamesCannotAddLinesToBookTextOrTheSummary) {
   const std::string evil = "evil\nauthor: x\npage: ghost.bmp\x1b[2J";
   Image(Path("in") / evil / "a.jpg");
-  const Outcome outcome = Cli({"convert", "--quiet", File("in"), "-o", File("out")});
+  const Outcome outcome = RunCli({"convert", "--quiet", File("in"), "-o", File("out")});
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_EQ(ReadFileText(Path("out") / evil / "book.txt"),
             "title: evil\\nauthor: x\\npage: ghost.bmp\\x1B[2J\n"
@@ -286,25 +145,6 @@ TEST_F(CliFaults, NamesCannotAddLinesToBookTextOrTheSummary) {
   EXPECT_NE(outcome.out.find("book \"evil\\nauthor: x\\npage: ghost.bmp\\x1B[2J\""),
             std::string::npos)
       << outcome.out;
-}
-
-TEST(BookText, EscapesRoundTripAndBadEscapesAreRefused) {
-  const struct {
-    std::string value;
-    std::string escaped;
-  } cases[] = {
-      {"plain \x83\x5c name", "plain \x83\\\\ name"},
-      {"a\tb\nc\rd", "a\\tb\\nc\\rd"},
-      {std::string("\0\x1f\x7f", 3), "\\x00\\x1F\\x7F"},
-      {"C:\\x\\n", "C:\\\\x\\\\n"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(EscapeBookValue(c.value), c.escaped);
-    EXPECT_EQ(UnescapeBookValue(c.escaped), c.value);
-  }
-  for (const char* bad : {"\\", "\\q", "\\x1", "\\xZZ"})
-    EXPECT_THROW(UnescapeBookValue(bad), Error) << bad;
-  EXPECT_EQ(EscapeControlBytes("C:\\a\tb\x1b"), "C:\\a\\tb\\x1B");
 }
 
 // A full disk under the work folder: the book is written without the lost page, marked
@@ -355,7 +195,7 @@ TEST_F(CliFaults, ImagesWhoseDataEndsEarlyAreWarnedAboutNotFailed) {
     Image(Path(name));
     fs::resize_file(Path(name), fs::file_size(Path(name)) * 6 / 10);
   }
-  const Outcome outcome = Cli({"convert", "--quiet", File("in"), "-o", File("out")});
+  const Outcome outcome = RunCli({"convert", "--quiet", File("in"), "-o", File("out")});
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_EQ(outcome.out.rfind("books: 1\npages: 2\n", 0), 0u) << outcome.out;
   for (const char* name : {"in/vol1/a.bmp", "in/vol1/b.jpg"}) {
@@ -364,11 +204,11 @@ TEST_F(CliFaults, ImagesWhoseDataEndsEarlyAreWarnedAboutNotFailed) {
         std::string::npos)
         << outcome.out;
   }
-  const Outcome pages = Cli({"pages", File("in/vol1/a.bmp"), "-o", File("pages")});
+  const Outcome pages = RunCli({"pages", File("in/vol1/a.bmp"), "-o", File("pages")});
   EXPECT_EQ(pages.status, 0) << pages.out << pages.err;
   EXPECT_EQ(pages.out,
             File("in/vol1/a.bmp") + ": 1 page: a.bmp; data ended early; page may be incomplete\n");
-  const Outcome decode = Cli({"decode", File("in/vol1/b.jpg"), "-o", File("b.ppm")});
+  const Outcome decode = RunCli({"decode", File("in/vol1/b.jpg"), "-o", File("b.ppm")});
   EXPECT_EQ(decode.status, 0) << decode.err;
   EXPECT_NE(decode.out.find("; data ended early; image may be incomplete\n"), std::string::npos)
       << decode.out;
@@ -389,7 +229,7 @@ TEST_F(CliFaults, StaleWorkFoldersAndHalfBooksOfKilledRunsAreRemoved) {
   WriteText(Path("out/.tamsolo-cli-book-dead/tamsolo-cli.lock"), "");
   WriteText(Path("out/.tamsolo-cli-book-dead/0001_a.bmp"), "");
   Image(Path("in/vol1/a.jpg"));
-  const Outcome outcome = Cli({"convert", "--quiet", File("in"), "-o", File("out")});
+  const Outcome outcome = RunCli({"convert", "--quiet", File("in"), "-o", File("out")});
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_EQ(TmpListing(), (Names{"0001ABCD-FFFF0000-123400EF-80000A0B", "tamsolo-cli-live",
                                  "tamsolo-cli-nolock"}));
@@ -463,8 +303,8 @@ TEST_F(CliFaults, EachFolderIsWalkedOncePerRun) {
   Image(Path("in/vol1/a.jpg"));
   fs::create_directory_symlink("vol1", Path("in/link1"));
   fs::create_directory_symlink("vol1", Path("in/link2"));
-  const Outcome outcome =
-      Cli({"convert", "--quiet", File("in"), File("in/vol1"), File("in/link1"), "-o", File("out")});
+  const Outcome outcome = RunCli(
+      {"convert", "--quiet", File("in"), File("in/vol1"), File("in/link1"), "-o", File("out")});
   EXPECT_EQ(outcome.status, 0) << outcome.out;
   EXPECT_EQ(outcome.out.rfind("books: 1\npages: 1\n", 0), 0u) << outcome.out;
 }
@@ -516,7 +356,7 @@ TEST_F(CliFaults, StopSignalsCleanUpAndEndByTheSignal) {
 // in the image it comes: the child ends by the signal and its work folder is gone. The waits
 // only choose where the signal lands (the decode alone takes about 2.5 s here).
 TEST_F(CliFaults, AnInterruptDuringAVeryLargeImageLandsWithinASecond) {
-  WriteLargeGrayJpeg(Path("in/vol1/big.jpg"), 8000, 12000);
+  testing::WriteLargeJpeg(Path("in/vol1/big.jpg"), 8000, 12000, true);
   for (const int delayMs : {100, 600, 1100}) {
     Child child({.args = {"convert", File("in"), "-o", File("out")},
                  .tmpdir = File("tmp"),
@@ -652,7 +492,7 @@ TEST_F(CliFaults, NamesTooLongForTheSystemAreCutRatherThanLosingABook) {
   Image(Path("in") / title / (single + ".jpg"));
   Image(Path("in") / title / (spread + ".jpg"), 1536);
   fs::create_directories(Path("out") / title);
-  const Outcome outcome = Cli({"convert", "--quiet", File("in"), "-o", File("out")});
+  const Outcome outcome = RunCli({"convert", "--quiet", File("in"), "-o", File("out")});
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   const fs::path book = Path("out") / (title.substr(0, 251) + " (2)");
   ASSERT_TRUE(fs::is_directory(book)) << outcome.out;
@@ -666,10 +506,10 @@ TEST_F(CliFaults, NamesTooLongForTheSystemAreCutRatherThanLosingABook) {
                 "-1.bmp\t" + spread + ".jpg\t1/2\n" + "page: " + cut + "-2.bmp\t" + spread +
                 ".jpg\t2/2\n");
   // The preview finds the pages whose numbered names were cut.
-  const Outcome preview = Cli({"preview", book.string(), "-o", File("preview.png")});
+  const Outcome preview = RunCli({"preview", book.string(), "-o", File("preview.png")});
   EXPECT_EQ(preview.status, 0) << preview.out << preview.err;
   const Outcome pages =
-      Cli({"pages", File("in/" + title + "/" + spread + ".jpg"), "-o", File("p")});
+      RunCli({"pages", File("in/" + title + "/" + spread + ".jpg"), "-o", File("p")});
   EXPECT_EQ(pages.status, 0) << pages.out;
   EXPECT_EQ(FolderNames(Path("p")),
             (Names{spread.substr(0, 249) + "-1.bmp", spread.substr(0, 249) + "-2.bmp"}));
@@ -681,7 +521,7 @@ TEST_F(CliFaults, ParentStepsAfterALinkLandWhereTheSystemPutsThem) {
   Image(Path("real/deep/in/vol1/a.jpg"));
   fs::create_directory_symlink(Path("real/deep"), Path("dl"));
   const Outcome outcome =
-      Cli({"convert", "--quiet", File("dl") + "/../deep/in", "-o", File("dl") + "/../books"});
+      RunCli({"convert", "--quiet", File("dl") + "/../deep/in", "-o", File("dl") + "/../books"});
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
   EXPECT_TRUE(fs::exists(Path("real/books/vol1/book.txt"))) << outcome.out;
   EXPECT_FALSE(fs::exists(Path("books")));
@@ -711,7 +551,8 @@ TEST_F(CliFaults, DecodingStaysWithinTheMemoryLimit) {
         RunChild({.args = {"decode", "--memory-limit", "64", File(name), "-o", "/dev/null"}});
     EXPECT_EQ(end.exitCode, 0) << name;
     EXPECT_LE(end.maxRssKiB - baseKiB, 64 * 1024) << name << ": " << end.maxRssKiB << " KiB";
-    const Outcome refused = Cli({"decode", "--memory-limit", "32", File(name), "-o", "/dev/null"});
+    const Outcome refused =
+        RunCli({"decode", "--memory-limit", "32", File(name), "-o", "/dev/null"});
     EXPECT_EQ(refused.status, 1) << name;
     EXPECT_NE(refused.err.find("Image too large"), std::string::npos) << refused.err;
   }
@@ -721,7 +562,7 @@ TEST_F(CliFaults, DecodingStaysWithinTheMemoryLimit) {
 TEST_F(CliFaults, BookFoldersFollowTheUmask) {
   Image(Path("in/vol1/a.jpg"));
   const mode_t previous = ::umask(022);
-  const Outcome outcome = Cli({"convert", "--quiet", File("in"), "-o", File("out")});
+  const Outcome outcome = RunCli({"convert", "--quiet", File("in"), "-o", File("out")});
   ::umask(previous);
   EXPECT_EQ(outcome.status, 0) << outcome.out;
   EXPECT_EQ(fs::status(Path("out/vol1")).permissions(),

@@ -5,9 +5,8 @@
 #include <functional>
 #include <sstream>
 
-#include "cli/commands.h"
-#include "cli/options.h"
 #include "platform/file_bytes.h"
+#include "support/cli/cli_runner.h"
 #include "support/rgb_image_maker.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
@@ -15,8 +14,10 @@
 namespace tamsolo {
 namespace {
 
+using Outcome = testing::CliOutcome;
 using testing::FolderNames;
 using testing::Rgb;
+using testing::RunCli;
 
 // A 24-bit BMP whose pixel (x, y) is color(x, y).
 void WriteBmp(const std::string& path, int width, int height,
@@ -27,23 +28,6 @@ void WriteBmp(const std::string& path, int width, int height,
 
 Rgb Ramp(int x, int y) {
   return {static_cast<uint8_t>(x), static_cast<uint8_t>(y), 90};
-}
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome RunCli(std::vector<std::string> args) {
-  static const CliCommand kCommands[] = {
-      {"pages", "pages FILE... -o DIR [--filter NAME|INDEX]", RunPagesCommand},
-      {"decode", "decode FILE -o OUT.ppm", RunDecodeCommand},
-  };
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunCommandLine(kCommands, args, out, err);
-  return {status, out.str(), err.str()};
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -85,7 +69,7 @@ TEST(CliDispatch, HelpVersionAndUsageErrors) {
   EXPECT_EQ(RunCli({"pages", "a.jpg", "-o", "out", "--filter", "Gauss"}).err,
             "tamsolo-cli: unknown filter \"Gauss\" (Box, Triangle, Hermite, Bell, B-Spline, "
             "Lanczos3, Mitchell or 0..6); usage: tamsolo-cli pages FILE... -o DIR [--filter "
-            "NAME|INDEX]\n");
+            "NAME|INDEX] [--memory-limit MIB] [--natural-order] [--jobs N] [--memory SIZE]\n");
 }
 
 TEST(CliPages, EachFileGetsOneLineAndClashesAreNotOverwritten) {

@@ -2,13 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "cli/command_table.h"
 #include "book/book_text.h"
 #include "cli/exit_codes.h"
 #include "platform/file_bytes.h"
 #include "support/bmp_writer.h"
+#include "support/cli/cli_runner.h"
 #include "support/json_reader.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
@@ -18,18 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::Json;
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome RunCli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCommandLine(TamsoloCommands(), args, out, err);
-  return {status, out.str(), err.str()};
-}
+using Outcome = testing::CliOutcome;
+using testing::RunCli;
 
 // 126 rows scale to 1008 exactly (8 times), so 96 columns give one page of 768.
 void WriteScan(const fs::path& path, int width, int seed = 1) {

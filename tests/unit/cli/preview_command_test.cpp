@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 
-#include "cli/command_table.h"
 #include "cli/exit_codes.h"
 #include "preview/preview_render.h"
 #include "platform/file_bytes.h"
 #include "platform/file_system.h"
+#include "support/cli/cli_runner.h"
 #include "support/png_reader.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
@@ -15,17 +14,8 @@
 namespace tamsolo {
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome RunCli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCommandLine(TamsoloCommands(), args, out, err);
-  return {status, out.str(), err.str()};
-}
+using Outcome = testing::CliOutcome;
+using testing::RunCli;
 
 // Paths here hold a name in the program's code page, so they go through the product's own
 // file calls (the ANSI ones on Windows) rather than std::filesystem.

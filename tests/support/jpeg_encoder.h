@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "image/rgb_image.h"
@@ -20,5 +21,15 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegOptions& option
 std::vector<uint8_t> EncodeGrayJpeg(const RgbImage& image, const JpegOptions& options = {});
 // A four-component (CMYK) JPEG; the red channel of image gives every component.
 std::vector<uint8_t> EncodeCmykJpeg(const RgbImage& image);
+
+// The shade of a large image's pixel (x, y) in channel c: blocks of 64 pixels whose shades
+// change from block to block, so the file compresses well and still decodes slowly.
+uint8_t LargeImageShade(int x, int y, int c);
+
+// A large JPEG of LargeImageShade, gray or RGB, written row by row straight to path: quick to
+// make at sizes that would not fit in memory whole, slow to decode (libjpeg's one-pass
+// quantiser dithers every pixel). Throws std::runtime_error when path cannot be created.
+void WriteLargeJpeg(const std::filesystem::path& path, int width, int height, bool gray,
+                    bool progressive = false);
 
 }  // namespace tamsolo::testing

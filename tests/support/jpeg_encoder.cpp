@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 
 #include <jpeglib.h>
 
@@ -61,6 +62,44 @@ std::vector<uint8_t> EncodeGrayJpeg(const RgbImage& image, const JpegOptions& op
 
 std::vector<uint8_t> EncodeCmykJpeg(const RgbImage& image) {
   return Compress(image, 4, JCS_CMYK, {});
+}
+
+uint8_t LargeImageShade(int x, int y, int c) {
+  return static_cast<uint8_t>((x / 64 * 37 + y / 64 * 11 + c * 50) % 256);
+}
+
+void WriteLargeJpeg(const std::filesystem::path& path, int width, int height, bool gray,
+                    bool progressive) {
+  std::filesystem::create_directories(path.parent_path());
+  FILE* file = std::fopen(path.string().c_str(), "wb");
+  if (file == nullptr)
+    throw std::runtime_error("cannot create " + path.string());
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  jpeg_stdio_dest(&cinfo, file);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = gray ? 1 : 3;
+  cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  if (progressive)
+    jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  const int components = cinfo.input_components;
+  std::vector<JSAMPLE> row(static_cast<size_t>(width) * components);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    const int y = static_cast<int>(cinfo.next_scanline);
+    for (size_t i = 0; i < row.size(); ++i)
+      row[i] =
+          LargeImageShade(static_cast<int>(i) / components, y, static_cast<int>(i) % components);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::fclose(file);
 }
 
 }  // namespace tamsolo::testing
