@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 
 #include "resample/filters.h"
 #include "page/page_fill.h"
@@ -115,81 +116,49 @@ class JobTest : public ::testing::Test {
   std::string givenUpReason_;
 };
 
-TEST_F(JobTest, WideSourceGivesTwoPagesRightToLeftWithWhiteOuterMargins) {
-  const RgbImage source = StripedSource(1600, 1200);
-  const RgbImage scaled = Scaled(source, kBox);
-  ASSERT_EQ(scaled.Width(), 1344);
-  auto job = MakeJob(source.Clone());
-  RunToEnd(*job);
-  EXPECT_EQ(events_, (Events{"count 2", "saved scan01-1.bmp", "saved scan01-2.bmp"}));
-  EXPECT_EQ(errorText_, "");
-  // Offset -96: page 1 shows scaled columns 672..1343, page 2 columns 0..671 after 96 white.
-  ExpectPageShows(PageFile("scan01-1.bmp"), scaled, 672);
-  ExpectPageShows(PageFile("scan01-2.bmp"), scaled, -96);
-}
-
-TEST_F(JobTest, SquareSourceGivesOnePageWithItsOuterColumnsCut) {
-  const RgbImage source = StripedSource(1000, 1000);
-  const RgbImage scaled = Scaled(source, kBox);
-  ASSERT_EQ(scaled.Width(), 1008);
-  auto job = MakeJob(source.Clone());
-  RunToEnd(*job);
-  EXPECT_EQ(events_, (Events{"saved scan01.bmp"}));
-  ExpectPageShows(PageFile("scan01.bmp"), scaled, 120);
-}
-
-TEST_F(JobTest, FivePageSpreadIsCutFromTheRight) {
-  const RgbImage source = StripedSource(715, 176);
-  const RgbImage scaled = Scaled(source, kBox);
-  ASSERT_EQ(scaled.Width(), 4094);
-  auto job = MakeJob(source.Clone());
-  RunToEnd(*job);
-  ASSERT_EQ(events_.size(), 6u);
-  EXPECT_EQ(events_[0], "count 5");
-  for (int v = 1; v <= 5; ++v) {
-    const std::string name = "scan01-" + std::to_string(v) + ".bmp";
-    EXPECT_EQ(events_[v], "saved " + name);
-    ExpectPageShows(PageFile(name), scaled, (5 - v) * 768 + 127);
-  }
-}
-
-TEST_F(JobTest, TenthPageNameHasNoLeadingZero) {
-  auto job = MakeJob(StripedSource(76, 10));  // scaled width 7660: ten pages
-  RunToEnd(*job);
-  ASSERT_EQ(events_.size(), 11u);
-  EXPECT_EQ(events_.front(), "count 10");
-  EXPECT_EQ(events_[1], "saved scan01-1.bmp");
-  EXPECT_EQ(events_.back(), "saved scan01-10.bmp");
-}
-
-TEST_F(JobTest, SourcesThatGiveNoPage) {
-  // Scaled width 302 is under half a page; an empty source ends at once.
-  for (auto [width, height] : {std::pair{300, 1000}, {0, 10}, {10, 0}}) {
-    auto job = MakeJob(StripedSource(width, height));
-    RunToEnd(*job);
-    EXPECT_EQ(events_, Events{});
-    EXPECT_EQ(errorText_, "");
-  }
-  EXPECT_TRUE(std::filesystem::is_empty(folder_.Path()));
-}
-
-// The half-page boundary: a scaled width of 768k + 384 still gives its last page (383 columns
-// scale to 384, and 1152 columns fill one page and a half), one column less does not.
-TEST_F(JobTest, HalfAPageAtTheEdgeStillGivesItsPage) {
+// Sources are scaled to 1008 rows, rounded to whole pages (a remainder of exactly half a page
+// rounds up), centred across them and cut from the right. offset is the scaled column at the
+// left edge of the last page: negative for white outer margins, positive when the image's
+// outer columns are cut. Sources that give no page come first, so nothing may be written yet.
+TEST_F(JobTest, PagesAreCutFromTheRightAndCentredOnTheScaledImage) {
   const struct {
-    int width;
-    Events events;
+    int width, height, pages;
+    std::optional<int> offset;
   } cases[] = {
-      {381, {}},
-      {383, {"saved scan01.bmp"}},
-      {1150, {"saved scan01.bmp"}},
-      {1152, {"count 2", "saved scan01-1.bmp", "saved scan01-2.bmp"}},
+      {0, 10, 0, {}},        // an empty source ends at once
+      {10, 0, 0, {}},        // so does this one
+      {300, 1000, 0, {}},    // scaled width 302, under half a page
+      {381, 1008, 0, {}},    // just short of half a page
+      {383, 1008, 1, {}},    // 383 columns scale to 384: half a page
+      {1150, 1008, 1, {}},   // just short of a page and a half
+      {1152, 1008, 2, {}},   // a page and a half
+      {1600, 1200, 2, -96},  // scaled width 1344
+      {1000, 1000, 1, 120},  // 1008
+      {715, 176, 5, 127},    // 4094
+      {76, 10, 10, {}},      // 7660: the tenth page's name has no leading zero
   };
   for (const auto& c : cases) {
     events_.clear();
-    auto job = MakeJob(StripedSource(c.width, 1008));
-    RunToEnd(*job);
-    EXPECT_EQ(events_, c.events) << c.width;
+    const RgbImage source = StripedSource(c.width, c.height);
+    RunToEnd(*MakeJob(source.Clone()));
+    const auto name = [&](int v) {
+      return c.pages == 1 ? std::string("scan01.bmp") : "scan01-" + std::to_string(v) + ".bmp";
+    };
+    Events expected;
+    if (c.pages > 1)
+      expected.push_back("count " + std::to_string(c.pages));
+    for (int v = 1; v <= c.pages; ++v)
+      expected.push_back("saved " + name(v));
+    EXPECT_EQ(events_, expected) << c.width << " x " << c.height;
+    EXPECT_EQ(errorText_, "");
+    if (c.pages == 0) {
+      EXPECT_TRUE(std::filesystem::is_empty(folder_.Path())) << c.width << " x " << c.height;
+    }
+    if (!c.offset)
+      continue;
+    const RgbImage scaled = Scaled(source, kBox);
+    for (int v = 1; v <= c.pages; ++v)
+      ExpectPageShows(PageFile(name(v)), scaled, (c.pages - v) * 768 + *c.offset);
   }
 }
 
