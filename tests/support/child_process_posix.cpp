@@ -20,21 +20,16 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
-std::vector<std::string> Environment(const std::string& tmpdir) {
-  std::vector<std::string> env;
-  for (char** each = environ; *each; ++each) {
-    if (tmpdir.empty() || std::string_view(*each).rfind("TMPDIR=", 0) != 0)
-      env.emplace_back(*each);
-  }
-  if (!tmpdir.empty())
-    env.push_back("TMPDIR=" + tmpdir);
-  return env;
-}
-
 }  // namespace
 
 ChildProcess::ChildProcess(const std::string& program, const ChildSetup& setup) {
-  std::vector<std::string> env = Environment(setup.tmpdir);
+  std::vector<std::string> env;
+  for (char** each = environ; *each; ++each) {
+    if (setup.tmpdir.empty() || std::string_view(*each).rfind("TMPDIR=", 0) != 0)
+      env.emplace_back(*each);
+  }
+  if (!setup.tmpdir.empty())
+    env.push_back("TMPDIR=" + setup.tmpdir);
   std::vector<std::string> argv = {program};
   argv.insert(argv.end(), setup.args.begin(), setup.args.end());
   std::vector<char*> args = Pointers(argv), envp = Pointers(env);
@@ -76,11 +71,8 @@ ChildEnd ChildProcess::Wait() {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   ended_ = true;
-  ChildEnd end;
-  end.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  end.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-  end.maxRssKiB = usage.ru_maxrss;
-  return end;
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0,
+          usage.ru_maxrss};
 }
 
 }  // namespace tamsolo::testing

@@ -1,17 +1,21 @@
 #include "support/jpeg_encoder.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <stdexcept>
+#include <functional>
 
 #include <jpeglib.h>
+
+#include "support/temp_folder.h"
 
 namespace tamsolo::testing {
 namespace {
 
+// Fills row y, width x components samples.
+using RowFill = std::function<void(int y, JSAMPLE* row)>;
+
 // Compresses with the library's default error handling (a failure ends the test program).
-std::vector<uint8_t> Compress(const RgbImage& image, int components, J_COLOR_SPACE space,
-                              const JpegOptions& options) {
+std::vector<uint8_t> Compress(int width, int height, int components, J_COLOR_SPACE space,
+                              const JpegOptions& options, const RowFill& fill) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr errors{};
   cinfo.err = jpeg_std_error(&errors);
@@ -19,8 +23,8 @@ std::vector<uint8_t> Compress(const RgbImage& image, int components, J_COLOR_SPA
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(image.Width());
-  cinfo.image_height = static_cast<JDIMENSION>(image.Height());
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
   cinfo.input_components = components;
   cinfo.in_color_space = space;
   jpeg_set_defaults(&cinfo);
@@ -33,13 +37,9 @@ std::vector<uint8_t> Compress(const RgbImage& image, int components, J_COLOR_SPA
     cinfo.comp_info[0].v_samp_factor = 1;
   }
   jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(static_cast<size_t>(image.Width()) * components);
+  std::vector<JSAMPLE> row(static_cast<size_t>(width) * components);
   while (cinfo.next_scanline < cinfo.image_height) {
-    const uint8_t* in = image.Row(static_cast<int>(cinfo.next_scanline));
-    for (int x = 0; x < image.Width(); ++x) {
-      for (int c = 0; c < components; ++c)
-        row[x * components + c] = components == 3 ? in[3 * x + c] : in[3 * x];
-    }
+    fill(static_cast<int>(cinfo.next_scanline), row.data());
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&cinfo, rows, 1);
   }
@@ -48,6 +48,19 @@ std::vector<uint8_t> Compress(const RgbImage& image, int components, J_COLOR_SPA
   std::vector<uint8_t> bytes(buffer, buffer + size);
   std::free(buffer);
   return bytes;
+}
+
+// The components of image's rows: all three, or the red channel for every component.
+std::vector<uint8_t> Compress(const RgbImage& image, int components, J_COLOR_SPACE space,
+                              const JpegOptions& options) {
+  return Compress(image.Width(), image.Height(), components, space, options,
+                  [&](int y, JSAMPLE* row) {
+                    const uint8_t* in = image.Row(y);
+                    for (int x = 0; x < image.Width(); ++x) {
+                      for (int c = 0; c < components; ++c)
+                        row[x * components + c] = components == 3 ? in[3 * x + c] : in[3 * x];
+                    }
+                  });
 }
 
 }  // namespace
@@ -71,35 +84,14 @@ uint8_t LargeImageShade(int x, int y, int c) {
 void WriteLargeJpeg(const std::filesystem::path& path, int width, int height, bool gray,
                     bool progressive) {
   std::filesystem::create_directories(path.parent_path());
-  FILE* file = std::fopen(path.string().c_str(), "wb");
-  if (file == nullptr)
-    throw std::runtime_error("cannot create " + path.string());
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, file);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = gray ? 1 : 3;
-  cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  if (progressive)
-    jpeg_simple_progression(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  const int components = cinfo.input_components;
-  std::vector<JSAMPLE> row(static_cast<size_t>(width) * components);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    const int y = static_cast<int>(cinfo.next_scanline);
-    for (size_t i = 0; i < row.size(); ++i)
-      row[i] =
-          LargeImageShade(static_cast<int>(i) / components, y, static_cast<int>(i) % components);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::fclose(file);
+  const int components = gray ? 1 : 3;
+  // Quality 75 is the library's default.
+  WriteFileBytes(path.string(),
+                 Compress(width, height, components, gray ? JCS_GRAYSCALE : JCS_RGB,
+                          {.quality = 75, .progressive = progressive}, [&](int y, JSAMPLE* row) {
+                            for (int i = 0; i < width * components; ++i)
+                              row[i] = LargeImageShade(i / components, y, i % components);
+                          }));
 }
 
 }  // namespace tamsolo::testing

@@ -26,9 +26,9 @@ std::vector<uint8_t> EncodeCmykJpeg(const RgbImage& image);
 // change from block to block, so the file compresses well and still decodes slowly.
 uint8_t LargeImageShade(int x, int y, int c);
 
-// A large JPEG of LargeImageShade, gray or RGB, written row by row straight to path: quick to
-// make at sizes that would not fit in memory whole, slow to decode (libjpeg's one-pass
-// quantiser dithers every pixel). Throws std::runtime_error when path cannot be created.
+// A large JPEG of LargeImageShade, gray or RGB, compressed row by row (the image is never held
+// whole) and written to path: quick to make, slow to decode (libjpeg's one-pass quantiser
+// dithers every pixel). Throws std::runtime_error on failure.
 void WriteLargeJpeg(const std::filesystem::path& path, int width, int height, bool gray,
                     bool progressive = false);
 

@@ -18,21 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempFolder;
 
-// The native file system with a temp folder of the test's own, so that "nothing left behind"
-// can be checked.
-class OwnTempFileSystem final : public testing::ForwardingFileSystem {
- public:
-  explicit OwnTempFileSystem(std::string temp) : temp_(std::move(temp)) {}
-  std::string TempFolder() override { return temp_; }
-
- private:
-  std::string temp_;
-};
-
 class ConvertRunTest : public ::testing::Test {
  protected:
-  ConvertRunTest()
-      : fs_(std::make_unique<OwnTempFileSystem>((temp_.Path() / "tmp" / "").string())) {
+  // A temp folder of the test's own, so that "nothing left behind" can be checked.
+  ConvertRunTest() {
+    fs_.temp = (temp_.Path() / "tmp" / "").string();
     fs::create_directories(temp_.Path() / "tmp");
     options_.booksFolder = temp_.File("books");
     options_.filterIndex = 0;  // Box
@@ -48,13 +38,13 @@ class ConvertRunTest : public ::testing::Test {
 
   int Run(bool interrupt = false) {
     std::atomic<bool> interrupted{interrupt};
-    return RunConvert(options_, *fs_, summary_, progress_, interrupted);
+    return RunConvert(options_, fs_, summary_, progress_, interrupted);
   }
 
   bool TmpIsEmpty() const { return fs::is_empty(temp_.Path() / "tmp"); }
 
   TempFolder temp_;
-  std::unique_ptr<FileSystem> fs_;
+  testing::ForwardingFileSystem fs_;
   ConvertRunOptions options_;
   std::ostringstream summary_, progress_;
 };

@@ -7,7 +7,6 @@
 
 #include "cli/convert_run.h"
 #include "cli/exit_codes.h"
-#include "platform/error.h"
 #include "support/forwarding_file_system.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
@@ -17,40 +16,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
 // Every file under root by its relative path, with its bytes.
 std::map<std::string, std::string> Tree(const fs::path& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (entry.is_regular_file())
-      files[fs::relative(entry.path(), root).generic_string()] = ReadBytes(entry.path());
+      files[fs::relative(entry.path(), root).generic_string()] =
+          testing::ReadFileText(entry.path());
   }
   return files;
 }
-
-// The native file system, whose page writes fail for every name in `blocked`, and whose
-// temp folder is the test's own.
-class BlockingFileSystem final : public testing::ForwardingFileSystem {
- public:
-  BlockingFileSystem(std::string temp, std::string blocked)
-      : temp_(std::move(temp)), blocked_(std::move(blocked)) {}
-  std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
-    if (fs::path(path).filename() == blocked_)
-      throw SystemError("No space left on device", 28);  // without the run's own work folder
-    return ForwardingFileSystem::OpenForWriting(path, how);
-  }
-  std::string TempFolder() override { return temp_; }
-
- private:
-  std::string temp_;
-  std::string blocked_;
-};
 
 struct Outcome {
   int exitCode;
@@ -72,7 +47,9 @@ class ParallelConvertTest : public ::testing::Test {
   Outcome Convert(int jobs, uint64_t memory, const std::string& blocked) {
     const std::string name = std::to_string(jobs) + "jobs" + std::to_string(memory);
     fs::create_directories(temp_.Path() / name / "tmp");
-    BlockingFileSystem files((temp_.Path() / name / "tmp").string(), blocked);
+    testing::ForwardingFileSystem files;
+    files.temp = (temp_.Path() / name / "tmp").string();
+    files.fullDisk = [&](const std::string& path) { return fs::path(path).filename() == blocked; };
     ConvertRunOptions options;
     options.paths = {(temp_.Path() / "src").string()};
     options.booksFolder = (temp_.Path() / name / "books").string();

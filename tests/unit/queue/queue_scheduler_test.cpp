@@ -353,22 +353,14 @@ TEST_F(SchedulerTest, SameBaseNamesInOneBookKeepTheirOwnPageFiles) {
 }
 
 // Every write of the named page files fails as on a full disk.
-class BlockingFileSystem final : public testing::ForwardingFileSystem {
- public:
-  std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
-    if (names.count(FileNamePart(path, kNative)))
-      throw SystemError("No space left on device", 28);
-    return ForwardingFileSystem::OpenForWriting(path, how);
-  }
-  std::set<std::string> names;
-};
-
 class BlockedWritesTest : public SchedulerTest {
  protected:
-  BlockedWritesTest()
-      : SchedulerTest(std::make_unique<BlockingFileSystem>()),
-        blocked_(static_cast<BlockingFileSystem&>(*fs_)) {}
-  BlockingFileSystem& blocked_;
+  BlockedWritesTest() : SchedulerTest(std::make_unique<testing::ForwardingFileSystem>()) {
+    static_cast<testing::ForwardingFileSystem&>(*fs_).fullDisk = [this](const std::string& path) {
+      return blocked_.count(FileNamePart(path, kNative)) > 0;
+    };
+  }
+  std::set<std::string> blocked_;
 };
 
 // Something already named like a page in the work folder is never written onto: the page
@@ -384,7 +376,7 @@ TEST_F(SchedulerTest, NamesTakenInTheWorkFolderAreSkipped) {
 }
 
 TEST_F(BlockedWritesTest, PagesGivenUpKeepLaterBlanksInPlace) {
-  blocked_.names = {"b-3.bmp", "t.bmp", "w-1.bmp"};
+  blocked_ = {"b-3.bmp", "t.bmp", "w-1.bmp"};
   Source("vol1/b.jpg", 3);
   Source("vol1/d.jpg", 2);
   Source("vol2/s.jpg", 2);
@@ -412,7 +404,7 @@ TEST_F(BlockedWritesTest, PagesGivenUpKeepLaterBlanksInPlace) {
 }
 
 TEST_F(BlockedWritesTest, ABlankThatCannotBeWrittenEndsOnlyThatImage) {
-  blocked_.names = {"PGXblnk1.bmp"};
+  blocked_ = {"PGXblnk1.bmp"};
   Source("vol1/x.jpg", 1);
   Source("vol1/y.jpg", 2);
   Source("vol1/z.jpg", 2);
