@@ -1,7 +1,7 @@
 #include "decode/gray_quantiser.h"
 
-#include <algorithm>
 #include <array>
+#include <cstddef>
 
 namespace tamsolo {
 namespace {
@@ -9,53 +9,114 @@ namespace {
 constexpr int kLevels = 236;
 constexpr int kTop = kLevels - 1;
 
-struct LevelTables {
-  std::array<uint8_t, 256> index{};  // the level a value is mapped to
-  std::array<uint8_t, kLevels> value{};
-};
-
 // A value goes to the first level whose upper bound ((2k + 1) 255 + 235) div 470 it does not
 // pass. That is not always the nearest level: 110 values that are level values themselves
-// go to the level below, so the error of every pixel is 0 or +1.
-LevelTables MakeLevelTables() {
-  LevelTables tables;
+// go to the level below. The error (value - level value) is 0 or 1 for every value.
+std::array<uint8_t, 256> MakeErrors() {
+  std::array<uint8_t, 256> errors{};
   int level = 0;
   for (int j = 0; j < 256; ++j) {
     while (j > ((2 * level + 1) * 255 + kTop) / (2 * kTop))
       ++level;
-    tables.index[j] = static_cast<uint8_t>(level);
+    errors[static_cast<size_t>(j)] = static_cast<uint8_t>(j - (255 * level + kTop / 2) / kTop);
   }
-  for (int k = 0; k < kLevels; ++k)
-    tables.value[k] = static_cast<uint8_t>((255 * k + kTop / 2) / kTop);
-  return tables;
+  return errors;
 }
 
-const LevelTables kTables = MakeLevelTables();
+// The library rounds the carried sixteenths as (7 e(previous) + E + 8) >> 4: 1 when E >= 8,
+// or when the previous pixel's error was 1 and E >= 1. Input (gray, from above) gives the
+// pixel's error for either previous error: bit 0 after an error of 0, bit 1 after 1.
+std::array<uint8_t, 256 * 3> MakeSteps() {
+  const std::array<uint8_t, 256> errors = MakeErrors();
+  std::array<uint8_t, 256 * 3> steps{};
+  for (size_t gray = 0; gray < 256; ++gray) {
+    const auto errorWith = [&](size_t carry) {
+      return errors[gray + carry > 255 ? 255 : gray + carry];
+    };
+    steps[gray * 3] = static_cast<uint8_t>(errorWith(0) | errorWith(0) << 1);
+    steps[gray * 3 + 1] = static_cast<uint8_t>(errorWith(0) | errorWith(1) << 1);
+    steps[gray * 3 + 2] = static_cast<uint8_t>(errorWith(1) | errorWith(1) << 1);
+  }
+  return steps;
+}
+
+const std::array<uint8_t, 256 * 3> kSteps = MakeSteps();
+
+// The serial part: each pixel's error from the one before it in the row's direction.
+void ChainErrors(const uint8_t* gray, const uint8_t* fromAbove, uint32_t width, bool backwards,
+                 uint8_t* errors) {
+  uint32_t error = 0;
+  if (backwards) {
+    for (uint32_t c = width; c-- > 0;) {
+      error = (kSteps[gray[c] * 3u + fromAbove[c]] >> error) & 1u;
+      errors[c] = static_cast<uint8_t>(error);
+    }
+  } else {
+    for (uint32_t c = 0; c < width; ++c) {
+      error = (kSteps[gray[c] * 3u + fromAbove[c]] >> error) & 1u;
+      errors[c] = static_cast<uint8_t>(error);
+    }
+  }
+}
+
+// The rest, independent per column: the level value (gray plus its carry, clamped, minus its
+// error), written three times, and what this row passes down. before and after are the error
+// rows shifted by one column against and along the row's direction.
+[[gnu::always_inline]] inline void FinishRowBody(
+    const uint8_t* __restrict gray, const uint8_t* __restrict before,
+    const uint8_t* __restrict errors, const uint8_t* __restrict after, uint32_t width,
+    uint8_t* __restrict fromAbove, uint8_t* __restrict values, uint8_t* __restrict rgb) {
+  for (size_t c = 0; c < width; ++c) {
+    // 255 plus a carry is clamped to 255.
+    const auto above = static_cast<uint8_t>(fromAbove[c] + before[c]);
+    const uint8_t carry = above > 1 && gray[c] != 255 ? 1 : 0;
+    values[c] = static_cast<uint8_t>(gray[c] + carry - errors[c]);
+    fromAbove[c] =
+        static_cast<uint8_t>((before[c] | errors[c] | after[c]) + (errors[c] & after[c]));
+  }
+  for (size_t c = 0; c < width; ++c) {
+    rgb[3 * c] = values[c];
+    rgb[3 * c + 1] = values[c];
+    rgb[3 * c + 2] = values[c];
+  }
+}
+
+void FinishRowPlain(const uint8_t* __restrict gray, const uint8_t* __restrict before,
+                    const uint8_t* __restrict errors, const uint8_t* __restrict after,
+                    uint32_t width, uint8_t* __restrict fromAbove, uint8_t* __restrict values,
+                    uint8_t* __restrict rgb) {
+  FinishRowBody(gray, before, errors, after, width, fromAbove, values, rgb);
+}
+
+[[gnu::target("avx2")]] void FinishRowAvx2(const uint8_t* __restrict gray,
+                                           const uint8_t* __restrict before,
+                                           const uint8_t* __restrict errors,
+                                           const uint8_t* __restrict after, uint32_t width,
+                                           uint8_t* __restrict fromAbove,
+                                           uint8_t* __restrict values, uint8_t* __restrict rgb) {
+  FinishRowBody(gray, before, errors, after, width, fromAbove, values, rgb);
+}
+
+using FinishRowFunction = decltype(&FinishRowPlain);
+
+FinishRowFunction ChooseFinishRow() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") ? FinishRowAvx2 : FinishRowPlain;
+}
 
 }  // namespace
 
-GrayQuantiser::GrayQuantiser(uint32_t width) : width_(width), errors_(width + 2, 0) {}
+GrayQuantiser::GrayQuantiser(uint32_t width)
+    : width_(width), fromAbove_(width, 0), errors_(width + 2, 0), values_(width) {}
 
-// Even rows run left to right, odd rows right to left. errors_[c + 1] holds column c;
-// `pass` is the error slot of the column before the current one in the row's direction.
+// Even rows run left to right, odd rows right to left, counted from the image's first row.
 void GrayQuantiser::QuantiseRow(const uint8_t* gray, uint8_t* rgb) {
-  const int step = oddRow_ ? -1 : 1;
-  int column = oddRow_ ? static_cast<int>(width_) - 1 : 0;
-  int16_t* pass = errors_.data() + (oddRow_ ? width_ + 1 : 0);
-  int cur = 0, below = 0, belowPrevious = 0;
-  for (uint32_t i = 0; i < width_; ++i, column += step, pass += step) {
-    // An arithmetic shift: the floor of the sixteenths, rounded.
-    cur = (cur + pass[step] + 8) >> 4;
-    cur = std::clamp(cur + gray[column], 0, 255);
-    const uint8_t value = kTables.value[kTables.index[static_cast<size_t>(cur)]];
-    std::fill_n(rgb + 3 * column, 3, value);
-    const int error = cur - value;
-    pass[0] = static_cast<int16_t>(belowPrevious + 3 * error);
-    belowPrevious = below + 5 * error;
-    below = error;
-    cur = 7 * error;
-  }
-  pass[0] = static_cast<int16_t>(belowPrevious);
+  static const FinishRowFunction kFinishRow = ChooseFinishRow();
+  uint8_t* errors = errors_.data() + 1;
+  ChainErrors(gray, fromAbove_.data(), width_, oddRow_, errors);
+  const uint8_t* before = oddRow_ ? errors + 1 : errors - 1;
+  const uint8_t* after = oddRow_ ? errors - 1 : errors + 1;
+  kFinishRow(gray, before, errors, after, width_, fromAbove_.data(), values_.data(), rgb);
   oddRow_ = !oddRow_;
 }
 
