@@ -12,7 +12,7 @@ constexpr int kTop = kLevels - 1;
 // A value goes to the first level whose upper bound ((2k + 1) 255 + 235) div 470 it does not
 // pass. That is not always the nearest level: 110 values that are level values themselves
 // go to the level below. The error (value - level value) is 0 or 1 for every value.
-std::array<uint8_t, 256> MakeErrors() {
+constexpr std::array<uint8_t, 256> MakeErrors() {
   std::array<uint8_t, 256> errors{};
   int level = 0;
   for (int j = 0; j < 256; ++j) {
@@ -24,9 +24,10 @@ std::array<uint8_t, 256> MakeErrors() {
 }
 
 // The library rounds the carried sixteenths as (7 e(previous) + E + 8) >> 4: 1 when E >= 8,
-// or when the previous pixel's error was 1 and E >= 1. Input (gray, from above) gives the
-// pixel's error for either previous error: bit 0 after an error of 0, bit 1 after 1.
-std::array<uint8_t, 256 * 3> MakeSteps() {
+// or when the previous pixel's error was 1 and E >= 1. The entry of a gray value and what
+// comes from above (0, 1 or 2) gives the pixel's error after either previous error: bit 0
+// after an error of 0, bit 1 after 1.
+constexpr std::array<uint8_t, 256 * 3> MakeSteps() {
   const std::array<uint8_t, 256> errors = MakeErrors();
   std::array<uint8_t, 256 * 3> steps{};
   for (size_t gray = 0; gray < 256; ++gray) {
@@ -40,7 +41,7 @@ std::array<uint8_t, 256 * 3> MakeSteps() {
   return steps;
 }
 
-const std::array<uint8_t, 256 * 3> kSteps = MakeSteps();
+constexpr std::array<uint8_t, 256 * 3> kSteps = MakeSteps();
 
 // The serial part: each pixel's error from the one before it in the row's direction.
 [[gnu::always_inline]] inline void ChainErrors(const uint8_t* gray, const uint8_t* fromAbove,
