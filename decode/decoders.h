@@ -21,6 +21,12 @@ struct DecodeNotes {
 // learns what the decode noticed; PNG data never ends early (that is an error).
 RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
                     DecodeNotes* notes = nullptr);
+// How a gray JPEG reaches its 236 levels: through the program's copy of libjpeg's one-pass
+// quantiser (the default: the same bytes, in a fraction of the time) or through the library's
+// own, kept to compare against and to fall back on.
+enum class GrayQuantising { Own, Library };
+RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes,
+                    GrayQuantising quantising);
 RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
                    DecodeNotes* notes = nullptr);
 RgbImage DecodePng(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);

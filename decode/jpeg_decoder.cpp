@@ -2,6 +2,7 @@
 #include <string>
 
 #include "decode/decoders.h"
+#include "decode/gray_quantiser.h"
 #include "decode/jpeg_session.h"
 #include "platform/error.h"
 #include "platform/file_bytes.h"
@@ -58,24 +59,46 @@ void ExpandGrayRow(const JSAMPLE* indices, const JSAMPLE* levels, JDIMENSION wid
   }
 }
 
-// Several rows per call: with one row at a time, libjpeg upsamples two-row groups into a
-// spare row and copies it out.
+constexpr JDIMENSION kRowsPerCall = 16;
+
+// Reads the next rows, several per call (with one row at a time, libjpeg upsamples two-row
+// groups into a spare row and copies it out), row i to first + i x stride; returns how many.
+JDIMENSION ReadSomeRows(JpegSession& session, uint8_t* first, size_t stride) {
+  jpeg_decompress_struct& cinfo = session.cinfo;
+  if (DecodeStopRequested())
+    FailJpeg(session, kDecodeStoppedText);
+  JSAMPROW rows[kRowsPerCall];
+  const JDIMENSION count = std::min(kRowsPerCall, cinfo.output_height - cinfo.output_scanline);
+  for (JDIMENSION i = 0; i < count; ++i)
+    rows[i] = first + stride * i;
+  const JDIMENSION read = jpeg_read_scanlines(&cinfo, rows, count);
+  if (read == 0)
+    FailJpeg(session, "JPEG decoder delivered no row");
+  return read;
+}
+
 void ReadRgbRows(JpegSession& session, uint8_t* pixels, size_t stride) {
   jpeg_decompress_struct& cinfo = session.cinfo;
-  constexpr JDIMENSION kRowsPerCall = 16;
-  JSAMPROW rows[kRowsPerCall];
+  while (cinfo.output_scanline < cinfo.output_height)
+    ReadSomeRows(session, pixels + stride * cinfo.output_scanline, stride);
+}
+
+// Plain gray rows into a few rows of scratch, then through the program's quantiser.
+void ReadGrayRows(JpegSession& session, GrayQuantiser& quantiser, uint8_t* pixels, size_t stride) {
+  jpeg_decompress_struct& cinfo = session.cinfo;
+  const size_t width = cinfo.output_width;
+  auto* scratch = static_cast<uint8_t*>((*cinfo.mem->alloc_large)(
+      reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, width * kRowsPerCall));
   while (cinfo.output_scanline < cinfo.output_height) {
-    if (DecodeStopRequested())
-      FailJpeg(session, kDecodeStoppedText);
-    const JDIMENSION count = std::min(kRowsPerCall, cinfo.output_height - cinfo.output_scanline);
-    for (JDIMENSION i = 0; i < count; ++i)
-      rows[i] = pixels + stride * (cinfo.output_scanline + i);
-    if (jpeg_read_scanlines(&cinfo, rows, count) == 0)
-      FailJpeg(session, "JPEG decoder delivered no row");
+    uint8_t* out = pixels + stride * cinfo.output_scanline;
+    const JDIMENSION read = ReadSomeRows(session, scratch, width);
+    for (JDIMENSION i = 0; i < read; ++i, out += stride)
+      quantiser.QuantiseRow(scratch + width * i, out);
   }
 }
 
-void ReadGrayRows(JpegSession& session, uint8_t* pixels, size_t stride) {
+// libjpeg's own quantiser gives level indices, one row at a time.
+void ReadQuantisedRows(JpegSession& session, uint8_t* pixels, size_t stride) {
   jpeg_decompress_struct& cinfo = session.cinfo;
   JSAMPARRAY indices = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                   JPOOL_IMAGE, cinfo.output_width, 1);
@@ -89,42 +112,50 @@ void ReadGrayRows(JpegSession& session, uint8_t* pixels, size_t stride) {
   }
 }
 
-JpegStatus ReadRowSteps(JpegSession& session, uint8_t* pixels, size_t stride) {
+JpegStatus ReadRowSteps(JpegSession& session, GrayQuantiser* quantiser, uint8_t* pixels,
+                        size_t stride) {
   if (session.cinfo.quantize_colors)
-    ReadGrayRows(session, pixels, stride);
+    ReadQuantisedRows(session, pixels, stride);
+  else if (session.cinfo.output_components == 1)
+    ReadGrayRows(session, *quantiser, pixels, stride);
   else
     ReadRgbRows(session, pixels, stride);
   return JpegStatus::Ok;
 }
 
-JpegStatus ReadJpegRows(JpegSession* session, uint8_t* pixels, size_t stride) {
+JpegStatus ReadJpegRows(JpegSession* session, GrayQuantiser* quantiser, uint8_t* pixels,
+                        size_t stride) {
   if (setjmp(session->jump) != 0)
     return JpegStatus::Failed;
-  return ReadRowSteps(*session, pixels, stride);
+  return ReadRowSteps(*session, quantiser, pixels, stride);
 }
 
-// The output is RGB or quantised gray; anything else was refused while opening.
+// The output is RGB, plain gray or quantised gray; anything else was refused while opening.
 bool OutputIsUsable(const jpeg_decompress_struct& cinfo) {
   if (cinfo.quantize_colors)
     return cinfo.output_components == 1 && cinfo.colormap != nullptr &&
            cinfo.actual_number_of_colors > 0 && cinfo.actual_number_of_colors <= 256;
-  return cinfo.output_components == 3;
+  return cinfo.output_components == 3 || cinfo.output_components == 1;
 }
 
 RgbImage DecodeJpegData(std::span<const uint8_t> data, const DecodeBudget& budget,
-                        DecodeNotes* notes) {
+                        DecodeNotes* notes, GrayQuantising quantising) {
   if (data.empty())
     throw Error("JPEG decoding failed: the file is empty");
   jpeg_source_mgr source{};
   InstallSource(source, data);
   JpegSession session(source);
+  session.libraryQuantiser = quantising == GrayQuantising::Library;
   ThrowOnJpegFailure(OpenJpegHeader(&session, &budget), session, budget);
   ThrowOnJpegFailure(StartJpeg(&session), session, budget);
   if (!OutputIsUsable(session.cinfo))
     throw Error("JPEG decoding failed: unexpected output format");
   RgbImage image(static_cast<int>(session.cinfo.output_width),
                  static_cast<int>(session.cinfo.output_height));
-  ThrowOnJpegFailure(ReadJpegRows(&session, image.Data(), image.Stride()), session, budget);
+  // Made here, outside the steps libjpeg may jump out of, as it owns its buffer.
+  GrayQuantiser quantiser(session.cinfo.output_components == 1 ? session.cinfo.output_width : 0);
+  ThrowOnJpegFailure(ReadJpegRows(&session, &quantiser, image.Data(), image.Stride()), session,
+                     budget);
   if (notes && session.endedEarly)
     notes->dataEndedEarly = true;
   return image;
@@ -133,13 +164,18 @@ RgbImage DecodeJpegData(std::span<const uint8_t> data, const DecodeBudget& budge
 }  // namespace
 
 RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes) {
-  return DecodeJpegData(data, {memoryLimit}, notes);
+  return DecodeJpegData(data, {memoryLimit}, notes, GrayQuantising::Own);
+}
+
+RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes,
+                    GrayQuantising quantising) {
+  return DecodeJpegData(data, {memoryLimit}, notes, quantising);
 }
 
 // The file's bytes stay in memory until the decode ends, so they count against the limit.
 RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit, ThrowIfDecodeStopped);
-  return DecodeJpegData(bytes, {memoryLimit, bytes.size()}, notes);
+  return DecodeJpegData(bytes, {memoryLimit, bytes.size()}, notes, GrayQuantising::Own);
 }
 
 }  // namespace tamsolo

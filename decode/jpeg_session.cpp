@@ -44,7 +44,7 @@ void InstallManagers(JpegSession& session) {
   cinfo.client_data = &session;
 }
 
-void ApplySettings(jpeg_decompress_struct& cinfo) {
+void ApplySettings(jpeg_decompress_struct& cinfo, bool libraryQuantiser) {
   cinfo.scale_num = 1;
   cinfo.scale_denom = 1;
   cinfo.dct_method = JDCT_ISLOW;  // the library's default, the accurate integer method
@@ -52,7 +52,9 @@ void ApplySettings(jpeg_decompress_struct& cinfo) {
   cinfo.do_block_smoothing = TRUE;
   cinfo.buffered_image = FALSE;
   // out_color_space keeps the library's choice: RGB for three components, gray for one.
-  cinfo.quantize_colors = cinfo.out_color_space == JCS_GRAYSCALE ? TRUE : FALSE;
+  // Buffered-image mode stays off either way: it would start the quantiser again with each
+  // output pass.
+  cinfo.quantize_colors = cinfo.out_color_space == JCS_GRAYSCALE && libraryQuantiser ? TRUE : FALSE;
   if (cinfo.quantize_colors) {
     cinfo.two_pass_quantize = FALSE;
     cinfo.dither_mode = JDITHER_FS;
@@ -116,7 +118,7 @@ JpegStatus HeaderSteps(JpegSession& session, const DecodeBudget& budget) {
     FailJpeg(session, cinfo.num_components == 4 ? "CMYK and YCCK JPEG images are not supported"
                                                 : "JPEG colour space is not supported");
   }
-  ApplySettings(cinfo);
+  ApplySettings(cinfo, session.libraryQuantiser);
   jpeg_calc_output_dimensions(&cinfo);
   return Budget(session, budget);
 }

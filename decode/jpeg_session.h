@@ -39,6 +39,9 @@ struct JpegSession {
   uint64_t bytesNeeded = 0;
   bool created = false;
   bool endedEarly = false;  // the source ran out before the image did
+  // Gray output through libjpeg's own quantiser, rather than plain gray rows for the
+  // program's copy of it (GrayQuantiser).
+  bool libraryQuantiser = false;
 };
 
 JpegSession& SessionOf(j_common_ptr cinfo);

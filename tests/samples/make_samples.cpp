@@ -1,6 +1,7 @@
 // Writes a small sample volume for trying the converter: two folders of made-up scanned
 // pages, single pages and spreads of two and three pages, as JPEG, PNG and BMP files. With
-// --volume, the 100-file volume the benchmarks convert instead.
+// --volume, the 100-file volume the benchmarks convert instead; with --scans, the benchmarks'
+// volume shaped like scanned books.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -8,14 +9,17 @@
 #include "support/sample_images.h"
 
 int main(int argc, char** argv) {
-  const bool volume = argc == 3 && std::string(argv[2]) == "--volume";
-  if (argc != 2 && !volume) {
-    std::fprintf(stderr, "usage: make_samples OUTDIR [--volume]\n");
+  const std::string option = argc == 3 ? argv[2] : "";
+  const bool volume = option == "--volume", scans = option == "--scans";
+  if (argc != 2 && !volume && !scans) {
+    std::fprintf(stderr, "usage: make_samples OUTDIR [--volume|--scans]\n");
     return 2;
   }
   try {
     if (volume)
       tamsolo::testing::WriteBenchmarkVolume(argv[1]);
+    else if (scans)
+      tamsolo::testing::WriteScanVolume(argv[1]);
     else
       tamsolo::testing::WriteSampleVolume(argv[1]);
   } catch (const std::exception& e) {

@@ -32,4 +32,9 @@ void WriteSampleVolume(const std::string& root);
 // PNG and BMP; 23 spreads among them give 123 pages.
 void WriteBenchmarkVolume(const std::string& root);
 
+// A volume shaped like scanned books: 100 files of screentone, gradients, text strokes and
+// scanner noise, mostly gray; gray and colour JPEGs (quality 90, 4:2:0), gray and colour PNGs
+// and BMPs, singles and spreads of 2 and 3 pages at about 1700 and 3400 rows (127 pages).
+void WriteScanVolume(const std::string& root);
+
 }  // namespace tamsolo::testing

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
 #include <set>
+#include <utility>
 
 #include "decode/decoders.h"
 #include "support/error_text.h"
@@ -65,18 +67,61 @@ TEST(JpegDecoder, GrayscaleGivesOnlyTheQuantiserLevels) {
       ASSERT_TRUE(p[0] == p[1] && p[1] == p[2] && levels.count(p[0])) << x << "," << y;
     }
   }
-  // A flat gray between two levels is dithered from its two neighbours.
-  int between = 0;
-  while (levels.count(between))
-    ++between;
-  const RgbImage flat =
-      DecodeJpeg(testing::EncodeGrayJpeg(Flat(64, 64, between), {.quality = 100}));
-  std::set<int> seen;
-  for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 64; ++x)
-      seen.insert(PixelAt(flat, x, y)[0]);
+  // A value goes to the first level whose bound ((2k + 1) 255 + 235) div 470 it does not pass,
+  // which for 1 and 14 is the level below their own: a flat area of them is dithered too.
+  const std::pair<uint8_t, std::set<int>> flats[] = {
+      {0, {0}}, {1, {0, 1}}, {6, {5, 7}}, {14, {13, 14}}, {128, {127, 128}}, {255, {255}}};
+  for (const auto& [gray, expected] : flats) {
+    const RgbImage flat = DecodeJpeg(testing::EncodeGrayJpeg(Flat(64, 64, gray), {.quality = 100}));
+    std::set<int> seen;
+    for (int y = 0; y < 64; ++y) {
+      for (int x = 0; x < 64; ++x)
+        seen.insert(PixelAt(flat, x, y)[0]);
+    }
+    EXPECT_EQ(seen, expected) << int{gray};
   }
-  EXPECT_EQ(seen, (std::set<int>{between - 1, between + 1}));
+}
+
+// The program's gray quantiser against libjpeg's own, byte for byte: every flat value, ramps
+// and noise, widths 1 to 5000, baseline, progressive (whole and cut short) and restart markers.
+TEST(JpegDecoder, OwnGrayQuantiserGivesTheLibrarysBytes) {
+  std::mt19937 random(18);
+  const auto noise = [&](int w, int h) { return testing::RandomImage(w, h, random); };
+  const auto ramp = [](int w, int h) {
+    return MakeRgbImage(w, h, [=](int x, int y) { return Rgb{uint8_t((x * 255 / w + y) % 256)}; });
+  };
+  struct Case {
+    RgbImage image;
+    testing::JpegOptions options;
+    size_t keepPercent = 100;
+  };
+  std::vector<Case> cases;
+  for (int gray = 0; gray < 256; ++gray)
+    cases.push_back({Flat(gray % 61 + 1, 9, uint8_t(gray)), {.quality = 100}});
+  for (int width : {1, 2, 3, 16, 17, 255, 1001, 4096, 4999, 5000}) {
+    cases.push_back({ramp(width, 11), {.quality = 100}});
+    cases.push_back({noise(width, 21), {.quality = 90}});
+    cases.push_back({noise(width, 40), {.quality = 75, .progressive = true}});
+    cases.push_back({noise(width, 40), {.quality = 75, .progressive = true}, 55});
+    cases.push_back({ramp(width, 33), {.quality = 50, .restartRows = 1}});
+  }
+  size_t decoded = 0;
+  for (const Case& c : cases) {
+    std::vector<uint8_t> jpeg = testing::EncodeGrayJpeg(c.image, c.options);
+    jpeg.resize(jpeg.size() * c.keepPercent / 100);
+    RgbImage own, library;  // a cut that ends inside a marker fails both ways alike
+    const auto decode = [&](GrayQuantising quantising, RgbImage& image) {
+      return testing::ErrorText(
+          [&] { image = DecodeJpeg(jpeg, kDefaultDecodeMemoryLimit, nullptr, quantising); });
+    };
+    const std::string what = std::to_string(c.image.Width()) + " x " +
+                             std::to_string(c.image.Height()) + ", " +
+                             std::to_string(c.keepPercent) + "% kept";
+    ASSERT_EQ(decode(GrayQuantising::Own, own), decode(GrayQuantising::Library, library)) << what;
+    ASSERT_TRUE(testing::SameImage(own, library)) << what;
+    decoded += own.Empty() ? 0 : 1;
+  }
+  EXPECT_GT(decoded, cases.size() * 9 / 10);
 }
 
 TEST(JpegDecoder, ProgressiveDecodesLikeBaseline) {
