@@ -6,6 +6,7 @@
 #include "decode/image_header.h"
 #include "job/source_layout.h"
 #include "page/page_layout.h"
+#include "platform/test_hook.h"
 #include "queue/book_key.h"
 #include "queue/file_queue.h"
 #include "queue/input_collection.h"
@@ -113,14 +114,21 @@ BookPlan MakeBookPlan(const PlanOptions& options, FileSystem& fs) {
       [&](const std::string& path, const WalkOptions& walk) {
         return AddPath(fs, queue, path, walk);
       },
-      {}, plan.ignored);
+      options.stop, plan.ignored);
   const std::vector<std::string> paths = queue.Paths();
   if (options.order == QueueOrder::Bytes)
     plan.warnings = UnpaddedNumberWarnings(paths, options.style);
   Planner planner(options, plan);
-  for (const std::string& path : paths)
+  TestHook("plan-headers", options.stop);
+  for (const std::string& path : paths) {
+    if (options.stop && options.stop()) {
+      plan.stopped = true;
+      return plan;
+    }
     planner.Add(path);
+  }
   planner.CloseBook();
+  plan.stopped = options.stop && options.stop();
   return plan;
 }
 

@@ -2,6 +2,7 @@
 // symbolic links, file modes, signals, a full disk (/dev/full, RLIMIT_FSIZE) and the built
 // program started as a child wherever a signal or a limit is involved.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -714,6 +716,146 @@ TEST_F(CliFaults, DecodingStaysWithinTheMemoryLimit) {
     const Outcome refused = Cli({"decode", "--memory-limit", "32", File(name), "-o", "/dev/null"});
     EXPECT_EQ(refused.status, 1) << name;
     EXPECT_NE(refused.err.find("Image too large"), std::string::npos) << refused.err;
+  }
+}
+
+// The preview replaces only a regular file: a link (to a file of yours, or leading nowhere),
+// a folder or a FIFO at its name is refused and left as it is; a preview made earlier is
+// replaced. Its -o never names the book's own files (by any path), and its listing never
+// replaces a text file that holds no listing.
+TEST_F(CliFaults, PreviewOutputsReplaceOnlyWhatAPreviewMade) {
+  Image(Path("in/vol1/a.jpg"));
+  ASSERT_EQ(Cli({"convert", "--quiet", File("in"), "-o", File("out")}).status, 0);
+  const std::string book = File("out/vol1"), bookText = ReadFileText(Path("out/vol1/book.txt"));
+  WriteText(Path("victim.txt"), "victim");
+  const auto link = [&](const char* to) { fs::create_symlink(to, Path("out/vol1/preview.png")); };
+  const auto fifo = [&] { ::mkfifo(File("out/vol1/preview.png").c_str(), 0644); };
+  const auto folder = [&] { fs::create_directory(Path("out/vol1/preview.png")); };
+  for (const std::function<void()>& plant :
+       {std::function<void()>([&] { link("../../victim.txt"); }),
+        std::function<void()>([&] { link("../../nowhere.png"); }), std::function<void()>(fifo),
+        std::function<void()>(folder)}) {
+    plant();
+    const ChildEnd end = RunChild({.args = {"preview", book}, .err = File("err.txt")});
+    EXPECT_EQ(end.exitCode, 3) << ReadFileText(Path("err.txt"));
+    EXPECT_NE(ReadFileText(Path("err.txt")).find("only a regular file is replaced"),
+              std::string::npos);
+    EXPECT_EQ(ReadFileText(Path("victim.txt")), "victim");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Path("nowhere.png"))));
+    fs::remove(Path("out/vol1/preview.png"));
+  }
+  for (int run = 0; run < 2; ++run)
+    EXPECT_EQ(Cli({"preview", book}).status, 0);
+  EXPECT_EQ(FolderNames(Path("out/vol1")),
+            (Names{"0001_a.bmp", "book.txt", "preview.png", "preview.txt"}));
+
+  WriteText(Path("notes.txt"), "mine");
+  fs::create_directory_symlink(Path("out"), Path("outlink"));
+  const struct {
+    std::string output;
+    int status;
+  } cases[] = {
+      {File("notes.png"), 3},  {File("pic.txt"), 2},
+      {book + "/book.png", 3}, {File("outlink") + "/vol1/../vol1/0001_a.bmp", 3},
+      {File("pic.png"), 0},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Cli({"preview", book, "-o", c.output});
+    EXPECT_EQ(outcome.status, c.status) << c.output << ": " << outcome.err;
+  }
+  EXPECT_EQ(ReadFileText(Path("notes.txt")), "mine");
+  EXPECT_FALSE(fs::exists(Path("notes.png")));
+  EXPECT_EQ(ReadFileText(Path("out/vol1/book.txt")), bookText);
+  EXPECT_EQ(fs::file_size(Path("out/vol1/0001_a.bmp")), 393334u);
+  EXPECT_EQ(ReadFileText(Path("pic.txt")), ReadFileText(Path("out/vol1/preview.txt")));
+}
+
+// Reads what a child writes into a FIFO until size bytes came or the deadline passed.
+std::string ReadFifo(int fd, size_t size) {
+  std::string bytes;
+  const auto deadline = steady_clock::now() + kChildDeadline;
+  char buffer[1 << 16];
+  while (bytes.size() < size && steady_clock::now() < deadline) {
+    const ssize_t count = ::read(fd, buffer, sizeof buffer);
+    if (count > 0)
+      bytes.append(buffer, static_cast<size_t>(count));
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return bytes;
+}
+
+// No open of an output blocks: a FIFO that nobody reads is refused at once, one with a reader
+// is written to. A signal ends the run promptly even while a write to a FIFO nobody empties
+// holds it.
+TEST_F(CliFaults, OutputsNeverBlockInOpenAndSignalsEndABlockedWrite) {
+  Image(Path("in/vol1/a.bmp"));
+  ASSERT_EQ(Cli({"convert", "--quiet", File("in"), "-o", File("out")}).status, 0);
+  ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0644), 0);
+  for (const Names& args : {Names{"decode", File("in/vol1/a.bmp"), "-o", File("fifo")},
+                            Names{"preview", File("out/vol1"), "-o", File("fifo")}}) {
+    const ChildEnd end = RunChild({.args = args, .err = File("err.txt")});
+    EXPECT_EQ(end.exitCode, 3) << args[0];
+    EXPECT_NE(ReadFileText(Path("err.txt")).find("no process reads the FIFO"), std::string::npos)
+        << ReadFileText(Path("err.txt"));
+  }
+  int reader = ::open(File("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const std::string header = "P6\n768 1008\n255\n";
+  {
+    Child child({.args = {"decode", File("in/vol1/a.bmp"), "-o", File("fifo")}});
+    EXPECT_EQ(ReadFifo(reader, header.size() + 768 * 1008 * 3).substr(0, header.size()), header);
+    EXPECT_EQ(child.Wait().exitCode, 0);
+  }
+  ::close(reader);
+  reader = ::open(File("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  Child blocked({.args = {"decode", File("in/vol1/a.bmp"), "-o", File("fifo")}});
+  // Once bytes come, the pipe fills at once and the write waits for a read that never comes.
+  pollfd data{reader, POLLIN, 0};
+  ASSERT_EQ(::poll(&data, 1, 30000), 1);
+  ASSERT_TRUE(data.revents & POLLIN);
+  const auto sent = steady_clock::now();
+  blocked.Signal(SIGTERM);
+  EXPECT_EQ(blocked.Wait().signal, SIGTERM);
+  EXPECT_LE(steady_clock::now() - sent, std::chrono::seconds(10));
+  ::close(reader);
+}
+
+// Whether the child stands stopped (SIGSTOP), as /proc tells it.
+bool Stopped(pid_t pid) {
+  const std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
+  const size_t end = stat.rfind(')');
+  return end != std::string::npos && stat.size() > end + 2 && stat[end + 2] == 'T';
+}
+
+// A child stopped at a named point of the program (TAMSOLO_TEST_HOOK), not at a guessed time.
+struct HookedChild {
+  HookedChild(const char* hook, const ChildSetup& setup) {
+    ::setenv("TAMSOLO_TEST_HOOK", hook, 1);
+    child.emplace(setup);
+    ::unsetenv("TAMSOLO_TEST_HOOK");
+  }
+  std::optional<Child> child;
+};
+
+// plan and preview stop at a signal like convert: nothing half-made is printed or written,
+// and the program ends by the signal.
+TEST_F(CliFaults, PlanAndPreviewStopAtASignalWithoutWriting) {
+  Image(Path("in/vol1/a.bmp"));
+  ASSERT_EQ(Cli({"convert", "--quiet", File("in"), "-o", File("out")}).status, 0);
+  const struct {
+    const char* hook;
+    Names args;
+  } cases[] = {{"plan-headers:stop", {"plan", File("in")}},
+               {"preview-pages:stop", {"preview", File("out/vol1"), "-o", File("p.png")}}};
+  for (const auto& c : cases) {
+    HookedChild hooked(c.hook, {.args = c.args, .out = File("out.txt")});
+    ASSERT_TRUE(WaitFor([&] { return Stopped(hooked.child->Pid()); })) << c.hook;
+    hooked.child->Signal(SIGINT);
+    hooked.child->Signal(SIGCONT);
+    EXPECT_EQ(hooked.child->Wait().signal, SIGINT) << c.hook;
+    EXPECT_EQ(ReadFileText(Path("out.txt")), "") << c.hook;
+    EXPECT_FALSE(fs::exists(Path("p.png")));
   }
 }
 
