@@ -18,6 +18,7 @@
 #include "platform/run_folder_name.h"
 #include "cli/convert_report.h"
 #include "cli/exit_codes.h"
+#include "book/books_left_out.h"
 #include "book/folder_book_sink.h"
 #include "preview/book_preview.h"
 #include "queue/queue_scheduler.h"
@@ -116,13 +117,17 @@ class Run {
   }
 
   // Queues every path; what a path the user typed gives nothing for is reported in ignored.
-  size_t Queue(FileSystem& fs, std::vector<std::string>& ignored) {
+  // The books folder and book folders written earlier are left out and noted in leftOut.
+  size_t Queue(FileSystem& fs, std::vector<std::string>& ignored, BooksLeftOut& leftOut) {
     return QueueTypedPaths(
         fs, options_.paths,
         [this](const std::string& path, const WalkOptions& walk) {
           return scheduler_.AddPath(path, walk);
         },
-        [this] { return interrupted_.load(); }, ignored);
+        [this] { return interrupted_.load(); }, ignored,
+        [&leftOut](const std::string& path, const std::vector<FileSystem::Entry>& entries) {
+          return leftOut(path, entries);
+        });
   }
 
   // Where the queue's byte order would scramble numbered scans, before anything is converted.
@@ -206,7 +211,8 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
                std::unique_ptr<ConvertReport>& report) {
   Run run(options, fs, workFolder, interrupted);
   std::vector<std::string> ignored;
-  const size_t total = run.Queue(fs, ignored);
+  BooksLeftOut leftOut(fs, options.booksFolder, options.style);
+  const size_t total = run.Queue(fs, ignored, leftOut);
   for (const std::string& warning : run.OrderWarnings())
     progress << EscapeControlBytes(warning) << '\n';
   const ConvertReport::Display display{options.quiet ? nullptr : &progress,
@@ -214,6 +220,8 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
   report = std::make_unique<ConvertReport>(total, display, options.style);
   for (const std::string& line : ignored)
     report->AddProblem(line);
+  if (const std::string warning = leftOut.Warning(); !warning.empty())
+    report->AddWarning(warning);
   const bool finished = !interrupted && run.Convert(*report, interrupted);
   run.StopJob();
   report->EndProgress();

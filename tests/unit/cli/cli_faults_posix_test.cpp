@@ -460,6 +460,29 @@ TEST_F(CliFaults, AnUnwritableOutputFolderStopsConvertBeforeAnyWork) {
   EXPECT_TRUE(TmpListing().empty());
 }
 
+// Converting a folder into a books folder inside it, again and again, makes the same books:
+// the books folder (reached through a link too) and a book folder moved elsewhere are left
+// out, and said so once. plan leaves out the same.
+TEST_F(CliFaults, BooksWrittenEarlierAreNeverTakenAsInput) {
+  Image(Path("in/vol1/a.jpg"));
+  fs::create_directory_symlink(Path("in"), Path("inlink"));
+  ASSERT_EQ(Cli({"convert", "--quiet", "--preview", File("in"), "-o", File("in/books")}).status, 0);
+  fs::rename(Path("in/books/vol1"), Path("in/moved"));
+  for (const std::string& input : {File("in"), File("inlink")}) {
+    const Outcome outcome = Cli({"convert", "--quiet", input, "-o", File("in/books")});
+    EXPECT_EQ(outcome.status, 0) << outcome.out;
+    EXPECT_EQ(outcome.out.rfind("books: 1\npages: 1\n", 0), 0u) << outcome.out;
+    const size_t said = outcome.out.find("left out ");
+    EXPECT_NE(said, std::string::npos) << outcome.out;
+    EXPECT_EQ(outcome.out.find("left out ", said + 1), std::string::npos) << outcome.out;
+  }
+  EXPECT_EQ(FolderNames(Path("in/books")), (Names{"vol1", "vol1 (2)"}));
+  EXPECT_EQ(FolderNames(Path("in/books/vol1 (2)")), (Names{"0001_a.bmp", "book.txt"}));
+  const Outcome plan = Cli({"plan", File("in")});
+  EXPECT_NE(plan.out.find("book \"vol1\": 1 page (0 blank)"), std::string::npos) << plan.out;
+  EXPECT_EQ(plan.out.find("book \"moved\""), std::string::npos) << plan.out;
+}
+
 // One folder reached as itself, named twice and through two links is walked once.
 TEST_F(CliFaults, EachFolderIsWalkedOncePerRun) {
   Image(Path("in/vol1/a.jpg"));
