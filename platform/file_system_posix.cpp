@@ -10,6 +10,7 @@
 
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/test_hook.h"
 
 namespace tamsolo {
 namespace {
@@ -206,6 +207,20 @@ class PosixFileSystem final : public FileSystem {
     if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
       ThrowErrno("Cannot create file", path, errno);
     return writer;
+  }
+
+  // An unnamed file proves it and can never be left behind; a file system without O_TMPFILE
+  // gets the named probe.
+  void ProveWritable(const std::string& folder, const std::string& probe) override {
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+      FileSystem::ProveWritable(folder, probe);
+      return;
+    }
+    if (fd < 0)
+      ThrowErrno("Cannot create a file in", folder, errno);
+    TestHook("write-probe");
+    ::close(fd);
   }
 
   std::string TempFolder() override {

@@ -202,6 +202,23 @@ bool WaitFor(Condition condition) {
   return true;
 }
 
+// Whether the child stands stopped (SIGSTOP), as /proc tells it.
+bool Stopped(pid_t pid) {
+  const std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
+  const size_t end = stat.rfind(')');
+  return end != std::string::npos && stat.size() > end + 2 && stat[end + 2] == 'T';
+}
+
+// A child stopped at a named point of the program (TAMSOLO_TEST_HOOK), not at a guessed time.
+struct HookedChild {
+  HookedChild(const char* hook, const ChildSetup& setup) {
+    ::setenv("TAMSOLO_TEST_HOOK", hook, 1);
+    child.emplace(setup);
+    ::unsetenv("TAMSOLO_TEST_HOOK");
+  }
+  std::optional<Child> child;
+};
+
 class CliFaults : public ::testing::Test {
  protected:
   // The in-process runs and the children get a temp folder of the test's own.
@@ -402,18 +419,44 @@ TEST_F(CliFaults, StaleWorkFoldersAndHalfBooksOfKilledRunsAreRemoved) {
 TEST_F(CliFaults, TheRunAfterAKilledOneCleansUp) {
   Image(Path("in/vol1/a.jpg"), 768 * 40);
   Child child({{"convert", File("in"), "-o", File("out")}, File("tmp")});
-  // Killed once its work folder holds the lock, the state every later moment of a run leaves.
-  ASSERT_TRUE(WaitFor([&] {
-    const Names names = TmpListing();
-    return names.size() == 1 && fs::exists(Path("tmp") / names[0] / "tamsolo-cli.lock");
-  }));
+  // Killed once its work folder is there beside its lock file.
+  ASSERT_TRUE(WaitFor([&] { return TmpListing().size() == 2; }));
   child.Signal(SIGKILL);
   EXPECT_EQ(child.Wait().signal, SIGKILL);
-  ASSERT_EQ(TmpListing().size(), 1u);
+  ASSERT_EQ(TmpListing().size(), 2u);
   fs::remove_all(Path("in"));
   Image(Path("in/vol2/b.jpg"));
   EXPECT_EQ(RunChild({{"convert", File("in"), "-o", File("out")}, File("tmp")}).exitCode, 0);
   EXPECT_TRUE(TmpListing().empty());
+}
+
+// A run killed at any moment leaves nothing a later run cannot judge: killed at each named
+// point between making a locked folder and letting it go (test hooks, not timing), the next
+// run leaves no work folder, hidden book, lock file or write probe, and a book renamed into
+// place before the kill stays whole.
+TEST_F(CliFaults, ARunKilledAtAnyStepLeavesNothingTheNextRunKeeps) {
+  Image(Path("in/vol1/a.jpg"));
+  const struct {
+    const char* hook;
+    Names books;
+  } cases[] = {
+      {"write-probe:kill", {"vol1"}},
+      {"work-folder-locked:kill", {"vol1"}},
+      {"work-folder-made:kill", {"vol1"}},
+      {"book-folder-locked:kill", {"vol1"}},
+      {"book-folder-made:kill", {"vol1"}},
+      {"book-folder-filled:kill", {"vol1"}},
+      {"book-renamed:kill", {"vol1", "vol1 (2)"}},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(Path("out"));
+    const ChildSetup setup{{"convert", File("in"), "-o", File("out")}, File("tmp")};
+    EXPECT_EQ(HookedChild(c.hook, setup).child->Wait().signal, SIGKILL) << c.hook;
+    EXPECT_EQ(RunChild(setup).exitCode, 0) << c.hook;
+    EXPECT_TRUE(TmpListing().empty()) << c.hook;
+    EXPECT_EQ(FolderNames(Path("out")), c.books) << c.hook;
+    EXPECT_EQ(FolderNames(Path("out/vol1")), (Names{"0001_a.bmp", "book.txt"})) << c.hook;
+  }
 }
 
 // Folders that cannot be read are reported, whether named on the command line or met on the
@@ -843,23 +886,6 @@ TEST_F(CliFaults, OutputsNeverBlockInOpenAndSignalsEndABlockedWrite) {
   EXPECT_LE(steady_clock::now() - sent, std::chrono::seconds(10));
   ::close(reader);
 }
-
-// Whether the child stands stopped (SIGSTOP), as /proc tells it.
-bool Stopped(pid_t pid) {
-  const std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
-  const size_t end = stat.rfind(')');
-  return end != std::string::npos && stat.size() > end + 2 && stat[end + 2] == 'T';
-}
-
-// A child stopped at a named point of the program (TAMSOLO_TEST_HOOK), not at a guessed time.
-struct HookedChild {
-  HookedChild(const char* hook, const ChildSetup& setup) {
-    ::setenv("TAMSOLO_TEST_HOOK", hook, 1);
-    child.emplace(setup);
-    ::unsetenv("TAMSOLO_TEST_HOOK");
-  }
-  std::optional<Child> child;
-};
 
 // plan and preview stop at a signal like convert: nothing half-made is printed or written,
 // and the program ends by the signal.
