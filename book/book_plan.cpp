@@ -2,10 +2,12 @@
 
 #include <exception>
 
+#include "book/books_left_out.h"
 #include "queue/typed_paths.h"
 #include "decode/image_header.h"
 #include "job/source_layout.h"
 #include "page/page_layout.h"
+#include "platform/test_hook.h"
 #include "queue/book_key.h"
 #include "queue/file_queue.h"
 #include "queue/input_collection.h"
@@ -108,19 +110,33 @@ class Planner {
 BookPlan MakeBookPlan(const PlanOptions& options, FileSystem& fs) {
   BookPlan plan;
   FileQueue queue(options.style, options.order);
+  // As convert leaves them out; plan has no books folder of its own.
+  BooksLeftOut leftOut(fs, "", options.style);
   QueueTypedPaths(
       fs, options.paths,
       [&](const std::string& path, const WalkOptions& walk) {
         return AddPath(fs, queue, path, walk);
       },
-      {}, plan.ignored);
+      options.stop, plan.ignored,
+      [&leftOut](const std::string& path, const std::vector<FileSystem::Entry>& entries) {
+        return leftOut(path, entries);
+      });
   const std::vector<std::string> paths = queue.Paths();
   if (options.order == QueueOrder::Bytes)
     plan.warnings = UnpaddedNumberWarnings(paths, options.style);
+  if (const std::string warning = leftOut.Warning(); !warning.empty())
+    plan.warnings.push_back(warning);
   Planner planner(options, plan);
-  for (const std::string& path : paths)
+  TestHook("plan-headers", options.stop);
+  for (const std::string& path : paths) {
+    if (options.stop && options.stop()) {
+      plan.stopped = true;
+      return plan;
+    }
     planner.Add(path);
+  }
   planner.CloseBook();
+  plan.stopped = options.stop && options.stop();
   return plan;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ struct BookPlan {
   std::vector<std::string> warnings;  // numbers that sort wrong
   size_t filesRead = 0;
   uint64_t bytesRead = 0;  // by the header readers, all files together
+  bool stopped = false;    // the stop came first: the plan is not whole
 };
 
 struct PlanOptions {
@@ -46,6 +48,7 @@ struct PlanOptions {
   QueueOrder order = QueueOrder::Bytes;
   PathStyle style = NativePathStyle();
   uint64_t memoryLimit = kDefaultDecodeMemoryLimit;  // the decoders' own
+  std::function<bool()> stop = {};  // polled before each folder and file; true ends the plan
 };
 
 BookPlan MakeBookPlan(const PlanOptions& options, FileSystem& fileSystem);

@@ -5,17 +5,15 @@
 
 #include "platform/folder_cleanup.h"
 #include "platform/error.h"
-#include "platform/folder_lock.h"
+#include "platform/locked_folder.h"
 #include "platform/name_fit.h"
-#include "platform/run_folder_name.h"
+#include "platform/test_hook.h"
 #include "queue/book_key.h"
 
 namespace tamsolo {
 namespace {
 
 constexpr const char* kBookText = "book.txt";
-
-constexpr int kHiddenFolderTries = 16;
 
 // A book folder's name leaves room for a page like this beside it, whatever the path style.
 constexpr size_t kShortestPageName = sizeof("0001_p.bmp") - 1;
@@ -99,30 +97,27 @@ void FolderBookSink::BuildBookWithOrigins(const std::string& currentBook,
   if (lostPages_)
     book.lost = lostPages_();
   const std::string name = BookFolderName(book.title, style_);
-  const std::string hidden = CreateHiddenFolder();
+  const std::string parent = AddTrailingDelimiter(booksFolder_, style_);
+  // Locked from before the hidden folder exists until after it has moved into place.
+  LockedFolder hidden(fs_, parent, names_.hiddenPrefix, names_.lockFile, FolderAccess::Shared,
+                      "book-folder", style_);
   std::string folder;
   try {
-    const std::string parent = AddTrailingDelimiter(booksFolder_, style_);
     const BookFolderPlan plan = PlanBookFolder(
-        parent, name, hidden.size() - parent.size(),
+        parent, name, hidden.Path().size() - parent.size(),
         [this](const std::string& path) { return fs_.Exists(path); }, style_);
-    {
-      FolderLock lock(hidden, names_.lockFile);
-      FillBookFolder(hidden, std::move(book), workFolder, plan.pageRoom);
-      lock.Remove();
-    }
-    folder = MoveIntoPlace(hidden, name, plan);
+    FillBookFolder(hidden.Path(), std::move(book), workFolder, plan.pageRoom);
+    TestHook("book-folder-filled");
+    folder = MoveIntoPlace(hidden.Path(), name, plan);
+    TestHook("book-renamed");
   } catch (...) {
-    RemoveFolderWithFiles(fs_, hidden, style_);
+    if (RemoveFolderWithFiles(fs_, hidden.Path(), style_))
+      hidden.Release();
     throw;
   }
+  hidden.Release();
   if (onBookWritten_)
     onBookWritten_(folder);
-}
-
-std::string FolderBookSink::CreateHiddenFolder() {
-  return CreateUniqueFolder(fs_, AddTrailingDelimiter(booksFolder_, style_), names_.hiddenPrefix,
-                            kHiddenFolderTries, FolderAccess::Shared);
 }
 
 std::string FolderBookSink::MoveIntoPlace(const std::string& hidden, const std::string& name,

@@ -50,7 +50,7 @@ class FolderBookSink final : public BookSink {
   using StopRequested = std::function<bool()>;
 
   // What the owner calls its folders: the hidden folder a book is written in starts with
-  // hiddenPrefix, and holds the lock file lockFile while it is written.
+  // hiddenPrefix; lockFile names its lock file, "<hidden folder>.<lockFile>" beside it.
   struct Names {
     std::string hiddenPrefix;
     std::string lockFile;
@@ -79,7 +79,6 @@ class FolderBookSink final : public BookSink {
   void OnBookWritten(BookWrittenHandler handler) { onBookWritten_ = std::move(handler); }
 
  private:
-  std::string CreateHiddenFolder();
   std::string MoveIntoPlace(const std::string& hidden, const std::string& name,
                             const BookFolderPlan& plan);
   void FillBookFolder(const std::string& folder, BookText book, const std::string& workFolder,

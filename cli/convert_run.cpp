@@ -10,14 +10,14 @@
 #include "platform/control_bytes.h"
 #include "decode/decoders.h"
 #include "platform/current_folder.h"
-#include "platform/folder_lock.h"
+#include "platform/locked_folder.h"
 #include "platform/error.h"
 #include "platform/hand_over.h"
 #include "platform/name_fit.h"
 #include "platform/path_normal.h"
-#include "platform/run_folder_name.h"
 #include "cli/convert_report.h"
 #include "cli/exit_codes.h"
+#include "book/books_left_out.h"
 #include "book/folder_book_sink.h"
 #include "preview/book_preview.h"
 #include "queue/queue_scheduler.h"
@@ -28,51 +28,44 @@
 namespace tamsolo {
 namespace {
 
-constexpr int kWorkFolderTries = 16;
 constexpr const char* kWorkFolderPrefix = "tamsolo-cli-";
 constexpr const char* kHiddenBookPrefix = ".tamsolo-cli-book-";
 constexpr const char* kLockFile = "tamsolo-cli.lock";
 constexpr const char* kPreviewFile = "preview.png";
 
-// The private folder the pages wait in until their book is written; created exclusively so
-// that no other run's folder is ever reused, and locked for the run, so that a later run can
-// tell it from one that a killed run left behind.
+// The private folder the pages wait in until their book is written; made exclusively so
+// that no other run's folder is ever reused, and locked for the run from before it exists
+// until after it is gone, so that a later run can tell it from one a killed run left behind.
 class WorkFolder {
  public:
-  WorkFolder(FileSystem& fs, PathStyle style) : fs_(fs), style_(style), path_(Create()) {
-    try {
-      lock_ = std::make_unique<FolderLock>(path_, kLockFile);
-    } catch (...) {
-      fs_.RemoveFolder(path_);
-      throw;
-    }
-  }
+  WorkFolder(FileSystem& fs, PathStyle style)
+      : fs_(fs),
+        style_(style),
+        folder_(fs, AddTrailingDelimiter(fs.TempFolder(), style), kWorkFolderPrefix, kLockFile,
+                FolderAccess::Private, "work-folder", style) {}
   ~WorkFolder() {
-    if (lock_)
+    if (!removed_)
       Remove();
   }
   WorkFolder(const WorkFolder&) = delete;
   WorkFolder& operator=(const WorkFolder&) = delete;
 
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return folder_.Path(); }
 
   // Removes the folder with anything a failed write may have left in it; false when it stays.
   bool Remove() {
-    lock_->Remove();
-    lock_.reset();
-    return RemoveFolderWithFiles(fs_, path_, style_);
+    removed_ = true;
+    if (!RemoveFolderWithFiles(fs_, folder_.Path(), style_))
+      return false;
+    folder_.Release();
+    return true;
   }
 
  private:
-  std::string Create() {
-    return CreateUniqueFolder(fs_, AddTrailingDelimiter(fs_.TempFolder(), style_),
-                              kWorkFolderPrefix, kWorkFolderTries, FolderAccess::Private);
-  }
-
   FileSystem& fs_;
   PathStyle style_;
-  std::string path_;
-  std::unique_ptr<FolderLock> lock_;
+  LockedFolder folder_;
+  bool removed_ = false;
 };
 
 // Owns the scheduler for one run and makes sure no job outlives it.
@@ -114,13 +107,17 @@ class Run {
   }
 
   // Queues every path; what a path the user typed gives nothing for is reported in ignored.
-  size_t Queue(FileSystem& fs, std::vector<std::string>& ignored) {
+  // The books folder and book folders written earlier are left out and noted in leftOut.
+  size_t Queue(FileSystem& fs, std::vector<std::string>& ignored, BooksLeftOut& leftOut) {
     return QueueTypedPaths(
         fs, options_.paths,
         [this](const std::string& path, const WalkOptions& walk) {
           return scheduler_.AddPath(path, walk);
         },
-        [this] { return interrupted_.load(); }, ignored);
+        [this] { return interrupted_.load(); }, ignored,
+        [&leftOut](const std::string& path, const std::vector<FileSystem::Entry>& entries) {
+          return leftOut(path, entries);
+        });
   }
 
   // Where the queue's byte order would scramble numbered scans, before anything is converted.
@@ -204,7 +201,8 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
                std::unique_ptr<ConvertReport>& report) {
   Run run(options, fs, workFolder, interrupted);
   std::vector<std::string> ignored;
-  const size_t total = run.Queue(fs, ignored);
+  BooksLeftOut leftOut(fs, options.booksFolder, options.style);
+  const size_t total = run.Queue(fs, ignored, leftOut);
   for (const std::string& warning : run.OrderWarnings())
     progress << EscapeControlBytes(warning) << '\n';
   const ConvertReport::Display display{options.quiet ? nullptr : &progress,
@@ -212,6 +210,8 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
   report = std::make_unique<ConvertReport>(total, display, options.style);
   for (const std::string& line : ignored)
     report->AddProblem(line);
+  if (const std::string warning = leftOut.Warning(); !warning.empty())
+    report->AddWarning(warning);
   const bool finished = !interrupted && run.Convert(*report, interrupted);
   run.StopJob();
   report->EndProgress();

@@ -13,11 +13,8 @@ void PrepareOutputFolder(const std::string& folder, FileSystem& fileSystem, Path
   if (kind == FileSystem::Kind::Missing)
     fileSystem.CreateFolders(folder);
   std::random_device random;
-  const std::string probe =
-      AddTrailingDelimiter(folder, style) + ".tamsolo-write-test-" + std::to_string(random());
-  // Created new: an entry of that name, whatever it is, is never replaced.
-  fileSystem.OpenForWriting(probe, FileSystem::Create::New)->Close();
-  fileSystem.DeleteFile(probe);
+  fileSystem.ProveWritable(folder, AddTrailingDelimiter(folder, style) + ".tamsolo-write-test-" +
+                                       std::to_string(random()));
 }
 
 }  // namespace tamsolo

@@ -4,6 +4,7 @@
 #include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "cli/plan_output.h"
+#include "cli/stop_signals.h"
 #include "platform/current_folder.h"
 #include "platform/path_normal.h"
 
@@ -22,7 +23,10 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
   const std::string current = CurrentFolder();
   for (const std::string& path : parsed.positional)
     options.paths.push_back(ResolveParentSteps(NormalizePath(path, current, options.style)));
+  options.stop = [] { return StopRequested().load(); };
   const BookPlan plan = MakeBookPlan(options, *MakeNativeFileSystem());
+  if (plan.stopped)
+    return kCliInterrupted;  // nothing half-made is printed
   if (parsed.Has("--json"))
     WritePlanJson(plan, options.style, out);
   else

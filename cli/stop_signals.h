@@ -14,7 +14,9 @@ const std::atomic<bool>& StopRequested();
 // Takes the stop signals in one place for the life of the program. Made in main before any
 // other thread starts. On POSIX, SIGINT, SIGTERM and SIGHUP are blocked in every thread and
 // one thread waits for them; SIGPIPE and SIGXFSZ are ignored, so that a closed pipe or the
-// file size limit fails the write (EPIPE, EFBIG) instead of killing the run.
+// file size limit fails the write (EPIPE, EFBIG) instead of killing the run. A command that
+// has not cleaned up within two seconds of a stop signal (held in a write nobody takes) is
+// ended by the signal where it stands; on Windows with status 130.
 class StopSignals {
  public:
   StopSignals();
@@ -29,6 +31,8 @@ class StopSignals {
   int Finish(int status);
 
  private:
+  void EndWaiter();
+
   std::thread waiter_;
 };
 

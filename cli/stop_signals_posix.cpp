@@ -1,7 +1,10 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
 
 #include "cli/stop_signals.h"
 
@@ -11,6 +14,25 @@ namespace {
 std::atomic<bool> stopRequested{false};
 std::atomic<int> stopSignal{0};
 std::atomic<bool> finishing{false};
+std::mutex finishMutex;
+std::condition_variable finished;
+
+// How long the command may take to clean up after a stop signal. A command that has not
+// returned by then is held in a call that does not come back (a write to a pipe nobody
+// reads, say): the program then ends by the signal where it stands, and whatever it left
+// carries a free lock that the next run takes away.
+constexpr std::chrono::seconds kCleanUpGrace{2};
+
+// Ends the program as the signal's default action does, from the waiting thread.
+[[noreturn]] void EndBySignal(int number) {
+  std::signal(number, SIG_DFL);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, number);
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  raise(number);
+  std::_Exit(128 + number);
+}
 
 sigset_t StopSet() {
   sigset_t set;
@@ -34,30 +56,35 @@ StopSignals::StopSignals() {
   pthread_sigmask(SIG_BLOCK, &set, nullptr);  // inherited by every thread started from here
   waiter_ = std::thread([set] {
     int number = 0;
-    while (sigwait(&set, &number) == 0) {
-      if (finishing)
-        return;
-      int none = 0;
-      stopSignal.compare_exchange_strong(none, number);
-      stopRequested = true;
-    }
+    if (sigwait(&set, &number) != 0 || finishing)
+      return;
+    stopSignal = number;
+    stopRequested = true;
+    std::unique_lock lock(finishMutex);
+    if (!finished.wait_for(lock, kCleanUpGrace, [] { return finishing.load(); }))
+      EndBySignal(number);
   });
 }
 
-StopSignals::~StopSignals() {
-  if (waiter_.joinable()) {
+void StopSignals::EndWaiter() {
+  if (!waiter_.joinable())
+    return;
+  {
+    const std::lock_guard lock(finishMutex);
     finishing = true;
-    pthread_kill(waiter_.native_handle(), SIGTERM);  // wakes the waiter, which only leaves
-    waiter_.join();
   }
+  finished.notify_all();
+  if (!stopRequested)
+    pthread_kill(waiter_.native_handle(), SIGTERM);  // wakes the waiter, which only leaves
+  waiter_.join();
+}
+
+StopSignals::~StopSignals() {
+  EndWaiter();
 }
 
 int StopSignals::Finish(int status) {
-  if (waiter_.joinable()) {
-    finishing = true;
-    pthread_kill(waiter_.native_handle(), SIGTERM);
-    waiter_.join();
-  }
+  EndWaiter();
   const int number = stopSignal.load();
   if (number == 0)
     return status;

@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include "platform/error.h"
+#include "platform/test_hook.h"
 
 namespace tamsolo {
 
@@ -10,6 +11,13 @@ std::optional<std::vector<FileSystem::Entry>> FileSystem::ListFolder(const std::
   } catch (const Error&) {
     return std::nullopt;
   }
+}
+
+void FileSystem::ProveWritable(const std::string&, const std::string& probe) {
+  // Created new: an entry of that name, whatever it is, is never replaced.
+  OpenForWriting(probe, Create::New)->Close();
+  TestHook("write-probe");
+  DeleteFile(probe);
 }
 
 namespace {

@@ -74,6 +74,11 @@ class FileSystem {
   virtual std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) = 0;
   // The system temp folder with a trailing delimiter.
   virtual std::string TempFolder() = 0;
+  // Proves that a file can be created in the folder: by default the file probe (a path in it
+  // that no user file has) created new and deleted again. The native ones leave nothing even when
+  // the program is killed meanwhile: POSIX makes an unnamed file (O_TMPFILE) where the file system
+  // can, Windows a file deleted when its handle closes. Throws SystemError.
+  virtual void ProveWritable(const std::string& folder, const std::string& probe);
 };
 
 // Writes bytes as a whole file. When a write or the close fails, a file this call created is

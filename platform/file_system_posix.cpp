@@ -10,6 +10,7 @@
 
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/test_hook.h"
 
 namespace tamsolo {
 namespace {
@@ -192,12 +193,34 @@ class PosixFileSystem final : public FileSystem {
     CopyFile(from, to);
   }
 
+  // Never blocks in open: a FIFO without a reader fails at once (ENXIO) instead of waiting for
+  // one; the writes that follow block as usual.
   std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
     const int flags = how == Create::New ? O_CREAT | O_EXCL | O_NOFOLLOW : O_CREAT | O_TRUNC;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | flags, 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | flags, 0666);
+    if (fd < 0 && errno == ENXIO)
+      throw SystemError("Cannot create file \"" + path + "\": no process reads the FIFO", ENXIO);
     if (fd < 0)
       ThrowErrno("Cannot create file", path, errno);
-    return std::make_unique<PosixWriter>(fd, path);
+    auto writer = std::make_unique<PosixWriter>(fd, path);
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
+      ThrowErrno("Cannot create file", path, errno);
+    return writer;
+  }
+
+  // An unnamed file proves it and can never be left behind; a file system without O_TMPFILE
+  // gets the named probe.
+  void ProveWritable(const std::string& folder, const std::string& probe) override {
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+      FileSystem::ProveWritable(folder, probe);
+      return;
+    }
+    if (fd < 0)
+      ThrowErrno("Cannot create a file in", folder, errno);
+    TestHook("write-probe");
+    ::close(fd);
   }
 
   std::string TempFolder() override {

@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/system_text.h"
+#include "platform/test_hook.h"
 
 namespace tamsolo {
 namespace {
@@ -217,6 +218,18 @@ class Win32FileSystem final : public FileSystem {
       ThrowSystemError("Cannot create file " + Quoted(path), code);
     }
     return std::make_unique<Win32Writer>(file, path);
+  }
+
+  // Deleted when its handle closes, which the system does for a killed process too.
+  void ProveWritable(const std::string& folder, const std::string& probe) override {
+    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      ThrowSystemError("Cannot create a file in " + Quoted(folder), code);
+    }
+    TestHook("write-probe");
+    CloseHandle(file);
   }
 
   std::string TempFolder() override {

@@ -25,12 +25,21 @@ void RemoveStaleFolders(FileSystem& fs, const std::string& parent, const std::st
   const auto entries = fs.ListFolder(parent);
   if (!entries)
     return;
+  const std::string suffix = "." + lockFile;
   for (const FileSystem::Entry& entry : *entries) {
-    if (!entry.isFolder || entry.name.rfind(prefix, 0) != 0)
+    if (entry.name.rfind(prefix, 0) != 0)
       continue;
-    const std::string folder = AddTrailingDelimiter(parent, style) + entry.name;
-    if (FolderLockIsStale(folder, lockFile))
-      RemoveFolderWithFiles(fs, folder, style);
+    const std::string path = AddTrailingDelimiter(parent, style) + entry.name;
+    if (entry.isFolder && FolderLockIsStale(path, lockFile)) {
+      RemoveFolderWithFiles(fs, path, style);  // locked from inside, by an earlier version
+    } else if (!entry.isFolder && entry.name.ends_with(suffix) && LockFileIsStale(path)) {
+      // A LockedFolder's lock: its folder goes first, the lock file only once it is gone.
+      const std::string folder = path.substr(0, path.size() - suffix.size());
+      if (IsOwnFolder(folder))
+        RemoveFolderWithFiles(fs, folder, style);
+      if (!fs.Exists(folder))
+        fs.DeleteFile(path);
+    }
   }
 }
 

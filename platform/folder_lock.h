@@ -30,4 +30,11 @@ class FolderLock {
 // stale. On Windows the test deletes the lock file of a stale folder.
 bool FolderLockIsStale(const std::string& folder, const std::string& fileName);
 
+// The lock file at path exists and nobody holds it (POSIX: a regular file of this user, not
+// a link). Unlike FolderLockIsStale it never deletes the file.
+bool LockFileIsStale(const std::string& path);
+
+// A folder itself, not a link or reparse point leading to one, and on POSIX this user's.
+bool IsOwnFolder(const std::string& path);
+
 }  // namespace tamsolo

@@ -4,34 +4,45 @@
 
 #include "book/book_listing.h"
 #include "book/folder_book_sink.h"
-#include "preview/preview_render.h"
 #include "decode/decoders.h"
+#include "platform/error.h"
+#include "preview/preview_render.h"
 
 namespace tamsolo {
 
-std::vector<size_t> WriteBookPreview(FileSystem& fs, const std::string& bookFolder,
-                                     const std::string& title, const std::vector<BookPage>& pages,
-                                     const std::string& pngPath, PathStyle style,
-                                     FileSystem::Create how) {
-  std::vector<size_t> missing;
+BookPreview MakeBookPreview(FileSystem& fs, const std::string& bookFolder, const std::string& title,
+                            const std::vector<BookPage>& pages, PathStyle style,
+                            const std::function<bool()>& stop) {
+  BookPreview preview;
   const PageLoader load = [&](size_t position) -> std::optional<ShrunkPage> {
+    if (stop && stop())
+      throw Error("Interrupted while drawing the preview");
     const std::string file =
         FindNumberedPage(fs, bookFolder, position + 1, pages.size(), pages[position].name, style);
     try {
       return ShrinkPage(DecodeBmpFile(file));
     } catch (const std::exception&) {
-      missing.push_back(position + 1);
+      preview.missing.push_back(position + 1);
       return std::nullopt;
     }
   };
-  const std::vector<uint8_t> png = PreviewPng(RenderPreview(title, pages, load, style));
-  WriteFileCleanly(fs, pngPath, png, how);
+  preview.png = PreviewPng(RenderPreview(title, pages, load, style));
   std::ostringstream listing;
   WriteBookListing(title, pages, {}, listing);
-  const std::string text = listing.str();
-  WriteFileCleanly(fs, PreviewTextPath(pngPath, style),
-                   {reinterpret_cast<const uint8_t*>(text.data()), text.size()}, how);
-  return missing;
+  preview.listing = listing.str();
+  return preview;
+}
+
+std::vector<size_t> WriteBookPreview(FileSystem& fs, const std::string& bookFolder,
+                                     const std::string& title, const std::vector<BookPage>& pages,
+                                     const std::string& pngPath, PathStyle style,
+                                     FileSystem::Create how) {
+  const BookPreview preview = MakeBookPreview(fs, bookFolder, title, pages, style);
+  WriteFileCleanly(fs, pngPath, preview.png, how);
+  WriteFileCleanly(
+      fs, PreviewTextPath(pngPath, style),
+      {reinterpret_cast<const uint8_t*>(preview.listing.data()), preview.listing.size()}, how);
+  return preview.missing;
 }
 
 std::string PreviewTextPath(const std::string& pngPath, PathStyle style) {

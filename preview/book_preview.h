@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,11 +12,23 @@
 
 namespace tamsolo {
 
-// The preview of a written book: its picture at pngPath, and beside it (the same name with
-// ".txt") the listing with the full title and names the picture's ASCII font cannot show.
-// The pages are read from the book folder's numbered page files. Returns the positions (from
-// 1) of the pages whose files could not be read; they are drawn as missing. Both files are
-// written as how says; throws Error when one cannot be written.
+// The preview of a written book: its picture (a PNG) and the listing with the full title and
+// names the picture's ASCII font cannot show. The pages are read from the book folder's
+// numbered page files; missing holds the positions (from 1) of the pages whose files could
+// not be read, drawn as missing.
+struct BookPreview {
+  std::vector<uint8_t> png;
+  std::string listing;
+  std::vector<size_t> missing;
+};
+
+// stop, when set, is polled before each page is read; true ends the drawing with Error.
+BookPreview MakeBookPreview(FileSystem& fileSystem, const std::string& bookFolder,
+                            const std::string& title, const std::vector<BookPage>& pages,
+                            PathStyle style, const std::function<bool()>& stop = {});
+
+// The preview written: the picture at pngPath, the listing beside it (PreviewTextPath), both
+// as how says. Returns the missing positions; throws Error when a file cannot be written.
 std::vector<size_t> WriteBookPreview(FileSystem& fileSystem, const std::string& bookFolder,
                                      const std::string& title, const std::vector<BookPage>& pages,
                                      const std::string& pngPath, PathStyle style,

@@ -46,7 +46,9 @@ class FolderWalk {
       onBranch_.erase(*identity);
       return;
     }
-    const std::optional<std::vector<FileSystem::Entry>> entries = ReadFolder(path);
+    std::optional<std::vector<FileSystem::Entry>> entries = ReadFolder(path);
+    if (entries && options_.leaveOut && options_.leaveOut(path, *entries))
+      entries.reset();
     if (entries) {
       const std::string prefix = AddTrailingDelimiter(path, queue_.Style());
       for (const FileSystem::Entry& entry : *entries) {

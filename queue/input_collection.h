@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "queue/file_queue.h"
@@ -23,6 +24,10 @@ struct WalkOptions {
   std::function<void(const std::string& path, const std::string& reason)> unreadable;
   // Polled before each folder; true ends the walk.
   std::function<bool()> stop;
+  // Asked about each folder with its entries before they are walked; true leaves the folder
+  // out with everything below it.
+  std::function<bool(const std::string& path, const std::vector<FileSystem::Entry>& entries)>
+      leaveOut;
 };
 
 // Queues one dropped path: an accepted image file, or every accepted file of a folder and

@@ -8,7 +8,8 @@ namespace tamsolo {
 
 size_t QueueTypedPaths(FileSystem& fs, const std::vector<std::string>& paths,
                        const AddWalkedPath& add, const std::function<bool()>& stop,
-                       std::vector<std::string>& ignored) {
+                       std::vector<std::string>& ignored,
+                       const decltype(WalkOptions::leaveOut)& leaveOut) {
   std::set<std::string> walked;
   WalkOptions walk;
   walk.walked = &walked;
@@ -16,6 +17,7 @@ size_t QueueTypedPaths(FileSystem& fs, const std::vector<std::string>& paths,
     ignored.push_back(reason);
   };
   walk.stop = stop;
+  walk.leaveOut = leaveOut;
   const auto stopped = [&] { return stop && stop(); };
   size_t total = 0;
   for (const std::string& path : paths) {

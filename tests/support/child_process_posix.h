@@ -40,6 +40,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void Signal(int number) const;
+  pid_t Pid() const { return pid_; }
   // Waits for the end, killing the child at kChildDeadline.
   ChildEnd Wait();
 

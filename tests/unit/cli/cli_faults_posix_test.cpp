@@ -1,6 +1,8 @@
 // The command line under faults, signals and hostile names, with the real things: FIFOs,
 // symbolic links, file modes, signals, a full disk (/dev/full, RLIMIT_FSIZE) and the built
 // program started as a child wherever a signal or a limit is involved.
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -57,6 +60,23 @@ struct Child : testing::ChildProcess {
 ChildEnd RunChild(const ChildSetup& setup) {
   return Child(setup).Wait();
 }
+
+// Whether the child stands stopped (SIGSTOP), as /proc tells it.
+bool Stopped(pid_t pid) {
+  const std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
+  const size_t end = stat.rfind(')');
+  return end != std::string::npos && stat.size() > end + 2 && stat[end + 2] == 'T';
+}
+
+// A child stopped at a named point of the program (TAMSOLO_TEST_HOOK), not at a guessed time.
+struct HookedChild {
+  HookedChild(const char* hook, const ChildSetup& setup) {
+    ::setenv("TAMSOLO_TEST_HOOK", hook, 1);
+    child.emplace(setup);
+    ::unsetenv("TAMSOLO_TEST_HOOK");
+  }
+  std::optional<Child> child;
+};
 
 class CliFaults : public ::testing::Test {
  protected:
@@ -228,18 +248,44 @@ TEST_F(CliFaults, StaleWorkFoldersAndHalfBooksOfKilledRunsAreRemoved) {
 TEST_F(CliFaults, TheRunAfterAKilledOneCleansUp) {
   Image(Path("in/vol1/a.jpg"), 768 * 40);
   Child child({{"convert", File("in"), "-o", File("out")}, File("tmp")});
-  // Killed once its work folder holds the lock, the state every later moment of a run leaves.
-  ASSERT_TRUE(WaitFor([&] {
-    const Names names = TmpListing();
-    return names.size() == 1 && fs::exists(Path("tmp") / names[0] / "tamsolo-cli.lock");
-  }));
+  // Killed once its work folder is there beside its lock file.
+  ASSERT_TRUE(WaitFor([&] { return TmpListing().size() == 2; }));
   child.Signal(SIGKILL);
   EXPECT_EQ(child.Wait().signal, SIGKILL);
-  ASSERT_EQ(TmpListing().size(), 1u);
+  ASSERT_EQ(TmpListing().size(), 2u);
   fs::remove_all(Path("in"));
   Image(Path("in/vol2/b.jpg"));
   EXPECT_EQ(RunChild({{"convert", File("in"), "-o", File("out")}, File("tmp")}).exitCode, 0);
   EXPECT_TRUE(TmpListing().empty());
+}
+
+// A run killed at any moment leaves nothing a later run cannot judge: killed at each named
+// point between making a locked folder and letting it go (test hooks, not timing), the next
+// run leaves no work folder, hidden book, lock file or write probe, and a book renamed into
+// place before the kill stays whole.
+TEST_F(CliFaults, ARunKilledAtAnyStepLeavesNothingTheNextRunKeeps) {
+  Image(Path("in/vol1/a.jpg"));
+  const struct {
+    const char* hook;
+    Names books;
+  } cases[] = {
+      {"write-probe:kill", {"vol1"}},
+      {"work-folder-locked:kill", {"vol1"}},
+      {"work-folder-made:kill", {"vol1"}},
+      {"book-folder-locked:kill", {"vol1"}},
+      {"book-folder-made:kill", {"vol1"}},
+      {"book-folder-filled:kill", {"vol1"}},
+      {"book-renamed:kill", {"vol1", "vol1 (2)"}},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(Path("out"));
+    const ChildSetup setup{{"convert", File("in"), "-o", File("out")}, File("tmp")};
+    EXPECT_EQ(HookedChild(c.hook, setup).child->Wait().signal, SIGKILL) << c.hook;
+    EXPECT_EQ(RunChild(setup).exitCode, 0) << c.hook;
+    EXPECT_TRUE(TmpListing().empty()) << c.hook;
+    EXPECT_EQ(FolderNames(Path("out")), c.books) << c.hook;
+    EXPECT_EQ(FolderNames(Path("out/vol1")), (Names{"0001_a.bmp", "book.txt"})) << c.hook;
+  }
 }
 
 // Folders that cannot be read are reported, whether named on the command line or met on the
@@ -284,6 +330,30 @@ TEST_F(CliFaults, AnUnwritableOutputFolderStopsConvertBeforeAnyWork) {
   EXPECT_EQ(err.find("[1/1]"), std::string::npos) << err;
   EXPECT_NE(err.find("Permission denied"), std::string::npos) << err;
   EXPECT_TRUE(TmpListing().empty());
+}
+
+// Converting a folder into a books folder inside it, again and again, makes the same books:
+// the books folder (reached through a link too) and a book folder moved elsewhere are left
+// out, and said so once. plan leaves out the same.
+TEST_F(CliFaults, BooksWrittenEarlierAreNeverTakenAsInput) {
+  Image(Path("in/vol1/a.jpg"));
+  fs::create_directory_symlink(Path("in"), Path("inlink"));
+  ASSERT_EQ(RunCli({"convert", "--quiet", "--preview", File("in"), "-o", File("in/books")}).status,
+            0);
+  fs::rename(Path("in/books/vol1"), Path("in/moved"));
+  for (const std::string& input : {File("in"), File("inlink")}) {
+    const Outcome outcome = RunCli({"convert", "--quiet", input, "-o", File("in/books")});
+    EXPECT_EQ(outcome.status, 0) << outcome.out;
+    EXPECT_EQ(outcome.out.rfind("books: 1\npages: 1\n", 0), 0u) << outcome.out;
+    const size_t said = outcome.out.find("left out ");
+    EXPECT_NE(said, std::string::npos) << outcome.out;
+    EXPECT_EQ(outcome.out.find("left out ", said + 1), std::string::npos) << outcome.out;
+  }
+  EXPECT_EQ(FolderNames(Path("in/books")), (Names{"vol1", "vol1 (2)"}));
+  EXPECT_EQ(FolderNames(Path("in/books/vol1 (2)")), (Names{"0001_a.bmp", "book.txt"}));
+  const Outcome plan = RunCli({"plan", File("in")});
+  EXPECT_NE(plan.out.find("book \"vol1\": 1 page (0 blank)"), std::string::npos) << plan.out;
+  EXPECT_EQ(plan.out.find("book \"moved\""), std::string::npos) << plan.out;
 }
 
 // One folder reached as itself, named twice and through two links is walked once.
@@ -543,6 +613,129 @@ TEST_F(CliFaults, DecodingStaysWithinTheMemoryLimit) {
         RunCli({"decode", "--memory-limit", "32", File(name), "-o", "/dev/null"});
     EXPECT_EQ(refused.status, 1) << name;
     EXPECT_NE(refused.err.find("Image too large"), std::string::npos) << refused.err;
+  }
+}
+
+// The preview replaces only a regular file: a link (to a file of yours, or leading nowhere),
+// a folder or a FIFO at its name is refused and left as it is; a preview made earlier is
+// replaced. Its -o never names the book's own files (by any path), and its listing never
+// replaces a text file that holds no listing.
+TEST_F(CliFaults, PreviewOutputsReplaceOnlyWhatAPreviewMade) {
+  Image(Path("in/vol1/a.jpg"));
+  ASSERT_EQ(RunCli({"convert", "--quiet", File("in"), "-o", File("out")}).status, 0);
+  const std::string book = File("out/vol1"), bookText = ReadFileText(Path("out/vol1/book.txt"));
+  WriteText(Path("victim.txt"), "victim");
+  const auto link = [&](const char* to) { fs::create_symlink(to, Path("out/vol1/preview.png")); };
+  const auto fifo = [&] { ::mkfifo(File("out/vol1/preview.png").c_str(), 0644); };
+  const auto folder = [&] { fs::create_directory(Path("out/vol1/preview.png")); };
+  for (const std::function<void()>& plant :
+       {std::function<void()>([&] { link("../../victim.txt"); }),
+        std::function<void()>([&] { link("../../nowhere.png"); }), std::function<void()>(fifo),
+        std::function<void()>(folder)}) {
+    plant();
+    const ChildEnd end = RunChild({.args = {"preview", book}, .err = File("err.txt")});
+    EXPECT_EQ(end.exitCode, 3) << ReadFileText(Path("err.txt"));
+    EXPECT_NE(ReadFileText(Path("err.txt")).find("only a regular file is replaced"),
+              std::string::npos);
+    EXPECT_EQ(ReadFileText(Path("victim.txt")), "victim");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Path("nowhere.png"))));
+    fs::remove(Path("out/vol1/preview.png"));
+  }
+  for (int run = 0; run < 2; ++run)
+    EXPECT_EQ(RunCli({"preview", book}).status, 0);
+  EXPECT_EQ(FolderNames(Path("out/vol1")),
+            (Names{"0001_a.bmp", "book.txt", "preview.png", "preview.txt"}));
+
+  WriteText(Path("notes.txt"), "mine");
+  fs::create_directory_symlink(Path("out"), Path("outlink"));
+  const struct {
+    std::string output;
+    int status;
+  } cases[] = {
+      {File("notes.png"), 3},  {File("pic.txt"), 2},
+      {book + "/book.png", 3}, {File("outlink") + "/vol1/../vol1/0001_a.bmp", 3},
+      {File("pic.png"), 0},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = RunCli({"preview", book, "-o", c.output});
+    EXPECT_EQ(outcome.status, c.status) << c.output << ": " << outcome.err;
+  }
+  EXPECT_EQ(ReadFileText(Path("notes.txt")), "mine");
+  EXPECT_FALSE(fs::exists(Path("notes.png")));
+  EXPECT_EQ(ReadFileText(Path("out/vol1/book.txt")), bookText);
+  EXPECT_EQ(fs::file_size(Path("out/vol1/0001_a.bmp")), 393334u);
+  EXPECT_EQ(ReadFileText(Path("pic.txt")), ReadFileText(Path("out/vol1/preview.txt")));
+}
+
+// Reads what a child writes into a FIFO until size bytes came or the deadline passed.
+std::string ReadFifo(int fd, size_t size) {
+  std::string bytes;
+  const auto deadline = steady_clock::now() + kChildDeadline;
+  char buffer[1 << 16];
+  while (bytes.size() < size && steady_clock::now() < deadline) {
+    const ssize_t count = ::read(fd, buffer, sizeof buffer);
+    if (count > 0)
+      bytes.append(buffer, static_cast<size_t>(count));
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return bytes;
+}
+
+// No open of an output blocks: a FIFO that nobody reads is refused at once, one with a reader
+// is written to. A signal ends the run promptly even while a write to a FIFO nobody empties
+// holds it.
+TEST_F(CliFaults, OutputsNeverBlockInOpenAndSignalsEndABlockedWrite) {
+  Image(Path("in/vol1/a.bmp"));
+  ASSERT_EQ(RunCli({"convert", "--quiet", File("in"), "-o", File("out")}).status, 0);
+  ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0644), 0);
+  for (const Names& args : {Names{"decode", File("in/vol1/a.bmp"), "-o", File("fifo")},
+                            Names{"preview", File("out/vol1"), "-o", File("fifo")}}) {
+    const ChildEnd end = RunChild({.args = args, .err = File("err.txt")});
+    EXPECT_EQ(end.exitCode, 3) << args[0];
+    EXPECT_NE(ReadFileText(Path("err.txt")).find("no process reads the FIFO"), std::string::npos)
+        << ReadFileText(Path("err.txt"));
+  }
+  int reader = ::open(File("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const std::string header = "P6\n768 1008\n255\n";
+  {
+    Child child({.args = {"decode", File("in/vol1/a.bmp"), "-o", File("fifo")}});
+    EXPECT_EQ(ReadFifo(reader, header.size() + 768 * 1008 * 3).substr(0, header.size()), header);
+    EXPECT_EQ(child.Wait().exitCode, 0);
+  }
+  ::close(reader);
+  reader = ::open(File("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  Child blocked({.args = {"decode", File("in/vol1/a.bmp"), "-o", File("fifo")}});
+  // Once bytes come, the pipe fills at once and the write waits for a read that never comes.
+  pollfd data{reader, POLLIN, 0};
+  ASSERT_EQ(::poll(&data, 1, 30000), 1);
+  ASSERT_TRUE(data.revents & POLLIN);
+  const auto sent = steady_clock::now();
+  blocked.Signal(SIGTERM);
+  EXPECT_EQ(blocked.Wait().signal, SIGTERM);
+  EXPECT_LE(steady_clock::now() - sent, std::chrono::seconds(10));
+  ::close(reader);
+}
+
+// plan and preview stop at a signal like convert: nothing half-made is printed or written,
+// and the program ends by the signal.
+TEST_F(CliFaults, PlanAndPreviewStopAtASignalWithoutWriting) {
+  Image(Path("in/vol1/a.bmp"));
+  ASSERT_EQ(RunCli({"convert", "--quiet", File("in"), "-o", File("out")}).status, 0);
+  const struct {
+    const char* hook;
+    Names args;
+  } cases[] = {{"plan-headers:stop", {"plan", File("in")}},
+               {"preview-pages:stop", {"preview", File("out/vol1"), "-o", File("p.png")}}};
+  for (const auto& c : cases) {
+    HookedChild hooked(c.hook, {.args = c.args, .out = File("out.txt")});
+    ASSERT_TRUE(WaitFor([&] { return Stopped(hooked.child->Pid()); })) << c.hook;
+    hooked.child->Signal(SIGINT);
+    hooked.child->Signal(SIGCONT);
+    EXPECT_EQ(hooked.child->Wait().signal, SIGINT) << c.hook;
+    EXPECT_EQ(ReadFileText(Path("out.txt")), "") << c.hook;
+    EXPECT_FALSE(fs::exists(Path("p.png")));
   }
 }
 
