@@ -10,6 +10,7 @@
 #include "platform/control_bytes.h"
 #include "platform/file_bytes.h"
 #include "platform/file_system.h"
+#include "platform/error.h"
 
 namespace tamsolo {
 namespace {
@@ -35,24 +36,27 @@ int RunPreviewCommand(const std::vector<std::string>& args, std::ostream& out, s
   if (folder.empty() || png.empty())
     throw UsageError(folder.empty() ? "BOOKFOLDER is empty" : "-o needs a file");
   BookText book;
-  std::vector<size_t> missing;
+  std::vector<MissingPage> missing;
   try {
     book = ReadBook(folder, style);
     missing = WriteBookPreview(*MakeNativeFileSystem(), folder, book.title, book.pages, png, style,
                                FileSystem::Create::Replace);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: " << EscapeControlBytes(error.what()) << "\n";
+    err << "tamsolo-cli: " << EscapeControlBytes(ReasonOf(error)) << "\n";
     return kCliFatal;
   }
   out << EscapeControlBytes(png) << ": " << book.pages.size() << " pages of \""
       << EscapeControlBytes(book.title) << "\", the listing in "
       << EscapeControlBytes(PreviewTextPath(png, style)) << "\n";
-  for (const size_t position : missing) {
-    out << "page " << position << " ("
-        << EscapeControlBytes(NumberedPageName(position, book.pages.size(),
-                                               book.pages[position - 1].name,
+  if (book.pages.size() > kPreviewMaxPages)
+    out << "the picture holds the first " << kPreviewMaxPages << " pages, the listing all\n";
+  for (const MissingPage& page : missing) {
+    out << "page " << page.position << " ("
+        << EscapeControlBytes(NumberedPageName(page.position, book.pages.size(),
+                                               book.pages[page.position - 1].name,
                                                std::numeric_limits<size_t>::max(), style))
-        << ") could not be read and is drawn as missing\n";
+        << ") could not be read and is drawn as missing: " << EscapeControlBytes(page.reason)
+        << "\n";
   }
   return missing.empty() ? kCliOk : kCliPartial;
 }

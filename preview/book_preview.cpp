@@ -6,21 +6,34 @@
 #include "book/folder_book_sink.h"
 #include "preview/preview_render.h"
 #include "decode/decoders.h"
+#include "platform/error.h"
 
 namespace tamsolo {
+namespace {
 
-std::vector<size_t> WriteBookPreview(FileSystem& fs, const std::string& bookFolder,
-                                     const std::string& title, const std::vector<BookPage>& pages,
-                                     const std::string& pngPath, PathStyle style,
-                                     FileSystem::Create how) {
-  std::vector<size_t> missing;
+// About fourteen times what a 768 x 1024 page decodes to.
+constexpr uint64_t kPreviewPageMemoryLimit = uint64_t{32} << 20;
+
+}  // namespace
+
+ShrunkPage ReadPreviewPage(const std::string& path) {
+  return ShrinkPage(DecodeBmpFile(path, kPreviewPageMemoryLimit));
+}
+
+std::vector<MissingPage> WriteBookPreview(FileSystem& fs, const std::string& bookFolder,
+                                          const std::string& title,
+                                          const std::vector<BookPage>& pages,
+                                          const std::string& pngPath, PathStyle style,
+                                          FileSystem::Create how) {
+  std::vector<MissingPage> missing;
+  std::optional<std::vector<FileSystem::Entry>> entries;
   const PageLoader load = [&](size_t position) -> std::optional<ShrunkPage> {
-    const std::string file =
-        FindNumberedPage(fs, bookFolder, position + 1, pages.size(), pages[position].name, style);
+    const std::string file = FindNumberedPage(fs, bookFolder, position + 1, pages.size(),
+                                              pages[position].name, style, entries);
     try {
-      return ShrinkPage(DecodeBmpFile(file));
-    } catch (const std::exception&) {
-      missing.push_back(position + 1);
+      return ReadPreviewPage(file);
+    } catch (const std::exception& error) {
+      missing.push_back({position + 1, ReasonOf(error)});
       return std::nullopt;
     }
   };
