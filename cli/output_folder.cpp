@@ -3,6 +3,7 @@
 #include <random>
 
 #include "platform/error.h"
+#include "platform/system_text.h"
 
 namespace tamsolo {
 
@@ -15,8 +16,15 @@ void PrepareOutputFolder(const std::string& folder, FileSystem& fileSystem, Path
   std::random_device random;
   const std::string probe =
       AddTrailingDelimiter(folder, style) + ".tamsolo-write-test-" + std::to_string(random());
-  // Created new: an entry of that name, whatever it is, is never replaced.
-  fileSystem.OpenForWriting(probe, FileSystem::Create::New)->Close();
+  // Created new: an entry of that name, whatever it is, is never replaced. The message names
+  // the folder the user gave, not the probe.
+  try {
+    fileSystem.OpenForWriting(probe, FileSystem::Create::New)->Close();
+  } catch (const SystemError& error) {
+    throw SystemError("Cannot write into the output folder \"" + folder +
+                          "\": " + SystemErrorDescription(error.Code()),
+                      error.Code());
+  }
   fileSystem.DeleteFile(probe);
 }
 

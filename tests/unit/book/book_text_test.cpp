@@ -60,6 +60,14 @@ TEST(BookText, PageLinesOfAnotherFormAreRefused) {
         "page: a.bmp\tx.jpg\t+1/2", "page: a\\q.bmp"}) {
     EXPECT_THROW(ParseBookText(line), Error) << line;
   }
+  for (const char* bad : {"\t1/0", "\\q"}) {  // a line of a megabyte: the message quotes its start
+    try {
+      ParseBookText("page: " + std::string(1 << 20, 'a') + bad);
+      ADD_FAILURE() << bad;
+    } catch (const Error& error) {
+      EXPECT_LT(std::string(error.what()).size(), 300u) << bad;
+    }
+  }
 }
 
 }  // namespace

@@ -191,6 +191,12 @@ TEST_F(PlanTest, UnpaddedNumbersWarnAndNaturalOrderSortsThem) {
   const Json byBytes = testing::ParseJson(RunCli({"plan", folder.string(), "--json"}).out);
   EXPECT_EQ(byBytes["warnings"][0].text, warning);
   EXPECT_EQ(PageNames(byBytes["books"][0]), bytes);
+  // A file named and also found in its folder is queued twice, and said so once.
+  const std::string twice = RunCli({"plan", (folder / "7.jpg").string(), folder.string()}).out;
+  EXPECT_NE(twice.find("warning: " + (folder / "7.jpg").string() +
+                       " is queued 2 times and converted each time\n"),
+            std::string::npos)
+      << twice;
   const Json byValue =
       testing::ParseJson(RunCli({"plan", "--natural-order", folder.string(), "--json"}).out);
   EXPECT_TRUE(byValue["warnings"].items.empty());
