@@ -11,6 +11,7 @@
 #include "queue/book_key.h"
 #include "queue/file_queue.h"
 #include "queue/input_collection.h"
+#include "platform/error.h"
 
 namespace tamsolo {
 namespace {
@@ -44,7 +45,7 @@ FilePages PagesOf(const std::string& path, uint64_t memoryLimit, BookPlan& plan)
     pages.ifDataDecodes = !header.dataChecked;
     pages.count = LayoutSource(header.width, header.height).pages.count;
   } catch (const std::exception& error) {
-    pages.failure = error.what();
+    pages.failure = ReasonOf(error);
     return pages;
   }
   if (pages.count == 0)
@@ -122,8 +123,11 @@ BookPlan MakeBookPlan(const PlanOptions& options, FileSystem& fs) {
         return leftOut(path, entries);
       });
   const std::vector<std::string> paths = queue.Paths();
-  if (options.order == QueueOrder::Bytes)
-    plan.warnings = UnpaddedNumberWarnings(paths, options.style);
+  plan.warnings = RepeatedFileWarnings(paths);
+  if (options.order == QueueOrder::Bytes) {
+    for (std::string& warning : UnpaddedNumberWarnings(paths, options.style))
+      plan.warnings.push_back(std::move(warning));
+  }
   if (const std::string warning = leftOut.Warning(); !warning.empty())
     plan.warnings.push_back(warning);
   Planner planner(options, plan);

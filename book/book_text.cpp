@@ -57,8 +57,18 @@ int32_t Number(std::string_view text) {
   return value;
 }
 
+// A bad value is quoted in the message, but only its start: a line of megabytes would make
+// a message of megabytes.
+std::string Quoted(std::string_view value) {
+  constexpr size_t kShown = 200;
+  if (value.size() <= kShown)
+    return "\"" + std::string(value) + "\"";
+  return "\"" + std::string(value.substr(0, kShown)) + "\"... (" + std::to_string(value.size()) +
+         " bytes)";
+}
+
 [[noreturn]] void BadPage(std::string_view value) {
-  throw Error("Bad page line in book.txt: \"" + std::string(value) + "\"");
+  throw Error("Bad page line in book.txt: " + Quoted(value));
 }
 
 BookPage ParsePage(std::string_view value) {
@@ -129,7 +139,7 @@ std::string UnescapeBookValue(std::string_view text) {
       value += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
       i += 3;
     } else {
-      throw Error("Bad escape in book.txt value \"" + std::string(text) + "\"");
+      throw Error("Bad escape in book.txt value " + Quoted(text));
     }
   }
   return value;

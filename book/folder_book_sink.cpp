@@ -53,7 +53,8 @@ std::string NumberedPageName(size_t position, size_t pageCount, const std::strin
 }
 
 std::string FindNumberedPage(FileSystem& fs, const std::string& bookFolder, size_t position,
-                             size_t pageCount, const std::string& name, PathStyle style) {
+                             size_t pageCount, const std::string& name, PathStyle style,
+                             std::optional<std::vector<FileSystem::Entry>>& listing) {
   const std::string prefix = AddTrailingDelimiter(bookFolder, style);
   const std::string whole =
       NumberedPageName(position, pageCount, name, std::numeric_limits<size_t>::max(), style);
@@ -61,7 +62,9 @@ std::string FindNumberedPage(FileSystem& fs, const std::string& bookFolder, size
     return prefix + whole;
   const std::string number = whole.substr(0, whole.find('_') + 1);
   const std::string extension = ExtensionOf(name, style);
-  for (const FileSystem::Entry& entry : fs.ReadFolder(bookFolder)) {
+  if (!listing)
+    listing = fs.ReadFolder(bookFolder);
+  for (const FileSystem::Entry& entry : *listing) {
     const bool same = !entry.isFolder && entry.name.starts_with(number) &&
                       entry.name.size() >= number.size() + extension.size() &&
                       entry.name.ends_with(extension);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -106,8 +107,11 @@ std::string NumberedPageName(size_t position, size_t pageCount, const std::strin
                              size_t room, PathStyle style);
 
 // The path of the page at position in a book folder written earlier. A name the system's
-// limits cut short when the book was written is found by its number and extension.
+// limits cut short when the book was written is found by its number and extension, in the
+// folder's entries: listing holds them once read, so a book of many missing pages lists its
+// folder once.
 std::string FindNumberedPage(FileSystem& fs, const std::string& bookFolder, size_t position,
-                             size_t pageCount, const std::string& name, PathStyle style);
+                             size_t pageCount, const std::string& name, PathStyle style,
+                             std::optional<std::vector<FileSystem::Entry>>& listing);
 
 }  // namespace tamsolo

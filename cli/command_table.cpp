@@ -14,7 +14,7 @@ std::span<const CliCommand> TamsoloCommands() {
        RunPagesCommand},
       {"decode", "decode FILE -o OUT.ppm [--memory-limit MIB]", RunDecodeCommand},
       {"convert", kConvertUsageLine, RunConvertCommand},
-      {"plan", kPlanUsageLine, RunPlanCommand},
+      {"plan", kPlanUsageLine, RunPlanCommand, true},
       {"preview", kPreviewUsageLine, RunPreviewCommand},
   };
   return kCommands;

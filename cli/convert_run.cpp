@@ -120,11 +120,16 @@ class Run {
         });
   }
 
-  // Where the queue's byte order would scramble numbered scans, before anything is converted.
-  std::vector<std::string> OrderWarnings() const {
-    if (options_.order == QueueOrder::Natural)
-      return {};
-    return UnpaddedNumberWarnings(scheduler_.Queue().Paths(), options_.style);
+  // Files queued more than once, and where the queue's byte order would scramble numbered
+  // scans, before anything is converted.
+  std::vector<std::string> QueueWarnings() const {
+    const std::vector<std::string> paths = scheduler_.Queue().Paths();
+    std::vector<std::string> warnings = RepeatedFileWarnings(paths);
+    if (options_.order == QueueOrder::Bytes) {
+      for (std::string& warning : UnpaddedNumberWarnings(paths, options_.style))
+        warnings.push_back(std::move(warning));
+    }
+    return warnings;
   }
 
   // Converts until everything is built; false when interrupted first.
@@ -203,7 +208,7 @@ int ConvertAll(const ConvertRunOptions& options, FileSystem& fs, const std::stri
   std::vector<std::string> ignored;
   BooksLeftOut leftOut(fs, options.booksFolder, options.style);
   const size_t total = run.Queue(fs, ignored, leftOut);
-  for (const std::string& warning : run.OrderWarnings())
+  for (const std::string& warning : run.QueueWarnings())
     progress << EscapeControlBytes(warning) << '\n';
   const ConvertReport::Display display{options.quiet ? nullptr : &progress,
                                        options.progressIsTerminal};
@@ -236,7 +241,7 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
     RemoveStaleFolders(fs, options.booksFolder, kHiddenBookPrefix, kLockFile, options.style);
     workFolder = std::make_unique<WorkFolder>(fs, options.style);
   } catch (const std::exception& e) {
-    progress << "tamsolo-cli: " << EscapeControlBytes(e.what()) << '\n';
+    progress << "tamsolo-cli: " << EscapeControlBytes(ReasonOf(e)) << '\n';
     return kCliFatal;
   }
 
@@ -247,7 +252,7 @@ int RunConvert(const ConvertRunOptions& given, FileSystem& fs, std::ostream& sum
   } catch (const std::exception& e) {
     if (report)
       report->EndProgress();
-    progress << "tamsolo-cli: " << EscapeControlBytes(e.what()) << '\n';
+    progress << "tamsolo-cli: " << EscapeControlBytes(ReasonOf(e)) << '\n';
   }
   if (!workFolder->Remove()) {
     progress << "tamsolo-cli: cannot remove the work folder \""

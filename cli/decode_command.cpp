@@ -7,6 +7,7 @@
 #include "cli/stop_signals.h"
 #include "platform/control_bytes.h"
 #include "platform/file_system.h"
+#include "platform/error.h"
 
 namespace tamsolo {
 namespace {
@@ -39,8 +40,8 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     const DecodeStopScope stop(StopRequested());
     image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()), memoryLimit, &notes);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: " << EscapeControlBytes(source) << ": " << EscapeControlBytes(error.what())
-        << "\n";
+    err << "tamsolo-cli: " << EscapeControlBytes(source) << ": "
+        << EscapeControlBytes(ReasonOf(error)) << "\n";
     return kCliPartial;
   }
   if (StopRequested())
@@ -48,7 +49,7 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
   try {
     WritePpm(target, image);
   } catch (const std::exception& error) {
-    err << "tamsolo-cli: " << EscapeControlBytes(error.what()) << "\n";
+    err << "tamsolo-cli: " << EscapeControlBytes(ReasonOf(error)) << "\n";
     return kCliFatal;
   }
   out << EscapeControlBytes(source) << ": " << image.Width() << " x " << image.Height()

@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "cli/options.h"
 #include "resample/filters.h"
+#include "platform/error.h"
 
 #ifndef TAMSOLO_VERSION
 #define TAMSOLO_VERSION "unknown"
@@ -40,6 +41,15 @@ int UsageFailure(std::ostream& err, const std::string& why, const std::string& u
 
 }  // namespace
 
+bool PrintsTheResult(std::span<const CliCommand> commands, const std::vector<std::string>& args) {
+  if (args.empty())
+    return false;
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "--version")
+    return true;
+  const CliCommand* command = FindCommand(commands, args[0]);
+  return command != nullptr && command->printsTheResult;
+}
+
 int RunCommandLine(std::span<const CliCommand> commands, const std::vector<std::string>& args,
                    std::ostream& out, std::ostream& err) {
   const std::string general = "COMMAND ... (see --help)";
@@ -66,7 +76,7 @@ int RunCommandLine(std::span<const CliCommand> commands, const std::vector<std::
   } catch (const UsageError& error) {
     return UsageFailure(err, EscapeControlBytes(error.what()), command->usage);
   } catch (const std::exception& error) {
-    err << kProgram << ": " << EscapeControlBytes(error.what()) << "\n";
+    err << kProgram << ": " << EscapeControlBytes(ReasonOf(error)) << "\n";
     return kCliFatal;
   }
 }

@@ -33,11 +33,14 @@ size_t Utf8Length(std::string_view text, size_t at) {
   return length;
 }
 
-std::string Escaped(unsigned char byte) {
+std::string Escaped(unsigned int code) {
   char text[8];
-  std::snprintf(text, sizeof text, "\\u%04X", byte);
+  std::snprintf(text, sizeof text, "\\u%04X", code);
   return text;
 }
+
+// A byte outside UTF-8 as the low surrogate that stands for it.
+constexpr unsigned int kByteSurrogates = 0xDC00;
 
 }  // namespace
 
@@ -53,7 +56,7 @@ std::string JsonString(std::string_view text) {
     } else if (c >= 0x80) {
       const size_t length = Utf8Length(text, i);
       if (length == 0) {
-        json += Escaped(c);
+        json += Escaped(kByteSurrogates + c);
       } else {
         json.append(text.substr(i, length));
         i += length;

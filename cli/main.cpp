@@ -11,5 +11,6 @@ int main(int argc, char** argv) {
   ResultOutput output(stdout);
   std::ostream out(&output);
   const int status = RunCommandLine(TamsoloCommands(), args, out, std::cerr);
-  return signals.Finish(FinishResults(out, output, std::cerr, status));
+  return signals.Finish(
+      FinishResults(out, output, std::cerr, status, PrintsTheResult(TamsoloCommands(), args)));
 }

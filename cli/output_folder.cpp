@@ -3,6 +3,7 @@
 #include <random>
 
 #include "platform/error.h"
+#include "platform/system_text.h"
 
 namespace tamsolo {
 
@@ -13,8 +14,16 @@ void PrepareOutputFolder(const std::string& folder, FileSystem& fileSystem, Path
   if (kind == FileSystem::Kind::Missing)
     fileSystem.CreateFolders(folder);
   std::random_device random;
-  fileSystem.ProveWritable(folder, AddTrailingDelimiter(folder, style) + ".tamsolo-write-test-" +
-                                       std::to_string(random()));
+  const std::string probe =
+      AddTrailingDelimiter(folder, style) + ".tamsolo-write-test-" + std::to_string(random());
+  // The message names the folder the user gave, not the probe.
+  try {
+    fileSystem.ProveWritable(folder, probe);
+  } catch (const SystemError& error) {
+    throw SystemError("Cannot write into the output folder \"" + folder +
+                          "\": " + SystemErrorDescription(error.Code()),
+                      error.Code());
+  }
 }
 
 }  // namespace tamsolo

@@ -64,7 +64,7 @@ class PagesRun {
     try {
       pages = pipeline_.Take(path, &notes);
     } catch (const std::exception& error) {
-      result.failure = error.what();
+      result.failure = ReasonOf(error);
       return result;
     }
     const int width = pages.sourceWidth;
@@ -147,7 +147,8 @@ std::vector<std::string> InputOrder(const ParsedOptions& options, PathStyle styl
   if (options.Has("--natural-order")) {
     std::stable_sort(paths.begin(), paths.end(),
                      [style](const std::string& a, const std::string& b) {
-                       return NaturalLess(FoldAsciiCase(a, style), FoldAsciiCase(b, style));
+                       return QueueLess(FoldAsciiCase(a, style), a, FoldAsciiCase(b, style), b,
+                                        QueueOrder::Natural);
                      });
   }
   return paths;
@@ -176,7 +177,7 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
     PrepareOutputFolder(folder, *files, style);
   } catch (const std::exception& error) {
     err << "tamsolo-cli: cannot write pages into \"" << EscapeControlBytes(options.Required("-o"))
-        << "\": " << EscapeControlBytes(error.what()) << "\n";
+        << "\": " << EscapeControlBytes(ReasonOf(error)) << "\n";
     return kCliFatal;
   }
   // The workers take the files in the order they are converted below.

@@ -50,8 +50,10 @@ void CheckOutputs(FileSystem& fs, const std::string& folder, const BookText& boo
       own.insert(*identity);
   };
   add(AddTrailingDelimiter(folder, style) + kBookText);
+  std::optional<std::vector<FileSystem::Entry>> listing;
   for (size_t i = 0; i < book.pages.size(); ++i)
-    add(FindNumberedPage(fs, folder, i + 1, book.pages.size(), book.pages[i].name, style));
+    add(FindNumberedPage(fs, folder, i + 1, book.pages.size(), book.pages[i].name, style,
+                         listing));
   for (const std::string& output : {png, text}) {
     const std::optional<std::string> identity = FileIdentity(output);
     if (identity && own.count(*identity) != 0)
@@ -100,18 +102,21 @@ int RunPreviewCommand(const std::vector<std::string>& args, std::ostream& out, s
   } catch (const std::exception& error) {
     if (stop())
       return kCliInterrupted;
-    err << "tamsolo-cli: " << EscapeControlBytes(error.what()) << "\n";
+    err << "tamsolo-cli: " << EscapeControlBytes(ReasonOf(error)) << "\n";
     return kCliFatal;
   }
   out << EscapeControlBytes(png) << ": " << book.pages.size() << " pages of \""
       << EscapeControlBytes(book.title) << "\", the listing in " << EscapeControlBytes(text)
       << "\n";
-  for (const size_t position : preview.missing) {
-    out << "page " << position << " ("
-        << EscapeControlBytes(NumberedPageName(position, book.pages.size(),
-                                               book.pages[position - 1].name,
+  if (book.pages.size() > kPreviewMaxPages)
+    out << "the picture holds the first " << kPreviewMaxPages << " pages, the listing all\n";
+  for (const MissingPage& page : preview.missing) {
+    out << "page " << page.position << " ("
+        << EscapeControlBytes(NumberedPageName(page.position, book.pages.size(),
+                                               book.pages[page.position - 1].name,
                                                std::numeric_limits<size_t>::max(), style))
-        << ") could not be read and is drawn as missing\n";
+        << ") could not be read and is drawn as missing: " << EscapeControlBytes(page.reason)
+        << "\n";
   }
   return preview.missing.empty() ? kCliOk : kCliPartial;
 }

@@ -41,9 +41,12 @@ int ResultOutput::sync() {
   return 0;
 }
 
-int FinishResults(std::ostream& out, const ResultOutput& output, std::ostream& err, int status) {
+int FinishResults(std::ostream& out, const ResultOutput& output, std::ostream& err, int status,
+                  bool outputIsTheResult) {
   out.flush();
   if (output.Error() == 0 && out)
+    return status;
+  if (output.Error() == EPIPE && outputIsTheResult)
     return status;
   err << "tamsolo-cli: cannot write the results to standard output: "
       << std::strerror(output.Error() != 0 ? output.Error() : EIO) << "\n";

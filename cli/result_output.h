@@ -27,7 +27,9 @@ class ResultOutput final : public std::streambuf {
 };
 
 // After the command: flushes the results; when they did not all arrive, says why on err and
-// turns a successful status into 1.
-int FinishResults(std::ostream& out, const ResultOutput& output, std::ostream& err, int status);
+// turns a successful status into 1. When the output is the result itself (plan), a reader
+// that went away early (a closed pipe: `plan | head`) is no failure: quiet, status kept.
+int FinishResults(std::ostream& out, const ResultOutput& output, std::ostream& err, int status,
+                  bool outputIsTheResult);
 
 }  // namespace tamsolo

@@ -269,9 +269,9 @@ bool DecodeRle(std::span<const uint8_t> data, const BmpHeader& header, const Pal
 // A header declaring a width or height of 0 gives an empty image (the job makes no page
 // from it) rather than an error: the file is well formed, it just holds no pixels. Pixel data
 // that ends early is decoded as far as it goes (the rest reads as zeros); a file that holds
-// none at all is refused. The budget counts the image and what the source allocates to read
-// the pixel data: the whole RLE data, or a window of rows and one more row for data that ends
-// inside a row.
+// none at all, or uncompressed data for less than a tenth of the rows, is refused. The budget
+// counts the image and what the source allocates to read the pixel data: the whole RLE data, or a
+// window of rows and one more row for data that ends inside a row.
 RgbImage DecodeBmpFrom(BmpSource& source, uint64_t memoryLimit, DecodeNotes* notes) {
   const BmpHeader header = ReadHeaders(source);
   const int width = static_cast<int>(header.width);
@@ -282,6 +282,7 @@ RgbImage DecodeBmpFrom(BmpSource& source, uint64_t memoryLimit, DecodeNotes* not
       RgbImageBytes(static_cast<uint64_t>(header.width), static_cast<uint64_t>(header.height));
   CheckDecodeBudget(imageBytes, memoryLimit);  // first, so that the sum below cannot overflow
   const BmpDataRange range = BmpPixelData(header, source.Size());
+  CheckBmpDataReachesATenth(header, range);
   const bool rle = IsRleBmp(header);
   const uint64_t buffers =
       rle ? source.BufferBytes(range.size)

@@ -131,6 +131,20 @@ BmpDataRange BmpPixelData(const BmpHeader& header, uint64_t fileSize) {
   return {header.pixelOffset, std::min(amount, remaining)};
 }
 
+void CheckBmpDataReachesATenth(const BmpHeader& header, const BmpDataRange& range) {
+  if (IsRleBmp(header))
+    return;
+  // The bytes every row needs, the last without its padding; a size past 64 bits counts as
+  // the largest.
+  const uint64_t rowBytes = BmpRowBytes(header);
+  const uint64_t stride = BmpRowStride(header);
+  const uint64_t rowsBefore = static_cast<uint64_t>(header.height) - 1;
+  const uint64_t declared =
+      rowsBefore > (UINT64_MAX - rowBytes) / stride ? UINT64_MAX : stride * rowsBefore + rowBytes;
+  if (range.size < declared / 10 + (declared % 10 != 0 ? 1 : 0))
+    FailBmp("the pixel data ends before a tenth of the rows");
+}
+
 uint64_t BmpRowBytes(const BmpHeader& header) {
   return (static_cast<uint64_t>(header.width) * header.bitCount + 7) / 8;
 }

@@ -50,6 +50,12 @@ struct BmpDataRange {
 };
 BmpDataRange BmpPixelData(const BmpHeader& header, uint64_t fileSize);
 
+// Uncompressed pixel data that ends before a tenth of the rows is refused, from the header
+// and the file's size alone, before anything is allocated: a file of a few bytes declaring a
+// huge image would otherwise cost seconds and gigabytes for a black page. Data that ends
+// later decodes as far as it goes. RLE data is not judged: a few bytes may fill any image.
+void CheckBmpDataReachesATenth(const BmpHeader& header, const BmpDataRange& range);
+
 // The bytes a row needs to be decoded: its pixels without the padding.
 uint64_t BmpRowBytes(const BmpHeader& header);
 

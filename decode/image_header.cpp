@@ -71,6 +71,7 @@ ImageHeader ReadBmpHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLi
   // a time. Data that ends early leaves zeros or palette entry 0, so once the headers and the
   // budget pass, the decode does too.
   const BmpDataRange pixels = BmpPixelData(header, fileSize);
+  CheckBmpDataReachesATenth(header, pixels);
   const bool rle = IsRleBmp(header);
   const uint64_t buffers = rle ? pixels.size : BmpRowBytes(header) + BmpReadWindow(header, pixels);
   CheckDecodeBudget(imageBytes + buffers, memoryLimit);

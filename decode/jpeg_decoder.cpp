@@ -13,8 +13,18 @@ namespace {
 void InitSource(j_decompress_ptr) {}
 void TermSource(j_decompress_ptr) {}
 
-// Only called once the data is used up: the file ended early.
+// The first scan covers every row; the iMCU rows it finished before the data ran out are the
+// rows the file holds. Later scans only refine rows the first one drew.
+bool EndsBeforeATenth(const jpeg_decompress_struct& cinfo) {
+  return cinfo.input_scan_number == 1 &&
+         uint64_t{cinfo.input_iMCU_row} < (uint64_t{cinfo.total_iMCU_rows} + 9) / 10;
+}
+
+// Only called once the data is used up: the file ended early. Data that ends within the first
+// tenth of the rows is refused here, instead of paying for libjpeg to fill the rest.
 boolean FillInputBuffer(j_decompress_ptr cinfo) {
+  if (EndsBeforeATenth(*cinfo))
+    FailJpeg(SessionOf(cinfo), "the data ends before a tenth of the rows");
   SupplyEndOfImage(cinfo);
   return TRUE;
 }

@@ -45,7 +45,7 @@ void TConvertThread::Run() {
     try {
       Execute();
     } catch (const std::exception& error) {
-      errorText_ = *error.what() ? error.what() : "Conversion failed";
+      errorText_ = *error.what() ? ReasonOf(error) : "Conversion failed";
     } catch (...) {
       errorText_ = "Conversion failed";
     }
@@ -130,7 +130,7 @@ void TConvertThread::SavePage() {
         OnPageSaved(OutputFolder, name);
       return;
     } catch (const std::exception& error) {
-      reason = error.what();
+      reason = ReasonOf(error);
     } catch (...) {
       reason = "Conversion failed";
     }

@@ -75,8 +75,11 @@ PreparedPages PreparePages(const RgbImage& source, int32_t filterIndex, PageScra
     }
     prepared.count = layout.count;
   } catch (const std::exception& error) {
-    prepared = PreparedPages{
-        0, {}, *error.what() ? error.what() : "Conversion failed", source.Width(), source.Height()};
+    prepared = PreparedPages{0,
+                             {},
+                             *error.what() ? ReasonOf(error) : "Conversion failed",
+                             source.Width(),
+                             source.Height()};
   }
   return prepared;
 }

@@ -4,6 +4,7 @@
 
 #include "page/scaled_width.h"
 #include "platform/error.h"
+#include "resample/resampler.h"
 
 namespace tamsolo {
 
@@ -15,7 +16,11 @@ SourceLayout LayoutSource(int64_t width, int64_t height) {
   if (bytes > kMaxScaledImageBytes)
     throw Error("Scaled image too large: " + std::to_string(scaledWidth) +
                 " x 1008 pixels would need more than 1 GiB");
-  return {scaledWidth, LayoutPages(scaledWidth)};
+  const PageLayout pages = LayoutPages(scaledWidth);
+  // The scaling refuses it; said here, plan refuses it too instead of promising its pages.
+  if (height == 1 && pages.count > 0)
+    throw Error(kOneRowSourceText);
+  return {scaledWidth, pages};
 }
 
 }  // namespace tamsolo

@@ -13,8 +13,9 @@ constexpr bool IsControlByte(unsigned char byte) {
 // A control byte as text: "\t", "\n", "\r", or "\xHH" with two uppercase hex digits.
 std::string EscapeControlByte(unsigned char byte);
 
-// text with every control byte escaped as EscapeControlByte does and the rest as it is, so
-// that a name can neither add a line nor send the terminal a control sequence.
+// text with every control byte escaped as EscapeControlByte does, on POSIX a backslash as
+// "\\", and the rest as it is, so that a name can neither add a line, nor send the terminal a
+// control sequence, nor look like an escape.
 std::string EscapeControlBytes(std::string_view text);
 
 }  // namespace tamsolo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -21,5 +22,13 @@ class SystemError : public Error {
  private:
   int code_;
 };
+
+// The text a user is shown for a caught exception: the library's "std::bad_alloc" says
+// nothing to a reader, so a refused allocation reads as what it is. The caller names the file.
+inline std::string ReasonOf(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error))
+    return "out of memory";
+  return error.what();
+}
 
 }  // namespace tamsolo

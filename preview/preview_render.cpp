@@ -148,9 +148,11 @@ void DrawHeader(Canvas& canvas, const std::string& title, const std::vector<Book
   const int width = kWidth - 2 * kMargin;
   canvas.Text(kMargin, kMargin, Fitted(AsciiText(title, style), width, kTitleScale), kTitleScale,
               kInkText);
-  const std::string count = std::to_string(pages.size()) + " pages, " + std::to_string(blanks) +
-                            " blank, " + std::to_string((pages.size() + 1) / 2) +
-                            " facing pairs, read from the right";
+  std::string count = std::to_string(pages.size()) + " pages, " + std::to_string(blanks) +
+                      " blank, " + std::to_string((pages.size() + 1) / 2) +
+                      " facing pairs, read from the right";
+  if (pages.size() > kPreviewMaxPages)
+    count += "; the first " + std::to_string(kPreviewMaxPages) + " drawn";
   canvas.Text(kMargin, kMargin + kGlyphHeight * kTitleScale + 6, Fitted(count, width, kLabelScale),
               kLabelScale, kInkText);
 }
@@ -176,26 +178,49 @@ void DrawPage(Canvas& canvas, size_t position, const BookPage& page, const PageL
 
 }  // namespace
 
+namespace {
+
+// The mean gray of a box of the page, as the nearest of the grays 17 x i: i = mean / 17,
+// rounded.
+uint8_t BoxGray(const RgbImage& page, int64_t x0, int64_t x1, int64_t y0, int64_t y1) {
+  int64_t sum = 0;
+  for (int64_t sy = y0; sy < y1; ++sy) {
+    const uint8_t* in = page.Row(static_cast<int>(sy)) + 3 * x0;
+    for (int64_t sx = x0; sx < x1; ++sx, in += 3)
+      sum += (in[0] * 299 + in[1] * 587 + in[2] * 114 + 500) / 1000;
+  }
+  const int64_t count = (y1 - y0) * (x1 - x0);
+  return static_cast<uint8_t>((2 * sum + 17 * count) / (34 * count));
+}
+
+}  // namespace
+
+// Box edges in 64 bits: a page file may declare 20,000,000 columns, and 191 times that
+// overflows an int. A page smaller than the preview in one direction gives the same box
+// again and again; each box is summed once, so the cost stays that of the page's pixels.
 ShrunkPage ShrinkPage(const RgbImage& page) {
   ShrunkPage shrunk(static_cast<size_t>(kPreviewPageWidth) * kPreviewPageHeight, 15);
   if (page.Empty())
     return shrunk;
-  for (int y = 0; y < kPreviewPageHeight; ++y) {
-    const int y0 = y * page.Height() / kPreviewPageHeight;
-    const int y1 = std::max(y0 + 1, (y + 1) * page.Height() / kPreviewPageHeight);
-    for (int x = 0; x < kPreviewPageWidth; ++x) {
-      const int x0 = x * page.Width() / kPreviewPageWidth;
-      const int x1 = std::max(x0 + 1, (x + 1) * page.Width() / kPreviewPageWidth);
-      long sum = 0;
-      for (int sy = y0; sy < y1; ++sy) {
-        const uint8_t* in = page.Row(sy) + 3 * x0;
-        for (int sx = x0; sx < x1; ++sx, in += 3)
-          sum += (in[0] * 299 + in[1] * 587 + in[2] * 114 + 500) / 1000;
-      }
-      const long count = static_cast<long>(y1 - y0) * (x1 - x0);
-      // The nearest of the grays 17 x i to the mean: i = mean / 17, rounded.
-      shrunk[At(x, y, kPreviewPageWidth)] =
-          static_cast<uint8_t>((2 * sum + 17 * count) / (34 * count));
+  const int64_t width = page.Width(), height = page.Height();
+  int64_t lastY0 = -1, lastY1 = -1;
+  for (int64_t y = 0; y < kPreviewPageHeight; ++y) {
+    const int64_t y0 = y * height / kPreviewPageHeight;
+    const int64_t y1 = std::max(y0 + 1, (y + 1) * height / kPreviewPageHeight);
+    uint8_t* row = shrunk.data() + At(0, static_cast<int>(y), kPreviewPageWidth);
+    if (y0 == lastY0 && y1 == lastY1) {
+      std::copy_n(row - kPreviewPageWidth, kPreviewPageWidth, row);
+      continue;
+    }
+    lastY0 = y0;
+    lastY1 = y1;
+    int64_t lastX0 = -1, lastX1 = -1;
+    for (int64_t x = 0; x < kPreviewPageWidth; ++x) {
+      const int64_t x0 = x * width / kPreviewPageWidth;
+      const int64_t x1 = std::max(x0 + 1, (x + 1) * width / kPreviewPageWidth);
+      row[x] = x0 == lastX0 && x1 == lastX1 ? row[x - 1] : BoxGray(page, x0, x1, y0, y1);
+      lastX0 = x0;
+      lastX1 = x1;
     }
   }
   return shrunk;
@@ -203,7 +228,8 @@ ShrunkPage ShrinkPage(const RgbImage& page) {
 
 PreviewPicture RenderPreview(const std::string& title, const std::vector<BookPage>& pages,
                              const PageLoader& load, PathStyle style) {
-  const int pairs = static_cast<int>((pages.size() + 1) / 2);
+  const size_t drawn = std::min(pages.size(), kPreviewMaxPages);
+  const int pairs = static_cast<int>((drawn + 1) / 2);
   const int rows = std::max(1, (pairs + kPreviewPairsPerRow - 1) / kPreviewPairsPerRow);
   PreviewPicture picture;
   picture.width = kWidth;
@@ -211,9 +237,9 @@ PreviewPicture RenderPreview(const std::string& title, const std::vector<BookPag
   picture.pixels.assign(At(0, picture.height, picture.width), kInkBackground);
   Canvas canvas(picture);
   DrawHeader(canvas, title, pages, style);
-  for (size_t i = 0; i < pages.size(); ++i)
+  for (size_t i = 0; i < drawn; ++i)
     DrawPage(canvas, i, pages[i], load, style);
-  for (size_t i = 0; i + 1 < pages.size(); ++i) {
+  for (size_t i = 0; i + 1 < drawn; ++i) {
     if (Joined(pages[i], pages[i + 1]))
       DrawBar(canvas, i);
   }

@@ -18,6 +18,9 @@ namespace tamsolo {
 inline constexpr int kPreviewPageWidth = 192;
 inline constexpr int kPreviewPageHeight = 256;
 inline constexpr int kPreviewPairsPerRow = 4;
+// The picture holds at most this many pages (125 rows, about 65 MB while drawn): a book.txt of
+// a hundred thousand lines must not make a picture of gigabytes. The listing holds them all.
+inline constexpr size_t kPreviewMaxPages = 1000;
 
 // Palette indices: 0-15 are the page files' own grays (17 x i), then the marks' colours.
 enum PreviewInk : uint8_t {
@@ -48,7 +51,8 @@ using PageLoader = std::function<std::optional<ShrunkPage>(size_t position)>;
 // Draws each page, a blank page as white paper with a thin outline and "blank"; a bar across
 // the gutter between consecutive pages cut from one source; under each page its position
 // number (from 1, as the book folder's numbered files) and its source; the title and the page
-// count at the top. Texts are ASCII: any other character shows as '?'.
+// count at the top. Texts are ASCII: any other character shows as '?'. Only the first
+// kPreviewMaxPages pages are drawn (and loaded); the count then says so.
 PreviewPicture RenderPreview(const std::string& title, const std::vector<BookPage>& pages,
                              const PageLoader& load, PathStyle style);
 

@@ -9,9 +9,10 @@ namespace tamsolo {
 
 size_t FileQueue::Add(const std::string& path) {
   Entry item{FoldAsciiCase(path, style_), path};
-  const auto at = std::upper_bound(
-      items_.begin(), items_.end(), item,
-      [this](const Entry& a, const Entry& b) { return FoldedLess(a.key, b.key, order_); });
+  const auto at =
+      std::upper_bound(items_.begin(), items_.end(), item, [this](const Entry& a, const Entry& b) {
+        return QueueLess(a.key, a.path, b.key, b.path, order_);
+      });
   const size_t index = static_cast<size_t>(at - items_.begin());
   items_.insert(at, std::move(item));
   if (onAdded_)

@@ -56,15 +56,33 @@ int CompareNatural(std::string_view a, std::string_view b) {
   return 0;
 }
 
+// Where the extension of the text's last name starts (its last '.'), or the text's size.
+size_t StemEnd(std::string_view text) {
+  const size_t dot = text.rfind('.');
+  if (dot == std::string_view::npos || text.find_first_of("/\\", dot) != std::string_view::npos)
+    return text.size();
+  return dot;
+}
+
 }  // namespace
 
 bool NaturalLess(std::string_view a, std::string_view b) {
-  const int order = CompareNatural(a, b);
+  const size_t aStem = StemEnd(a), bStem = StemEnd(b);
+  int order = CompareNatural(a.substr(0, aStem), b.substr(0, bStem));
+  if (order == 0)
+    order = CompareNatural(a.substr(aStem), b.substr(bStem));
   return order != 0 ? order < 0 : a < b;
 }
 
 bool FoldedLess(std::string_view a, std::string_view b, QueueOrder order) {
   return order == QueueOrder::Natural ? NaturalLess(a, b) : a < b;
+}
+
+bool QueueLess(std::string_view aKey, std::string_view aPath, std::string_view bKey,
+               std::string_view bPath, QueueOrder order) {
+  if (aKey != bKey)
+    return FoldedLess(aKey, bKey, order);
+  return aPath < bPath;
 }
 
 }  // namespace tamsolo

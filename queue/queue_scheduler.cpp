@@ -18,7 +18,7 @@ std::string MessageOf(const std::exception_ptr& error) {
   try {
     std::rethrow_exception(error);
   } catch (const std::exception& e) {
-    return e.what();
+    return ReasonOf(e);
   } catch (...) {
     return "unknown error";
   }

@@ -41,8 +41,28 @@ std::vector<std::string> UnpaddedNumberWarnings(const std::vector<std::string>& 
                                                 PathStyle style) {
   std::vector<std::string> warnings;
   for (const UnpaddedNumbers& found : FindUnpaddedNumbers(queuedPaths, style)) {
-    warnings.push_back("warning: " + found.folder + ": " + found.first + " sorts before " +
-                       found.second + ": pad the numbers, or use --natural-order");
+    // The folder as one names it: without its last delimiter, unless that is all there is.
+    const std::string folder = RemoveTrailingDelimiter(found.folder, style);
+    warnings.push_back(
+        "warning: " + (folder.empty() || folder.back() == ':' ? found.folder : folder) + ": " +
+        found.first + " sorts before " + found.second +
+        ": pad the numbers, or use --natural-order");
+  }
+  return warnings;
+}
+
+// The queue holds equal paths side by side.
+std::vector<std::string> RepeatedFileWarnings(const std::vector<std::string>& queuedPaths) {
+  std::vector<std::string> warnings;
+  for (size_t i = 0; i < queuedPaths.size();) {
+    size_t end = i + 1;
+    while (end < queuedPaths.size() && queuedPaths[end] == queuedPaths[i])
+      ++end;
+    if (end - i > 1) {
+      warnings.push_back("warning: " + queuedPaths[i] + " is queued " + std::to_string(end - i) +
+                         " times and converted each time");
+    }
+    i = end;
   }
   return warnings;
 }

@@ -29,4 +29,9 @@ size_t QueueTypedPaths(FileSystem& fileSystem, const std::vector<std::string>& p
 std::vector<std::string> UnpaddedNumberWarnings(const std::vector<std::string>& queuedPaths,
                                                 PathStyle style);
 
+// "warning: <path> is queued 2 times and converted each time" for each file given more than
+// once (named twice, or named and also found in a folder given): it is queued each time, as a
+// drop would queue it.
+std::vector<std::string> RepeatedFileWarnings(const std::vector<std::string>& queuedPaths);
+
 }  // namespace tamsolo

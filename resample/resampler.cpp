@@ -40,7 +40,7 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
   }
   // The vertical pass walks the intermediate with the distance between its rows 0 and 1.
   if (source.Height() == 1)
-    throw Error("Source bitmap only one row high: no distance between rows to scale with");
+    throw Error(kOneRowSourceText);
   const AxisTaps rows(source.Height(), destination.Height(), filter, support);
   if (fma3)
     VerticalPassFma3(intermediate, rows, destination, checkpoint);

@@ -8,6 +8,9 @@
 
 namespace tamsolo {
 
+inline constexpr const char* kOneRowSourceText =
+    "Source bitmap only one row high: no distance between rows to scale with";
+
 // Scales source into destination, whose size the caller has set, with a separable filter:
 // a horizontal pass into an 8-bit intermediate image, then a vertical pass. Throws
 // Error("Source bitmap too small") for an empty source, and Error for a one-row source (its

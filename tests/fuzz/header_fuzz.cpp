@@ -1,7 +1,8 @@
 // The header readers against the decoders: every input is written to a file under each of
 // the three extensions and read both ways. A header the reader refuses must be refused by the
 // decoder (JPEG and BMP with the same text); a header it accepts must give the decoded size,
-// unless the image data fails; data it calls checked must decode. Anything else aborts.
+// unless the image data fails; data it calls checked must decode. Anything else aborts. The
+// BMP file is also read as the preview reads a book's page files: a page or Error, no crash.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 
 #include "decode/decoders.h"
 #include "decode/image_header.h"
+#include "preview/book_preview.h"
 #include "tests/fuzz/fuzz_target.h"
 
 namespace {
@@ -33,6 +35,14 @@ std::string FilePath(const char* extension) {
   std::abort();
 }
 
+void ReadAsPreviewPage(const std::string& path) {
+  try {
+    if (ReadPreviewPage(path).size() != size_t{kPreviewPageWidth} * kPreviewPageHeight)
+      Disagree(path, "the preview's page has the wrong size");
+  } catch (const Error&) {
+  }
+}
+
 void Compare(const uint8_t* data, size_t size, const char* extension, bool sameText) {
   const std::string path = FilePath(extension);
   std::ofstream(path, std::ios::binary | std::ios::trunc)
@@ -52,6 +62,8 @@ void Compare(const uint8_t* data, size_t size, const char* extension, bool sameT
   } catch (const Error& error) {
     decodeError = error.what();
   }
+  if (std::string(extension) == ".bmp")
+    ReadAsPreviewPage(path);
   std::remove(path.c_str());
   if (!header && image)
     Disagree(path, "refused \"" + headerError + "\" but decodes");

@@ -146,6 +146,10 @@ void WriteBmpSeeds(const fs::path& folder) {
                {3, 1, 0, 3, 5, 6, 7, 0, 4, 2, 0, 0, 0, 2, 1, 1, 2, 9, 0, 0, 0, 1});
   WriteBmpSeed(folder / "rle4.bmp", Bmp(w, h, 4).Compression(2).Palette(Palette(16)),
                {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 1, 1, 2, 0x77, 0, 0, 0, 1});
+  // A few bytes that fill one column of 9,000,000 rows: the preview's page reader sums boxes
+  // of 35,000 rows.
+  WriteBmpSeed(folder / "rle8_one_column_tall.bmp",
+               Bmp(1, 9'000'000, 8).Compression(1).ColorsUsed(2).Palette(Palette(2)), {0, 1});
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "book/book_text.h"
 #include "platform/control_bytes.h"
 #include "platform/error.h"
+#include "platform/paths.h"
 
 namespace tamsolo {
 namespace {
@@ -72,7 +73,9 @@ TEST(BookText, EscapesRoundTripAndBadEscapesAreRefused) {
   }
   for (const char* bad : {"\\", "\\q", "\\x1", "\\xZZ"})
     EXPECT_THROW(UnescapeBookValue(bad), Error) << bad;
-  EXPECT_EQ(EscapeControlBytes("C:\\a\tb\x1b"), "C:\\a\\tb\\x1B");
+  // On POSIX a\nb must not read like a<LF>b; on Windows a backslash is the delimiter.
+  const bool posix = NativePathStyle() == PathStyle::Posix;
+  EXPECT_EQ(EscapeControlBytes("a\\nb\tc\x1b"), posix ? "a\\\\nb\\tc\\x1B" : "a\\nb\\tc\\x1B");
 }
 
 TEST(BookText, PageLinesOfAnotherFormAreRefused) {
@@ -81,6 +84,14 @@ TEST(BookText, PageLinesOfAnotherFormAreRefused) {
         "page: a.bmp\tx.jpg\t1/", "page: a.bmp\tx.jpg\t1/2\textra", "page: a.bmp\tblnk",
         "page: a.bmp\tx.jpg\t+1/2", "page: a\\q.bmp"}) {
     EXPECT_THROW(ParseBookText(line), Error) << line;
+  }
+  for (const char* bad : {"\t1/0", "\\q"}) {  // a line of a megabyte: the message quotes its start
+    try {
+      ParseBookText("page: " + std::string(1 << 20, 'a') + bad);
+      ADD_FAILURE() << bad;
+    } catch (const Error& error) {
+      EXPECT_LT(std::string(error.what()).size(), 300u) << bad;
+    }
   }
 }
 

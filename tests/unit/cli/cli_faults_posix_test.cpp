@@ -233,14 +233,22 @@ TEST_F(CliFaults, StaleWorkFoldersAndHalfBooksOfKilledRunsAreRemoved) {
   fs::create_directories(Path("tmp/0001ABCD-FFFF0000-123400EF-80000A0B"));  // the window's
   WriteText(Path("tmp/0001ABCD-FFFF0000-123400EF-80000A0B/tamsolo-cli.lock"), "");
   fs::create_directories(Path("tmp/tamsolo-cli-nolock"));
+  // Only a name that starts with the prefix, and never through a link to a user's folder.
+  fs::create_directories(Path("tmp/x-tamsolo-cli-1"));
+  WriteText(Path("tmp/x-tamsolo-cli-1/tamsolo-cli.lock"), "");
+  fs::create_directories(Path("mine"));
+  WriteText(Path("mine/tamsolo-cli.lock"), "");
+  WriteText(Path("mine/keep.jpg"), "mine");
+  fs::create_directory_symlink(Path("mine"), Path("tmp/tamsolo-cli-link"));
   fs::create_directories(Path("out/.tamsolo-cli-book-dead"));
   WriteText(Path("out/.tamsolo-cli-book-dead/tamsolo-cli.lock"), "");
   WriteText(Path("out/.tamsolo-cli-book-dead/0001_a.bmp"), "");
   Image(Path("in/vol1/a.jpg"));
   const Outcome outcome = RunCli({"convert", "--quiet", File("in"), "-o", File("out")});
   EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
-  EXPECT_EQ(TmpListing(), (Names{"0001ABCD-FFFF0000-123400EF-80000A0B", "tamsolo-cli-live",
-                                 "tamsolo-cli-nolock"}));
+  EXPECT_EQ(TmpListing(), (Names{"0001ABCD-FFFF0000-123400EF-80000A0B", "tamsolo-cli-link",
+                                 "tamsolo-cli-live", "tamsolo-cli-nolock", "x-tamsolo-cli-1"}));
+  EXPECT_EQ(FolderNames(Path("mine")), (Names{"keep.jpg", "tamsolo-cli.lock"}));
   EXPECT_EQ(FolderNames(Path("out")), (Names{"vol1"}));
 }
 
@@ -328,7 +336,10 @@ TEST_F(CliFaults, AnUnwritableOutputFolderStopsConvertBeforeAnyWork) {
   EXPECT_EQ(end.exitCode, 3);
   const std::string err = ReadFileText(Path("err.txt"));
   EXPECT_EQ(err.find("[1/1]"), std::string::npos) << err;
-  EXPECT_NE(err.find("Permission denied"), std::string::npos) << err;
+  EXPECT_NE(
+      err.find("Cannot write into the output folder \"" + File("out") + "\": Permission denied\n"),
+      std::string::npos)
+      << err;
   EXPECT_TRUE(TmpListing().empty());
 }
 
@@ -518,6 +529,23 @@ TEST_F(CliFaults, AClosedPipeOrAFileSizeLimitFailsWritesInsteadOfKilling) {
       << summary;
   EXPECT_NE(summary.find("File too large"), std::string::npos);
   EXPECT_TRUE(TmpListing().empty());
+}
+
+// plan's output is its result: a reader that stops early (plan | head) has what it wanted, and
+// plan ends quietly with its own status.
+TEST_F(CliFaults, PlanEndsQuietlyWhenItsReaderStopsEarly) {
+  for (int i = 0; i < 40; ++i)  // some 13 kB of plan, more than the pipe holds
+    Image(Path("in/vol1/" + std::string(150, 'p') + std::to_string(i) + ".jpg"));
+  ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0600), 0);
+  const int reader = ::open(File("fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  ::fcntl(reader, F_SETPIPE_SZ, 4096);
+  Child child({.args = {"plan", File("in")}, .out = File("fifo"), .err = File("err.txt")});
+  pollfd written{reader, POLLIN, 0};
+  EXPECT_EQ(::poll(&written, 1, 30'000), 1);
+  ::close(reader);
+  EXPECT_EQ(child.Wait().exitCode, 0);
+  EXPECT_EQ(ReadFileText(Path("err.txt")), "");
 }
 
 // A full device under the results: the message names the path and the system's reason, and a

@@ -16,11 +16,11 @@ TEST(JsonString, EscapesWhatJsonForbidsAndKeepsValidUtf8) {
       {std::string("t\tn\nz\0x\x7F", 8), "\"t\\u0009n\\u000Az\\u0000x\\u007F\""},
       {"\xE5\xB7\xBB 1", "\"\xE5\xB7\xBB 1\""},       // UTF-8 kept
       {"\xF0\x9F\x93\x96", "\"\xF0\x9F\x93\x96\""},   // four bytes
-      {"\x95\x5C.jpg", "\"\\u0095\\\\.jpg\""},        // Shift-JIS: not UTF-8
-      {"\xC0\x80", "\"\\u00C0\\u0080\""},             // overlong
-      {"\xED\xA0\x80", "\"\\u00ED\\u00A0\\u0080\""},  // a surrogate
-      {"\xE5\xB7", "\"\\u00E5\\u00B7\""},             // cut short
-      {"\xFF", "\"\\u00FF\""},
+      {"\x95\x5C.jpg", "\"\\uDC95\\\\.jpg\""},        // Shift-JIS: not UTF-8
+      {"\xC0\x80", "\"\\uDCC0\\uDC80\""},             // overlong
+      {"\xED\xA0\x80", "\"\\uDCED\\uDCA0\\uDC80\""},  // a surrogate
+      {"\xE5\xB7", "\"\\uDCE5\\uDCB7\""},             // cut short
+      {"\xFF", "\"\\uDCFF\""},                        // not the \u00FF of U+00FF (\xC3\xBF)
   };
   for (const auto& c : cases)
     EXPECT_EQ(JsonString(c.bytes), c.json) << c.json;

@@ -2,11 +2,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <sstream>
 
 #include "cli/convert_run.h"
 #include "cli/exit_codes.h"
+#include "job/page_pipeline.h"
+#include "platform/error.h"
 #include "support/forwarding_file_system.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
@@ -110,6 +113,26 @@ TEST_F(ParallelConvertTest, BooksAreByteForByteTheSameForEveryJobCount) {
       EXPECT_TRUE(many.books.at(name) == bytes) << name << " differs with " << jobs << " jobs";
     }
   }
+}
+
+// A stop set before the next file to take has started (here before any): Take ends with
+// "stopped" rather than waiting for workers that start nothing more.
+TEST(PagePipeline, TakingAFileNoWorkerStartedEndsOnAStop) {
+  const std::atomic<bool> stop{true};
+  PagePipeline pipeline({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}, {.jobs = 2}, stop);
+  auto taken = std::async(std::launch::async, [&] {
+    try {
+      pipeline.Take("a.jpg");
+      return std::string("taken");
+    } catch (const Error& error) {
+      return std::string(error.what());
+    }
+  });
+  if (taken.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "Take still waits 20 s after the stop";
+    std::_Exit(1);  // the waiting thread cannot be joined
+  }
+  EXPECT_EQ(taken.get(), kDecodeStoppedText);
 }
 
 }  // namespace

@@ -113,12 +113,24 @@ TEST_F(PlanTest, AgreesWithConvertOnSpreadsSameNamesAndFilesWithoutPages) {
   WriteBytes(volume / "edges" / "c-broken.jpg", {'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'g'});
   WriteBytes(volume / "edges" / "d-empty.bmp", testing::WriteBmp(testing::Bmp(0, 5)));
   WriteScan(volume / "edges" / "e-spread.jpg", 96 * 2);
+  WriteScan(volume / "edges" / "f-checked.bmp", 96);
+  WriteBytes(volume / "edges" / "g-line.bmp",  // one row: wide enough for pages, but refused
+             testing::WriteBmp(testing::Bmp(2, 1).Pixels({0, 0, 0, 255, 255, 255, 0, 0})));
+  WriteScan(volume / "one" / "only.jpg", 96);
   ExpectPlanMatchesConvert(volume);
 
   // Worked out by hand from the rules.
   const Json json = testing::ParseJson(RunCli({"plan", volume.string(), "--json"}).out);
-  ASSERT_EQ(json["books"].items.size(), 4u);
-  EXPECT_EQ(json["noPages"].items.size(), 3u);
+  ASSERT_EQ(json["books"].items.size(), 5u);
+  EXPECT_EQ(json["noPages"].items.size(), 4u);
+  // The blank put before a-half for e-spread's parity takes no page's "?" mark.
+  std::vector<bool> marks;
+  for (const Json& page : json["books"][1]["pages"].items)
+    marks.push_back(!page.members.count("blank") && page["ifDataDecodes"].boolean);
+  EXPECT_EQ(marks, (std::vector<bool>{false, true, true, true, false}));
+  EXPECT_EQ(json["books"][1]["pairs"].items.size(), 3u);
+  EXPECT_EQ(json["books"][1]["pairs"][2].items.size(), 1u);  // [5]
+  EXPECT_EQ(json["books"][3]["pairs"][0].items.size(), 1u);  // the one-page book: [[1]]
   const auto pages = [&](size_t book) {
     std::vector<std::string> described;
     for (const Json& page : json["books"][book]["pages"].items)
@@ -161,13 +173,19 @@ TEST_F(PlanTest, UnpaddedNumbersWarnAndNaturalOrderSortsThem) {
   bytes = {"1.bmp", "10.bmp", "11.bmp", "12.bmp", "2.bmp", "3.bmp",
            "4.bmp", "5.bmp",  "6.bmp",  "7.bmp",  "8.bmp", "9.bmp"};
   const std::string warning =
-      "warning: " + (folder / "").string() +
+      "warning: " + folder.string() +
       ": 10.jpg sorts before 2.jpg: pad the numbers, or use --natural-order";
 
   EXPECT_NE(RunCli({"plan", folder.string()}).out.find(warning + "\n"), std::string::npos);
   const Json byBytes = testing::ParseJson(RunCli({"plan", folder.string(), "--json"}).out);
   EXPECT_EQ(byBytes["warnings"][0].text, warning);
   EXPECT_EQ(PageNames(byBytes["books"][0]), bytes);
+  // A file named and also found in its folder is queued twice, and said so once.
+  const std::string twice = RunCli({"plan", (folder / "7.jpg").string(), folder.string()}).out;
+  EXPECT_NE(twice.find("warning: " + (folder / "7.jpg").string() +
+                       " is queued 2 times and converted each time\n"),
+            std::string::npos)
+      << twice;
   const Json byValue =
       testing::ParseJson(RunCli({"plan", "--natural-order", folder.string(), "--json"}).out);
   EXPECT_TRUE(byValue["warnings"].items.empty());

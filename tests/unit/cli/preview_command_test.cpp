@@ -62,7 +62,8 @@ TEST(PreviewCommand, DrawsABookFolderAsConvertDid) {
   files->DeleteFile(in(vol2, "0002_002.bmp"));
   const Outcome missing = RunCli({"preview", vol2});
   EXPECT_EQ(missing.status, kCliPartial);
-  EXPECT_NE(missing.out.find("page 2 (0002_002.bmp) could not be read"), std::string::npos)
+  EXPECT_NE(missing.out.find("page 2 (0002_002.bmp) could not be read and is drawn as missing: "),
+            std::string::npos)
       << missing.out;
   EXPECT_NE(Bytes(in(vol2, "preview.png")), Bytes(again));
 

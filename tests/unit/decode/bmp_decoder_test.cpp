@@ -159,6 +159,9 @@ TEST(BmpDecoder, RefusesMalformedFiles) {
       {"no pixel data", WriteBmp(Bmp(3, 2, 8).Compression(1))},
       {"too large", WriteBmp(Bmp(INT32_MAX, INT32_MIN + 1))},
       {"invalid image size", WriteBmp(Bmp(-4, 2))},
+      // A few bytes declaring a large image: refused from the header, not decoded as black.
+      {"before a tenth of the rows", WriteBmp(Bmp(4000, 4000).Pixels({1}))},
+      {"before a tenth of the rows", WriteBmp(Bmp(3, 20).Pixels(std::vector<uint8_t>(23, 7)))},
   };
   for (const auto& c : cases)
     EXPECT_NE(DecodeError(c.bytes, kDefaultDecodeMemoryLimit).find(c.why), std::string::npos)

@@ -168,6 +168,8 @@ TEST(ImageHeader, AgreesWithTheDecoderAndReadsOnlyTheHeader) {
       {"rgb.bmp", bmp, ImageHeader{30, 20, true}},
       {"rows.bmp", Truncated(bmp, bmp.size() - 100), ImageHeader{30, 20, true}},
       {"no-data.bmp", Truncated(bmp, 54), std::nullopt},
+      {"tenth.bmp", Truncated(bmp, 54 + 183), std::nullopt},  // 1838 bytes declared
+      {"a-tenth.bmp", Truncated(bmp, 54 + 184), ImageHeader{30, 20, true}},
       {"empty.bmp", testing::WriteBmp(Bmp(0, 5)), ImageHeader{0, 5, true}},
       {"rle.bmp", rle, ImageHeader{4, 2, true}},
       {"rle-cut.bmp", Truncated(rle, rle.size() - 3), ImageHeader{4, 2, true}},

@@ -150,6 +150,21 @@ TEST(JpegDecoder, TruncatedDataIsFinishedNotRefused) {
   }
 }
 
+// Data that runs out within the first tenth of the rows is refused where it runs out, rather
+// than finished by libjpeg: a few hundred bytes must not cost a whole large image.
+TEST(JpegDecoder, DataEndingBeforeATenthOfTheRowsIsRefused) {
+  for (bool progressive : {false, true}) {
+    std::vector<uint8_t> jpeg = EncodeJpeg(Gradient(64, 1280), {.progressive = progressive});
+    size_t scan = 0;
+    while (scan + 3 < jpeg.size() && !(jpeg[scan] == 0xFF && jpeg[scan + 1] == 0xDA))
+      ++scan;
+    jpeg.resize(scan + 2 + (jpeg[scan + 2] << 8 | jpeg[scan + 3]) + 8);
+    EXPECT_NE(DecodeError(jpeg, kDefaultDecodeMemoryLimit).find("before a tenth of the rows"),
+              std::string::npos)
+        << progressive;
+  }
+}
+
 TEST(JpegDecoder, RefusesWhatItCannotDecode) {
   const std::vector<uint8_t> notJpeg = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_NE(DecodeError({}, kDefaultDecodeMemoryLimit).find("empty"), std::string::npos);

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "preview/bitmap_font.h"
+#include "preview/book_preview.h"
 #include "preview/preview_render.h"
+#include "support/forwarding_file_system.h"
 #include "support/png_reader.h"
 #include "support/rgb_image_maker.h"
+#include "support/temp_folder.h"
 
 namespace tamsolo {
 namespace {
@@ -171,6 +175,38 @@ TEST(ShrinkPage, BoxesOfFourByFourAverageToTheNearestGray) {
   EXPECT_EQ(shrunk[0], 4);            // a whole box of gray 4
   EXPECT_EQ(shrunk[192 * 1 + 0], 8);  // mean 127.5 is 7.5 grays: rounds up
   EXPECT_EQ(shrunk[192 + 191], 8);    // the right half is striped everywhere
+  // Page files declaring millions of rows or columns: box edges beyond an int.
+  for (const auto& [width, height] : {std::pair{1, 9'000'000}, std::pair{20'000'000, 1}}) {
+    RgbImage odd(width, height);
+    std::memset(odd.Data(), 255, odd.ByteSize());
+    EXPECT_EQ(ShrinkPage(odd)[192 * 255 + 191], 15) << width << " x " << height;
+  }
+}
+
+// A book.txt of many lines whose page files are all gone: the picture stops at the cap, and
+// the folder is listed once, not once per missing page.
+TEST(BookPreview, ALongBookIsDrawnUpToTheCapAndItsFolderListedOnce) {
+  struct CountingFiles : testing::ForwardingFileSystem {
+    std::vector<Entry> ReadFolder(const std::string& path) override {
+      ++reads;
+      return native_->ReadFolder(path);
+    }
+    int reads = 0;
+  } files;
+  testing::TempFolder temp;
+  const std::vector<BookPage> pages(3 * kPreviewMaxPages, BookPage{"p.bmp", "p.jpg", 1, 1, false});
+  const std::vector<MissingPage> missing =
+      WriteBookPreview(files, temp.Path().string(), "long", pages, temp.File("p.png"),
+                       NativePathStyle(), FileSystem::Create::New);
+  EXPECT_EQ(missing.size(), kPreviewMaxPages);
+  EXPECT_EQ(files.reads, 1);
+  const std::vector<BookPage> capped(pages.begin(), pages.begin() + kPreviewMaxPages);
+  const PreviewPicture whole = RenderPreview(
+      "long", capped, [](size_t) { return std::nullopt; }, NativePathStyle());
+  std::ifstream png(temp.File("p.png"), std::ios::binary);
+  uint8_t ihdr[24] = {};  // the signature, then IHDR's length, type, width and height
+  png.read(reinterpret_cast<char*>(ihdr), sizeof ihdr);
+  EXPECT_EQ(ihdr[20] << 24 | ihdr[21] << 16 | ihdr[22] << 8 | ihdr[23], whole.height);
 }
 
 }  // namespace

@@ -35,9 +35,12 @@ TEST(FileQueue, SortsByFoldedBytes) {
             (Names{"/v/z.jpg", "/v/\xc3\xa9.jpg"}));
 }
 
-TEST(FileQueue, EqualKeysKeepInsertionOrderAndDuplicatesStay) {
-  EXPECT_EQ(Sorted({"C:\\v\\P.jpg", "C:\\v\\a.jpg", "C:\\v\\p.jpg", "C:\\v\\P.jpg"}, kWin),
-            (Names{"C:\\v\\a.jpg", "C:\\v\\P.jpg", "C:\\v\\p.jpg", "C:\\v\\P.jpg"}));
+// The folder listing's order must not decide between names that fold equal.
+TEST(FileQueue, NamesThatFoldEqualSortByTheirBytesAndDuplicatesStay) {
+  EXPECT_EQ(Sorted({"C:\\v\\p.jpg", "C:\\v\\P.jpg", "C:\\v\\a.jpg", "C:\\v\\P.jpg"}, kWin),
+            (Names{"C:\\v\\a.jpg", "C:\\v\\P.jpg", "C:\\v\\P.jpg", "C:\\v\\p.jpg"}));
+  EXPECT_EQ(Sorted({"/v/page1.jpg", "/v/Page1.jpg"}, kPosix),
+            Sorted({"/v/Page1.jpg", "/v/page1.jpg"}, kPosix));
 }
 
 TEST(FileQueue, ShiftJisTrailBytesAreNeverFolded) {

@@ -18,14 +18,20 @@ Names Queued(const Names& paths, QueueOrder order) {
 }
 
 TEST(NaturalOrder, NumbersCompareByValueAndTheDropKeepsByteOrder) {
-  const Names paths = {"/s/10.jpg", "/s/B2.jpg", "/s/2.jpg",  "/s/b10.jpg",  "/s/1.jpg",
-                       "/s/01.jpg", "/s/a.jpg",  "/s/9z.jpg", "/s/v2/x.jpg", "/s/v10/x.jpg"};
+  const Names paths = {"/s/10.jpg", "/s/B2.jpg",   "/s/2.jpg",     "/s/b10.jpg",    "/s/1.jpg",
+                       "/s/01.jpg", "/s/a.jpg",    "/s/9z.jpg",    "/s/3_1.jpg",    "/s/3-1.jpg",
+                       "/s/3.jpg",  "/s/v2/x.jpg", "/s/v10/x.jpg", "/s/page1b.jpg", "/s/page1.jpg"};
+  // The stem before the extension: 3 before 3-1 and 3_1, page1 before page1b.
   EXPECT_EQ(Queued(paths, QueueOrder::Natural),
-            (Names{"/s/01.jpg", "/s/1.jpg", "/s/2.jpg", "/s/9z.jpg", "/s/10.jpg", "/s/a.jpg",
-                   "/s/B2.jpg", "/s/b10.jpg", "/s/v2/x.jpg", "/s/v10/x.jpg"}));
+            (Names{"/s/01.jpg", "/s/1.jpg", "/s/2.jpg", "/s/3.jpg", "/s/3-1.jpg", "/s/3_1.jpg",
+                   "/s/9z.jpg", "/s/10.jpg", "/s/a.jpg", "/s/B2.jpg", "/s/b10.jpg", "/s/page1.jpg",
+                   "/s/page1b.jpg", "/s/v2/x.jpg", "/s/v10/x.jpg"}));
   EXPECT_EQ(Queued(paths, QueueOrder::Bytes),
-            (Names{"/s/01.jpg", "/s/1.jpg", "/s/10.jpg", "/s/2.jpg", "/s/9z.jpg", "/s/a.jpg",
-                   "/s/b10.jpg", "/s/B2.jpg", "/s/v10/x.jpg", "/s/v2/x.jpg"}));
+            (Names{"/s/01.jpg", "/s/1.jpg", "/s/10.jpg", "/s/2.jpg", "/s/3-1.jpg", "/s/3.jpg",
+                   "/s/3_1.jpg", "/s/9z.jpg", "/s/a.jpg", "/s/b10.jpg", "/s/B2.jpg", "/s/page1.jpg",
+                   "/s/page1b.jpg", "/s/v10/x.jpg", "/s/v2/x.jpg"}));
+  EXPECT_TRUE(NaturalLess("vol", "vol2"));
+  EXPECT_FALSE(NaturalLess("vol2", "vol"));
 }
 
 Names Findings(const Names& names) {

@@ -101,8 +101,9 @@ class Recorder final : public SchedulerObserver {
       snapshots.push_back({scheduler_.PageList(), scheduler_.PagesAdded(), scheduler_.BlankCount(),
                            scheduler_.SpreadEnd()});
   }
-  void FileRejected(const std::string& path, const std::string&) override {
+  void FileRejected(const std::string& path, const std::string& reason) override {
     rejected.push_back(path);
+    rejectedReasons.push_back(reason);
   }
   void PageGivenUp(const std::string&, const std::string& name,
                    const std::string& reason) override {
@@ -125,7 +126,7 @@ class Recorder final : public SchedulerObserver {
   void ConvertingFileChanged(const std::string& text) override { labels.push_back(text); }
 
   std::vector<Snapshot> snapshots;
-  Names rejected, givenUp, givenUpReasons, failedBooks, labels, view;
+  Names rejected, rejectedReasons, givenUp, givenUpReasons, failedBooks, labels, view;
   size_t remain = 0;
 
  private:
@@ -483,6 +484,26 @@ class CountingHandOver final : public HandOver {
 // The window's road: the timer fires whether or not a job runs, a folder is dropped while
 // converting, hold goes down and up again. However it is driven, the scheduler never has
 // more than one job thread alive, and it decodes only when none is.
+// A decode that runs out of memory says so, not "std::bad_alloc"; the book goes on.
+class OutOfMemoryTest : public SchedulerTest {
+ protected:
+  OutOfMemoryTest()
+      : SchedulerTest(MakeNativeFileSystem(), kNative, [](const std::string& path) {
+          if (path.ends_with("b.jpg"))
+            throw std::bad_alloc();
+          return DecodeImageFile(path);
+        }) {}
+};
+
+TEST_F(OutOfMemoryTest, TheFileIsRejectedForWantOfMemory) {
+  Source("vol1/a.jpg", 1);
+  Source("vol1/b.jpg", 1);
+  ConvertAll(SourceFolder("vol1"));
+  EXPECT_EQ(recorder_.rejected, (Names{SourceFolder("vol1/b.jpg")}));
+  EXPECT_EQ(recorder_.rejectedReasons, (Names{"out of memory"}));
+  EXPECT_EQ(sink_.books.at(0).pages, (Names{"a.bmp"}));
+}
+
 TEST(WindowSchedulerTest, NeverMoreThanOneJobAlive) {
   TempFolder temp;
   fs::create_directories(temp.Path() / "work");
