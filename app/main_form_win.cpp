@@ -229,9 +229,10 @@ void TTamsoloForm::FormCreate() {
   // the filter are settled.
   bool created = false;
   try {
-    // Made once: a failure shows the error box rather than trying other names.
-    WorkFolder = CreateUniqueFolder(*fs_, AddTrailingDelimiter(fs_->TempFolder(), kStyle), "", 1,
-                                    FolderAccess::Shared);
+    // Named first and made once: a failure shows the error box rather than trying other
+    // names, and shut-down still tries to remove the folder by that name.
+    WorkFolder = AddTrailingDelimiter(fs_->TempFolder(), kStyle) + MakeRunFolderName();
+    fs_->CreateFolderExclusive(WorkFolder);
     created = true;
   } catch (const SystemError& error) {
     ShowErrorBox(FolderErrorText(error.Code()), window_);
