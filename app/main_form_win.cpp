@@ -49,27 +49,6 @@ void SleepServingSent(DWORD milliseconds) {
   }
 }
 
-class DropHandle {
- public:
-  explicit DropHandle(HDROP drop) : drop_(drop) {}
-  ~DropHandle() { DragFinish(drop_); }
-  DropHandle(const DropHandle&) = delete;
-  DropHandle& operator=(const DropHandle&) = delete;
-
- private:
-  HDROP drop_;
-};
-
-std::string MessageOf(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "Unknown error";
-  }
-}
-
 }  // namespace
 
 // Counts the handlers running on the GUI thread. A close that comes while one runs (sent

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -21,5 +22,9 @@ class SystemError : public Error {
  private:
   int code_;
 };
+
+// The message of a caught error, for the places that report it rather than rethrow it; an
+// error that is no std::exception has no text of its own.
+std::string MessageOf(const std::exception_ptr& error);
 
 }  // namespace tamsolo
