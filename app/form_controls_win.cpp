@@ -4,6 +4,7 @@
 
 #include "app/window_texts.h"
 #include "platform/error.h"
+#include "platform/last_error_win.h"
 #include "platform/system_text.h"
 
 namespace tamsolo {
@@ -35,9 +36,7 @@ HWND MakeControl(HWND parent, const char* className, const std::string& text, DW
                                  GetModuleHandleA(nullptr), nullptr);
   if (control == nullptr) {
     const DWORD code = GetLastError();
-    throw SystemError(
-        "Cannot create control " + std::to_string(id) + " (" + std::to_string(code) + ")",
-        static_cast<int>(code));
+    ThrowSystemError("Cannot create control " + std::to_string(id), code);
   }
   // Children do not take their parent's font.
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -95,13 +94,9 @@ FormFont::FormFont() {
   logFont.lfPitchAndFamily = DEFAULT_PITCH;
   static_assert(sizeof kFontFace <= LF_FACESIZE);
   memcpy(logFont.lfFaceName, kFontFace, sizeof kFontFace);
-  font_ = CreateFontIndirectA(&logFont);
-  if (font_ == nullptr)
+  font_.Reset(CreateFontIndirectA(&logFont));
+  if (!font_.Valid())
     throw Error("Cannot create the window's font");
-}
-
-FormFont::~FormFont() {
-  DeleteObject(font_);
 }
 
 void FormControls::Create(HWND form, HFONT font) {
@@ -143,11 +138,10 @@ void FormControls::Arrange(int clientWidth, int clientHeight) const {
 void FormControls::SetConvertingFile(const std::string& text, HFONT font) const {
   SetWindowTextA(ConvertingFileLabel, text.c_str());
   SIZE size = {};
-  if (HDC dc = GetDC(ConvertingFileLabel)) {
-    const HGDIOBJ previous = SelectObject(dc, font);
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, previous);
-    ReleaseDC(ConvertingFileLabel, dc);
+  const WindowDc dc(ConvertingFileLabel);
+  if (dc.Get() != nullptr) {
+    const SelectedObject selected(dc.Get(), font);
+    GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
   }
   SetWindowPos(ConvertingFileLabel, nullptr, 0, 0, size.cx, kConvertingFileLabel.height,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/win32_handle_win.h"
+
 namespace tamsolo {
 
 // The main window's designed client size; the controls' anchors keep their distances to it.
@@ -25,13 +27,10 @@ enum ControlId : int {
 class FormFont {
  public:
   FormFont();
-  ~FormFont();
-  FormFont(const FormFont&) = delete;
-  FormFont& operator=(const FormFont&) = delete;
-  HFONT Handle() const { return font_; }
+  HFONT Handle() const { return font_.Get(); }
 
  private:
-  HFONT font_;
+  FontHandle font_;
 };
 
 // The controls of the main window, created in the designed places with the form's font. The

@@ -2,14 +2,12 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <exception>
 #include <functional>
-#include <memory>
-#include <mutex>
-#include <thread>
 
 #include "platform/hand_over.h"
+#include "platform/task_queue.h"
+#include "platform/win32_handle_win.h"
 
 namespace tamsolo {
 
@@ -39,18 +37,14 @@ class GuiHandOver final : public HandOver {
   void Refuse();
 
  private:
-  struct Task;
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void Push(std::shared_ptr<Task> task);
-  void Finish(Task& task, std::exception_ptr error);
+  // Tells the GUI thread that a step waits, in its message queue and in the event.
+  void Wake();
 
   std::function<void(std::exception_ptr)> onError_;
-  std::thread::id owner_;
-  HWND window_ = nullptr;
-  HANDLE arrived_ = nullptr;  // auto-reset event, set with each posted message
-  std::mutex mutex_;
-  std::deque<std::shared_ptr<Task>> tasks_;
-  bool refused_ = false;
+  TaskQueue tasks_;
+  KernelHandle arrived_;  // auto-reset event, set with each posted message
+  WindowHandle window_;
 };
 
 }  // namespace tamsolo

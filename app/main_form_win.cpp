@@ -6,6 +6,7 @@
 #include "app/filter_setting.h"
 #include "app/window_texts.h"
 #include "platform/error.h"
+#include "platform/last_error_win.h"
 #include "platform/paths.h"
 #include "platform/run_folder_name.h"
 #include "platform/system_text.h"
@@ -49,27 +50,6 @@ void SleepServingSent(DWORD milliseconds) {
   }
 }
 
-class DropHandle {
- public:
-  explicit DropHandle(HDROP drop) : drop_(drop) {}
-  ~DropHandle() { DragFinish(drop_); }
-  DropHandle(const DropHandle&) = delete;
-  DropHandle& operator=(const DropHandle&) = delete;
-
- private:
-  HDROP drop_;
-};
-
-std::string MessageOf(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "Unknown error";
-  }
-}
-
 }  // namespace
 
 // Counts the handlers running on the GUI thread. A close that comes while one runs (sent
@@ -78,8 +58,8 @@ class TTamsoloForm::Nested {
  public:
   explicit Nested(TTamsoloForm& form) : form_(form) { ++form_.depth_; }
   ~Nested() {
-    if (--form_.depth_ == 0 && form_.closePending_ && !form_.closing_) {
-      form_.closePending_ = false;
+    if (--form_.depth_ == 0 && form_.closeDeferred_ && form_.phase_ == FormPhase::Running) {
+      form_.closeDeferred_ = false;
       PostMessageA(form_.window_, WM_CLOSE, 0, 0);
     }
   }
@@ -109,7 +89,7 @@ bool TTamsoloForm::Create() {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kClassName;
   if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw SystemError("Cannot register the window class", static_cast<int>(GetLastError()));
+    ThrowLastError("Cannot register the window class");
 
   const DWORD style = WS_OVERLAPPEDWINDOW;
   RECT frame = {0, 0, kDesignedClientWidth, kDesignedClientHeight};
@@ -118,8 +98,8 @@ bool TTamsoloForm::Create() {
       0, kClassName, Title().c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
       frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleA(nullptr), this);
   if (created == nullptr)
-    throw SystemError("Cannot create the main window", static_cast<int>(GetLastError()));
-  if (refused_)
+    ThrowLastError("Cannot create the main window");
+  if (phase_ == FormPhase::Refused)
     return false;
   // The frame the system drew may differ from the one it predicted; the client area counts.
   RECT client;
@@ -149,8 +129,10 @@ LRESULT CALLBACK TTamsoloForm::Proc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 // No exception crosses the window procedure: whatever escapes a handler ends that handler
-// and shows the error box.
+// and shows the error box. Once FormDestroy has run, the window is left to the system.
 LRESULT TTamsoloForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (phase_ == FormPhase::Closed)
+    return DefWindowProcA(window_, message, wParam, lParam);
   Nested nested(*this);
   try {
     return Handle(message, wParam, lParam);
@@ -165,38 +147,24 @@ LRESULT TTamsoloForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT TTamsoloForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      controls_.Create(window_, font_.Handle());
-      FormCreate();
+      OnCreate();
       return 0;
     case WM_SIZE:
-      if (controls_.FileList != nullptr)
-        controls_.Arrange(LOWORD(lParam), HIWORD(lParam));
+      OnSize(LOWORD(lParam), HIWORD(lParam));
       return 0;
     case WM_MEASUREITEM:
-      // Comes while the list is being created, before its handle is known.
-      if (reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_LISTBOX) {
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = kFileListItemHeight;
+      if (OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
         return TRUE;
-      }
       break;
     case WM_DRAWITEM:
-      if (reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlType == ODT_LISTBOX) {
-        FileListDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+      if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
         return TRUE;
-      }
       break;
-    case WM_CTLCOLORSTATIC: {
-      // Transparent text on the face colour: a hollow brush would leave old digits behind.
-      const HDC dc = reinterpret_cast<HDC>(wParam);
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
+    case WM_CTLCOLORSTATIC:
+      return OnCtlColorStatic(reinterpret_cast<HDC>(wParam));
     case WM_TIMER:
-      if (wParam == kMainTimerId) {
-        MainTimerTimer();
+      if (OnTimer(wParam))
         return 0;
-      }
       break;
     case WM_DROPFILES:
       WMDropFiles(reinterpret_cast<HDROP>(wParam));
@@ -205,13 +173,57 @@ LRESULT TTamsoloForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       FormClose();
       return 0;
     case WM_DESTROY:
-      FormDestroy();
-      PostQuitMessage(0);
+      OnDestroy();
       return 0;
     default:
       break;
   }
   return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+void TTamsoloForm::OnCreate() {
+  controls_.Create(window_, font_.Handle());
+  FormCreate();
+}
+
+// The drawing handlers serve every phase up to Closed: the window is painted while it exists.
+void TTamsoloForm::OnSize(int clientWidth, int clientHeight) const {
+  if (controls_.FileList != nullptr)
+    controls_.Arrange(clientWidth, clientHeight);
+}
+
+// Comes while the list is being created, before its handle is known.
+bool TTamsoloForm::OnMeasureItem(MEASUREITEMSTRUCT& item) {
+  if (item.CtlType != ODT_LISTBOX)
+    return false;
+  item.itemHeight = kFileListItemHeight;
+  return true;
+}
+
+bool TTamsoloForm::OnDrawItem(const DRAWITEMSTRUCT& item) const {
+  if (item.CtlType != ODT_LISTBOX)
+    return false;
+  FileListDrawItem(item);
+  return true;
+}
+
+// Transparent text on the face colour: a hollow brush would leave old digits behind.
+LRESULT TTamsoloForm::OnCtlColorStatic(HDC dc) {
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+bool TTamsoloForm::OnTimer(UINT_PTR timerId) {
+  if (timerId != kMainTimerId)
+    return false;
+  MainTimerTimer();
+  return true;
+}
+
+void TTamsoloForm::OnDestroy() {
+  FormDestroy();
+  PostQuitMessage(0);
 }
 
 void TTamsoloForm::FormCreate() {
@@ -222,27 +234,19 @@ void TTamsoloForm::FormCreate() {
                            "実行してください")
                     .c_str(),
                 SystemText("エラー").c_str(), MB_OK);
-    refused_ = true;
-    return;
+    return;  // the phase stays Refused
   }
+  phase_ = FormPhase::Running;
   // The lists and counters start empty inside the scheduler, made below once the folder and
   // the filter are settled.
-  bool created = false;
-  try {
-    // Made once: a failure shows the error box rather than trying other names.
-    WorkFolder = CreateUniqueFolder(*fs_, AddTrailingDelimiter(fs_->TempFolder(), kStyle), "", 1,
-                                    FolderAccess::Shared);
-    created = true;
-  } catch (const SystemError& error) {
-    ShowErrorBox(FolderErrorText(error.Code()), window_);
-  }
+  const bool created = CreateWorkFolder();
   if (created)
     FilterIndex = ReadFilterIndex();
   QueueScheduler::Settings settings;
   settings.workFolder = WorkFolder;
   settings.style = kStyle;
   settings.filterIndex = FilterIndex;
-  settings.isConverting = [this] { return !closing_ && StartButtonDown(); };
+  settings.isConverting = [this] { return IsConverting(); };
   BookSink& sink = *this;
   scheduler_ = std::make_unique<QueueScheduler>(*fs_, *handOver_, sink, std::move(settings));
   scheduler_->SetObserver(this);
@@ -250,35 +254,63 @@ void TTamsoloForm::FormCreate() {
     DragAcceptFiles(window_, TRUE);
 }
 
+// Named first and made once: a failure shows the error box rather than trying other names,
+// the window then runs without a folder, and shut-down still tries to remove it by that name.
+bool TTamsoloForm::CreateWorkFolder() {
+  try {
+    WorkFolder = AddTrailingDelimiter(fs_->TempFolder(), kStyle) + MakeRunFolderName();
+    fs_->CreateFolderExclusive(WorkFolder);
+    return true;
+  } catch (const SystemError& error) {
+    ShowErrorBox(FolderErrorText(error.Code()), window_);
+    return false;
+  }
+}
+
 bool TTamsoloForm::StartButtonDown() const {
   return SendMessageA(controls_.StartButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// From the close on, the switch reads hold.
+bool TTamsoloForm::IsConverting() const {
+  return phase_ == FormPhase::Running && StartButtonDown();
+}
+
+// A close while another handler runs waits for it (see Nested); a second close is ignored.
+void TTamsoloForm::FormClose() {
+  if (phase_ != FormPhase::Running && phase_ != FormPhase::Refused)
+    return;
+  if (depth_ > 1) {
+    closeDeferred_ = true;
+    return;
+  }
+  phase_ = FormPhase::ClosingWaitForJob;
+  WaitForTheJob();
+  phase_ = FormPhase::Closing;
+  KillTimer(window_, kMainTimerId);
+  DestroyWindow(window_);
 }
 
 // The job is told to stop and the hand-over alone is served until its end-of-job step has
 // run, so nothing it touches goes away under it; ticks and drops wait. A job that has not
 // ended after 10 s gets no further step and is left to end with the process: its thread is
 // never destroyed while it runs.
-void TTamsoloForm::FormClose() {
-  if (closing_)
+void TTamsoloForm::WaitForTheJob() {
+  if (scheduler_ == nullptr || !scheduler_->JobRunning())
     return;
-  if (depth_ > 1) {
-    closePending_ = true;
-    return;
-  }
-  closing_ = true;
-  if (scheduler_ != nullptr && scheduler_->JobRunning()) {
-    scheduler_->StopJob();
-    const ULONGLONG deadline = GetTickCount64() + kCloseJobWait;
-    while (scheduler_->JobRunning() && GetTickCount64() < deadline)
-      handOver_->WaitAndRun(kCloseJobPoll);
-    if (scheduler_->JobRunning())
-      handOver_->Refuse();
-  }
-  KillTimer(window_, kMainTimerId);
-  DestroyWindow(window_);
+  scheduler_->StopJob();
+  const ULONGLONG deadline = GetTickCount64() + kCloseJobWait;
+  while (scheduler_->JobRunning() && GetTickCount64() < deadline)
+    handOver_->WaitAndRun(kCloseJobPoll);
+  if (scheduler_->JobRunning())
+    handOver_->Refuse();
 }
 
+// Also reached without a close: a refused start-up destroys the window at once.
 void TTamsoloForm::FormDestroy() {
+  if (phase_ == FormPhase::Closed)
+    return;
+  phase_ = FormPhase::Closing;
   if (scheduler_ != nullptr) {
     scheduler_->DeleteTempFiles();
     if (scheduler_->JobRunning())
@@ -286,12 +318,17 @@ void TTamsoloForm::FormDestroy() {
     else
       scheduler_.reset();
   }
-  if (WorkFolder.empty())
-    return;
-  if (HWND builder = FindBuilderWindow()) {
-    SendMessageA(builder, WM_CLOSE, 0, 0);
-    SleepServingSent(kBuilderClosePause);
+  if (!WorkFolder.empty()) {
+    if (HWND builder = FindBuilderWindow()) {
+      SendMessageA(builder, WM_CLOSE, 0, 0);
+      SleepServingSent(kBuilderClosePause);
+    }
+    RemoveWorkFolder();
   }
+  phase_ = FormPhase::Closed;
+}
+
+void TTamsoloForm::RemoveWorkFolder() {
   try {
     fs_->RemoveFolder(WorkFolder);
   } catch (const SystemError& error) {
@@ -299,19 +336,21 @@ void TTamsoloForm::FormDestroy() {
   }
 }
 
+// The handle is given back in every phase; only a running window takes the paths.
 void TTamsoloForm::WMDropFiles(HDROP drop) {
-  DropHandle handle(drop);
+  const DropHandle handle(drop);
+  if (phase_ != FormPhase::Running || scheduler_ == nullptr)
+    return;
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT index = 0; index < count; ++index) {
     char path[kDropBufferSize] = {};
     DragQueryFileA(drop, index, path, kDropBufferSize);
-    if (scheduler_ != nullptr)
-      scheduler_->AddPath(path);
+    scheduler_->AddPath(path);
   }
 }
 
 void TTamsoloForm::MainTimerTimer() {
-  if (scheduler_ != nullptr)
+  if (phase_ == FormPhase::Running && scheduler_ != nullptr)
     scheduler_->MainTimerTimer();
 }
 
@@ -331,14 +370,13 @@ void TTamsoloForm::FileListDrawItem(const DRAWITEMSTRUCT& item) const {
         SendMessageA(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(path.data()));
     path.resize(got > 0 ? static_cast<size_t>(got) : 0);
     const std::string text = ItemText(path, kStyle);
-    const HGDIOBJ previous = SelectObject(dc, font_.Handle());
+    const SelectedObject font(dc, font_.Handle());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     // Clipped to the row: a font whose cell is taller than 12 pixels would otherwise leave
     // the tails of the last item's text in the empty rows below it.
     ExtTextOutA(dc, item.rcItem.left, item.rcItem.top, ETO_CLIPPED, &item.rcItem, text.c_str(),
                 static_cast<UINT>(text.size()), nullptr);
-    SelectObject(dc, previous);
   }
   if (item.itemState & ODS_FOCUS)
     DrawFocusRect(dc, &item.rcItem);

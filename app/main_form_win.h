@@ -16,6 +16,15 @@
 
 namespace tamsolo {
 
+// Where the main window is in its life. Every handler looks at it before it acts.
+enum class FormPhase {
+  Refused,            // start-up has not let the window run (yet): no drops, no ticks
+  Running,            // drops accepted, the timer ticks, jobs run and books are built
+  ClosingWaitForJob,  // a close waits for the job to end: only the hand-over is served
+  Closing,            // the window is being destroyed and FormDestroy runs
+  Closed,             // FormDestroy has run; the window is gone
+};
+
 // The main window: a thin shell around the queue scheduler. Its messages become scheduler
 // calls (drops, ticks, the close) and the scheduler's observer calls become control updates.
 // The scheduler holds ConvThread, CurrentBook, TempFileList, PageList and the counters;
@@ -42,15 +51,26 @@ class TTamsoloForm final : private SchedulerObserver, private BookSink {
   LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // The handlers, one per message.
+  void OnCreate();
+  void OnSize(int clientWidth, int clientHeight) const;
+  static bool OnMeasureItem(MEASUREITEMSTRUCT& item);
+  bool OnDrawItem(const DRAWITEMSTRUCT& item) const;
+  static LRESULT OnCtlColorStatic(HDC dc);
+  bool OnTimer(UINT_PTR timerId);
+  void OnDestroy();
+
   void FormCreate();
-  void CreateWorkFolder();
+  bool CreateWorkFolder();
   void FormDestroy();
   void RemoveWorkFolder();
   void FormClose();
+  void WaitForTheJob();
   void WMDropFiles(HDROP drop);
   void MainTimerTimer();
   void FileListDrawItem(const DRAWITEMSTRUCT& item) const;
   bool StartButtonDown() const;
+  bool IsConverting() const;
 
   // The error box of every handler; owner null for boxes shown while the window goes away.
   void ShowError(const std::exception_ptr& error, HWND owner);
@@ -77,11 +97,12 @@ class TTamsoloForm final : private SchedulerObserver, private BookSink {
   int32_t FilterIndex = kDefaultFilterIndex;
   std::string WorkFolder;
 
-  bool refused_ = false;
-  bool closing_ = false;       // from the close on, the switch reads hold
-  bool closePending_ = false;  // a close that came while a handler was still running
+  FormPhase phase_ = FormPhase::Refused;
+  // Guards of their own, since they hold in any phase: the handlers running on this thread
+  // (nested ones included) with a close that waits for them, and the one error box.
+  int depth_ = 0;
+  bool closeDeferred_ = false;
   bool errorBoxOpen_ = false;
-  int depth_ = 0;  // handlers running on this thread, nested ones included
 };
 
 }  // namespace tamsolo

@@ -24,8 +24,8 @@ struct BuilderTexts {
 };
 
 const BuilderTexts& Texts() {
-  static const BuilderTexts texts;
-  return texts;
+  static const BuilderTexts kTexts;
+  return kTexts;
 }
 
 // The builder's controls that a build needs; create and the three edits are required.

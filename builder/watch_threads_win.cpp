@@ -10,16 +10,16 @@ namespace {
 
 // The open-file dialog's own captions; only the open watcher knows them.
 const std::string& OpenDialogTitle() {
-  static const std::string text = SystemText("ファイルを開く");
-  return text;
+  static const std::string kText = SystemText("ファイルを開く");
+  return kText;
 }
 const std::string& OpenButtonCaption() {
-  static const std::string text = SystemText("開く(&O)");
-  return text;
+  static const std::string kText = SystemText("開く(&O)");
+  return kText;
 }
 const std::string& CancelButtonCaption() {
-  static const std::string text = SystemText("キャンセル");
-  return text;
+  static const std::string kText = SystemText("キャンセル");
+  return kText;
 }
 
 // The controls of the open-file dialog that the watcher uses.

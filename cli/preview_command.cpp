@@ -52,8 +52,7 @@ void CheckOutputs(FileSystem& fs, const std::string& folder, const BookText& boo
   add(AddTrailingDelimiter(folder, style) + kBookText);
   std::optional<std::vector<FileSystem::Entry>> listing;
   for (size_t i = 0; i < book.pages.size(); ++i)
-    add(FindNumberedPage(fs, folder, i + 1, book.pages.size(), book.pages[i].name, style,
-                         listing));
+    add(FindNumberedPage(fs, folder, i + 1, book.pages.size(), book.pages[i].name, style, listing));
   for (const std::string& output : {png, text}) {
     const std::optional<std::string> identity = FileIdentity(output);
     if (identity && own.count(*identity) != 0)

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/current_folder.h"
-#include "platform/error.h"
+#include "platform/last_error_win.h"
 
 namespace tamsolo {
 
@@ -14,9 +14,8 @@ std::string CurrentFolder() {
   for (;;) {
     std::vector<char> buffer(size);
     const DWORD length = GetCurrentDirectoryA(size, buffer.data());
-    const DWORD code = GetLastError();
     if (length == 0)
-      throw SystemError("Cannot read the current folder", static_cast<int>(code));
+      ThrowLastError("Cannot read the current folder");
     if (length < size)
       return std::string(buffer.data(), length);
     size = length;  // the needed size, terminating zero included

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -30,5 +31,8 @@ inline std::string ReasonOf(const std::exception& error) {
     return "out of memory";
   return error.what();
 }
+// The message of a caught error, for the places that report it rather than rethrow it; an
+// error that is no std::exception has no text of its own.
+std::string MessageOf(const std::exception_ptr& error);
 
 }  // namespace tamsolo

@@ -2,21 +2,20 @@
 
 #include "platform/error.h"
 #include "platform/file_reader.h"
-#include "platform/system_text.h"
+#include "platform/last_error_win.h"
+#include "platform/win32_handle_win.h"
 
 namespace tamsolo {
 namespace {
 
 [[noreturn]] void Fail(const char* what, const std::string& path, DWORD code) {
-  throw SystemError(
-      std::string(what) + " \"" + path + "\": " + SystemErrorDescription(static_cast<int>(code)),
-      static_cast<int>(code));
+  ThrowSystemError(std::string(what) + " \"" + path + "\"", code);
 }
 
-HANDLE OpenForReading(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+FileHandle OpenForReading(const std::string& path) {
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) {
     const DWORD code = GetLastError();
     Fail("Cannot open file", path, code);
   }
@@ -41,15 +40,12 @@ HANDLE HandleOf(intptr_t handle) {
 
 }  // namespace
 
+// The handle is owned here only once the file has passed its checks; the header keeps it as
+// a number, since portable code includes it.
 FileReader::FileReader(const std::string& path) : path_(path) {
-  HANDLE file = OpenForReading(path);
-  try {
-    size_ = CheckDiskFile(file, path);
-  } catch (...) {
-    CloseHandle(file);
-    throw;
-  }
-  handle_ = reinterpret_cast<intptr_t>(file);
+  FileHandle file = OpenForReading(path);
+  size_ = CheckDiskFile(file.Get(), path);
+  handle_ = reinterpret_cast<intptr_t>(file.Release());
 }
 
 FileReader::~FileReader() {

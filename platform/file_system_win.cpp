@@ -8,9 +8,11 @@
 
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/last_error_win.h"
 #include "platform/paths.h"
 #include "platform/system_text.h"
 #include "platform/test_hook.h"
+#include "platform/win32_handle_win.h"
 
 namespace tamsolo {
 namespace {
@@ -20,41 +22,6 @@ constexpr PathStyle kStyle = PathStyle::Windows;
 std::string Quoted(const std::string& path) {
   return "\"" + path + "\"";
 }
-
-[[noreturn]] void ThrowSystemError(const std::string& what, DWORD code) {
-  throw SystemError(what + ": " + SystemErrorDescription(static_cast<int>(code)),
-                    static_cast<int>(code));
-}
-
-class SearchHandle {
- public:
-  explicit SearchHandle(HANDLE handle) : handle_(handle) {}
-  ~SearchHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE)
-      FindClose(handle_);
-  }
-  SearchHandle(const SearchHandle&) = delete;
-  SearchHandle& operator=(const SearchHandle&) = delete;
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE)
-      CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 bool IsDotEntry(const char* name) {
   return std::string_view(name) == "." || std::string_view(name) == "..";
@@ -66,17 +33,13 @@ FileSystem::Entry EntryOf(const WIN32_FIND_DATAA& found) {
 
 class Win32Writer final : public FileSystem::Writer {
  public:
-  Win32Writer(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
-  ~Win32Writer() override {
-    if (handle_ != INVALID_HANDLE_VALUE)
-      CloseHandle(handle_);
-  }
+  Win32Writer(FileHandle file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
   void Write(const void* data, size_t size) override {
     const auto* bytes = static_cast<const uint8_t*>(data);
     while (size > 0) {
       const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
       DWORD written = 0;
-      if (!WriteFile(handle_, bytes, chunk, &written, nullptr) || written == 0) {
+      if (!WriteFile(file_.Get(), bytes, chunk, &written, nullptr) || written == 0) {
         const DWORD code = GetLastError();
         ThrowSystemError("Cannot write file " + Quoted(path_), code);
       }
@@ -85,16 +48,14 @@ class Win32Writer final : public FileSystem::Writer {
     }
   }
   void Close() override {
-    const HANDLE handle = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    if (!CloseHandle(handle)) {
+    if (!CloseHandle(file_.Release())) {
       const DWORD code = GetLastError();
       ThrowSystemError("Cannot write file " + Quoted(path_), code);
     }
   }
 
  private:
-  HANDLE handle_;
+  FileHandle file_;
   std::string path_;
 };
 
@@ -115,7 +76,7 @@ class Win32FileSystem final : public FileSystem {
     const std::string pattern = AddTrailingDelimiter(path, kStyle) + "*.*";
     WIN32_FIND_DATAA found{};
     SearchHandle search(FindFirstFileA(pattern.c_str(), &found));
-    if (search.Get() == INVALID_HANDLE_VALUE) {
+    if (!search.Valid()) {
       const DWORD code = GetLastError();
       // A drive root has no "." entry, so an empty one matches nothing at all.
       if (code == ERROR_FILE_NOT_FOUND)
@@ -138,7 +99,7 @@ class Win32FileSystem final : public FileSystem {
     FileHandle folder(CreateFileA(path.c_str(), 0,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (folder.Get() == INVALID_HANDLE_VALUE)
+    if (!folder.Valid())
       return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(folder.Get(), &info) ||
@@ -211,13 +172,13 @@ class Win32FileSystem final : public FileSystem {
   // CREATE_NEW fails on any existing name, a link or junction included.
   std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
     const DWORD disposition = how == Create::New ? CREATE_NEW : CREATE_ALWAYS;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
       const DWORD code = GetLastError();
       ThrowSystemError("Cannot create file " + Quoted(path), code);
     }
-    return std::make_unique<Win32Writer>(file, path);
+    return std::make_unique<Win32Writer>(std::move(file), path);
   }
 
   // Deleted when its handle closes, which the system does for a killed process too.
@@ -235,10 +196,8 @@ class Win32FileSystem final : public FileSystem {
   std::string TempFolder() override {
     char buffer[MAX_PATH];
     const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    if (length == 0) {
-      const DWORD code = GetLastError();
-      ThrowSystemError("Cannot find the temp folder", code);
-    }
+    if (length == 0)
+      ThrowLastError("Cannot find the temp folder");
     // The ANSI calls cannot reach anything below a path that does not fit MAX_PATH, so a
     // longer one is refused here rather than cut short.
     if (length >= sizeof buffer)

@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "platform/error.h"
 #include "platform/folder_lock.h"
-#include "platform/system_text.h"
+#include "platform/last_error_win.h"
+#include "platform/win32_handle_win.h"
 
 namespace tamsolo {
 
@@ -10,14 +10,14 @@ namespace tamsolo {
 // delete that succeeds proves the run that made it is gone.
 FolderLock::FolderLock(const std::string& folder, const std::string& fileName)
     : path_(folder + "\\" + fileName) {
-  HANDLE file =
-      CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const int code = static_cast<int>(GetLastError());
-    throw SystemError("Cannot lock \"" + path_ + "\": " + SystemErrorDescription(code), code);
+  FileHandle file(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) {
+    const DWORD code = GetLastError();
+    ThrowSystemError("Cannot lock \"" + path_ + "\"", code);
   }
-  handle_ = reinterpret_cast<intptr_t>(file);
+  handle_ = reinterpret_cast<intptr_t>(file.Release());
 }
 
 FolderLock::~FolderLock() {

@@ -1,13 +1,9 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <exception>
 #include <functional>
-#include <memory>
-#include <mutex>
-#include <thread>
+
+#include "platform/task_queue.h"
 
 namespace tamsolo {
 
@@ -30,22 +26,17 @@ class HandOver {
 // Portable hand-over: the owner calls RunPending or WaitAndRun from its own loop.
 class QueuedHandOver final : public HandOver {
  public:
-  QueuedHandOver();
-
   void Synchronize(const std::function<void()>& step) override;
   void Queue(std::function<void()> step) override;
 
-  // Owner side: runs every step waiting now; returns how many ran.
+  // Owner side: runs every step waiting now; returns how many ran. What a queued step threw
+  // is thrown here, since nobody else waits for it.
   size_t RunPending();
   // Owner side: waits up to timeout for a step to arrive, then runs all waiting steps.
   size_t WaitAndRun(std::chrono::milliseconds timeout);
 
  private:
-  struct Task;
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::deque<std::shared_ptr<Task>> tasks_;
-  std::thread::id owner_;
+  TaskQueue tasks_;
 };
 
 }  // namespace tamsolo

@@ -2,17 +2,18 @@
 
 #include "platform/error.h"
 #include "platform/output_file.h"
+#include "platform/win32_handle_win.h"
 
 namespace tamsolo {
 
 OutputFile::OutputFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) {
     const int code = static_cast<int>(GetLastError());
     throw SystemError(CannotCreateFileText(path, code), code);
   }
-  handle_ = reinterpret_cast<intptr_t>(file);
+  handle_ = reinterpret_cast<intptr_t>(file.Release());
 }
 
 OutputFile::~OutputFile() {

@@ -12,19 +12,6 @@
 #include "queue/queue_texts.h"
 
 namespace tamsolo {
-namespace {
-
-std::string MessageOf(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return ReasonOf(e);
-  } catch (...) {
-    return "unknown error";
-  }
-}
-
-}  // namespace
 
 QueueScheduler::QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink,
                                Settings settings)

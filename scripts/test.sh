@@ -24,12 +24,9 @@ native_tests() {
   ctest --preset release
 }
 
-# The names of .clang-tidy in every file that is not Windows-only, with the native build's
-# compile commands, several files per run and $jobs runs at a time.
+# The names of .clang-tidy in every file, the _win ones with the MinGW build's compile commands.
 name_check() {
-  git ls-files '*.cpp' | grep -vE '_win(_test)?\.cpp$' |
-    xargs -P "$jobs" -n 4 clang-tidy -p build/release --quiet 2>&1 |
-    { grep -vE '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' || true; }
+  scripts/name-check.sh build/release build/mingw
 }
 
 # The product code alone with the lint preset's stricter warnings, which stop the build.

@@ -71,7 +71,7 @@ std::vector<WIN32_FIND_DATAA> Entries(const std::string& folder) {
 // A gray JPEG big enough that decoding and scaling it take a while.
 const std::string& SlowJpeg() {
   static testing::TempFolder folder;
-  static const std::string path = [] {
+  static const std::string kPath = [] {
     const std::string file = folder.File("slow\\big.jpg");
     fs::create_directories(folder.Path() / "slow");
     const RgbImage image = testing::MakeRgbImage(6000, 8500, [](int x, int y) {
@@ -84,7 +84,7 @@ const std::string& SlowJpeg() {
     std::fclose(out);
     return file;
   }();
-  return path;
+  return kPath;
 }
 
 // The files of a folder with their bytes, by name.

@@ -52,11 +52,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 }
 
 std::string Hex(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
+  static const char kDigits[] = "0123456789abcdef";
   std::string text;
   for (const char byte : bytes) {
-    text += digits[static_cast<unsigned char>(byte) >> 4];
-    text += digits[static_cast<unsigned char>(byte) & 15];
+    text += kDigits[static_cast<unsigned char>(byte) >> 4];
+    text += kDigits[static_cast<unsigned char>(byte) & 15];
   }
   return text;
 }
