@@ -125,6 +125,7 @@ RgbImage DecodeJpegData(std::span<const uint8_t> data, const DecodeBudget& budge
   RgbImage image(static_cast<int>(session.cinfo.output_width),
                  static_cast<int>(session.cinfo.output_height));
   ThrowOnJpegFailure(ReadJpegRows(&session, image.Data(), image.Stride()), session, budget);
+  image.SetKnownGray(session.cinfo.quantize_colors != 0);  // only gray files are quantised
   if (notes && session.endedEarly)
     notes->dataEndedEarly = true;
   return image;

@@ -30,22 +30,26 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
   // The tap weights are defined in extended precision, whatever mode this thread began in.
   X87ExtendedPrecision precision;
   const bool fma3 = path == AccumulatePath::Fma3;
-  intermediate.Reshape(destination.Width() * 3, source.Height());
+  // Every channel of a gray image takes the same sums, so one is computed and copied.
+  const int channels = source.KnownGray() ? 1 : 3;
+  destination.SetKnownGray(false);
+  intermediate.Reshape(destination.Width() * channels, source.Height());
   {
     const AxisTaps columns(source.Width(), destination.Width(), filter, support);
     if (fma3)
-      HorizontalPassFma3(source, columns, intermediate, checkpoint);
+      HorizontalPassFma3(source, channels, columns, intermediate, checkpoint);
     else
-      HorizontalPassEmulated(source, columns, intermediate, checkpoint);
+      HorizontalPassEmulated(source, channels, columns, intermediate, checkpoint);
   }
   // The vertical pass walks the intermediate with the distance between its rows 0 and 1.
   if (source.Height() == 1)
     throw Error("Source bitmap only one row high: no distance between rows to scale with");
   const AxisTaps rows(source.Height(), destination.Height(), filter, support);
   if (fma3)
-    VerticalPassFma3(intermediate, rows, destination, checkpoint);
+    VerticalPassFma3(intermediate, channels, rows, destination, checkpoint);
   else
-    VerticalPassEmulated(intermediate, rows, destination, checkpoint);
+    VerticalPassEmulated(intermediate, channels, rows, destination, checkpoint);
+  destination.SetKnownGray(channels == 1);
 }
 
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
