@@ -48,9 +48,9 @@ void Resample(benchmark::State& state, AccumulatePath path, bool gray) {
       Source(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), gray);
   const FilterEntry& filter = FilterTable[kDefaultFilterIndex];
   RgbImage scaled(static_cast<int>(ScaledWidth(source.Width(), source.Height())), 1008);
-  PaddedRaster intermediate;
+  ResampleScratch scratch;
   for (auto _ : state) {
-    ResampleImageUsing(path, source, scaled, filter.function, filter.support, intermediate);
+    ResampleImageUsing(path, source, scaled, filter.function, filter.support, scratch);
     benchmark::DoNotOptimize(scaled.Data());
   }
   const AxisTaps columns(source.Width(), scaled.Width(), filter.function, filter.support);

@@ -7,6 +7,7 @@
 
 #include "image/rgb_image.h"
 #include "resample/axis_taps.h"
+#include "resample/tap_cache.h"
 
 namespace tamsolo {
 
@@ -38,6 +39,13 @@ class PaddedRaster {
   size_t stride_ = 0;
   size_t capacity_ = 0;
   std::unique_ptr<uint8_t[]> data_;
+};
+
+// What a thread keeps from one scaling to the next: the intermediate's buffer and the tap
+// lists of the last few axes.
+struct ResampleScratch {
+  PaddedRaster intermediate;
+  TapCache taps;
 };
 
 // How each accumulation step sum + value * weight is rounded once to float32: by the FMA3
@@ -78,7 +86,7 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
                         FilterFunction filter, float support,
                         const ResampleCheckpoint& checkpoint = {});
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
-                        FilterFunction filter, float support, PaddedRaster& intermediate,
+                        FilterFunction filter, float support, ResampleScratch& scratch,
                         const ResampleCheckpoint& checkpoint = {});
 
 }  // namespace tamsolo

@@ -21,7 +21,7 @@ void PaddedRaster::Reshape(int32_t rowBytes, int32_t rows) {
 }
 
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
-                        FilterFunction filter, float support, PaddedRaster& intermediate,
+                        FilterFunction filter, float support, ResampleScratch& scratch,
                         const ResampleCheckpoint& checkpoint) {
   if (source.Empty())
     throw Error("Source bitmap too small");
@@ -33,9 +33,11 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
   // Every channel of a gray image takes the same sums, so one is computed and copied.
   const int channels = source.KnownGray() ? 1 : 3;
   destination.SetKnownGray(false);
+  PaddedRaster& intermediate = scratch.intermediate;
   intermediate.Reshape(destination.Width() * channels, source.Height());
   {
-    const AxisTaps columns(source.Width(), destination.Width(), filter, support);
+    const AxisTaps& columns =
+        scratch.taps.Get(source.Width(), destination.Width(), filter, support);
     if (fma3)
       HorizontalPassFma3(source, channels, columns, intermediate, checkpoint);
     else
@@ -44,7 +46,7 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
   // The vertical pass walks the intermediate with the distance between its rows 0 and 1.
   if (source.Height() == 1)
     throw Error("Source bitmap only one row high: no distance between rows to scale with");
-  const AxisTaps rows(source.Height(), destination.Height(), filter, support);
+  const AxisTaps& rows = scratch.taps.Get(source.Height(), destination.Height(), filter, support);
   if (fma3)
     VerticalPassFma3(intermediate, channels, rows, destination, checkpoint);
   else
@@ -55,21 +57,20 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
                         FilterFunction filter, float support,
                         const ResampleCheckpoint& checkpoint) {
-  PaddedRaster intermediate;
-  ResampleImageUsing(path, source, destination, filter, support, intermediate, checkpoint);
+  ResampleScratch scratch;
+  ResampleImageUsing(path, source, destination, filter, support, scratch, checkpoint);
 }
 
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
-                   float support, PaddedRaster& intermediate,
-                   const ResampleCheckpoint& checkpoint) {
+                   float support, ResampleScratch& scratch, const ResampleCheckpoint& checkpoint) {
   const AccumulatePath path = Fma3Available() ? AccumulatePath::Fma3 : AccumulatePath::Emulated;
-  ResampleImageUsing(path, source, destination, filter, support, intermediate, checkpoint);
+  ResampleImageUsing(path, source, destination, filter, support, scratch, checkpoint);
 }
 
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
                    float support, const ResampleCheckpoint& checkpoint) {
-  PaddedRaster intermediate;
-  ResampleImage(source, destination, filter, support, intermediate, checkpoint);
+  ResampleScratch scratch;
+  ResampleImage(source, destination, filter, support, scratch, checkpoint);
 }
 
 }  // namespace tamsolo
