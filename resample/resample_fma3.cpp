@@ -1,6 +1,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -174,7 +175,7 @@ TAMSOLO_FMA3 inline void AddTap(__m256* sums, const float* lanes, const LaneTap&
 template <int kChannels, int kColumns>
 TAMSOLO_FMA3 inline void FilterColumns(const float* lanes, const LaneTapList* lists,
                                        uint8_t* staged) {
-  __m256 sums[kColumns][kChannels];
+  __m256 sums[static_cast<size_t>(kColumns)][static_cast<size_t>(kChannels)];
   int32_t common = lists[0].count;
 #pragma GCC unroll 8
   for (int n = 0; n < kColumns; ++n) {
@@ -239,18 +240,20 @@ TAMSOLO_FMA3 inline __m256 LoadBytesAsFloats(const uint8_t* p) {
 // to the bottom: each output row's sums are kVectors independent chains of fused
 // multiply-adds, one per 8 bytes, taking their taps in list order. The strip's rows are
 // turned into floats once, into a small cache that the neighbouring output rows (whose
-// windows overlap) read again; a slot holds row index % slots, so a window of up to slots
-// rows stays in it while the rows are taken top to bottom.
+// windows overlap) read again; a slot holds the rows whose index leaves the slot number when
+// divided by the slot count, a power of two, so a window of up to that many rows stays in it
+// while the rows are taken top to bottom.
 template <int kVectors>
 class VerticalStrip {
  public:
   static constexpr size_t kBytes = 8 * kVectors;
 
-  VerticalStrip(const PaddedRaster& in, int32_t slots)
+  // At least minimumSlots slots; the count is rounded up to a power of two.
+  VerticalStrip(const PaddedRaster& in, size_t minimumSlots)
       : in_(in),
-        slots_(slots),
-        rows_(static_cast<size_t>(slots) * kBytes),
-        tags_(static_cast<size_t>(slots)) {}
+        mask_(std::bit_ceil(minimumSlots) - 1),
+        rows_((mask_ + 1) * kBytes),
+        tags_(mask_ + 1) {}
 
   // Starts a strip at byte p, of which width bytes (at most kBytes) lie inside the rows.
   void Start(size_t p, size_t width) {
@@ -260,7 +263,7 @@ class VerticalStrip {
   }
 
   TAMSOLO_FMA3 void Filter(TapList list, uint8_t* out) {
-    __m256 s[kVectors];
+    __m256 s[static_cast<size_t>(kVectors)];
 #pragma GCC unroll 12
     for (int k = 0; k < kVectors; ++k)
       s[k] = _mm256_setzero_ps();
@@ -279,7 +282,7 @@ class VerticalStrip {
 
  private:
   TAMSOLO_FMA3 const float* Row(int32_t index) {
-    const auto slot = static_cast<size_t>(index % slots_);
+    const size_t slot = static_cast<size_t>(index) & mask_;
     float* row = rows_.Data() + slot * kBytes;
     if (tags_[slot] != index) {
       tags_[slot] = index;
@@ -295,7 +298,7 @@ class VerticalStrip {
   }
 
   const PaddedRaster& in_;
-  int32_t slots_;
+  size_t mask_;
   AlignedFloats rows_;
   std::vector<int32_t> tags_;
   size_t p_ = 0;
@@ -324,7 +327,7 @@ template <int kVectors>
 TAMSOLO_FMA3 void VerticalPassWith(const PaddedRaster& in, size_t length, const AxisTaps& taps,
                                    RgbImage& destination, const ResampleCheckpoint& checkpoint) {
   constexpr size_t kBytes = VerticalStrip<kVectors>::kBytes;
-  VerticalStrip<kVectors> strip(in, taps.Capacity() + 2);
+  VerticalStrip<kVectors> strip(in, static_cast<size_t>(taps.Capacity()) + 2);
   for (size_t p = 0; p < length; p += kBytes) {
     const size_t width = std::min(kBytes, length - p);
     strip.Start(p, width);
@@ -372,7 +375,7 @@ TAMSOLO_FMA3 void HorizontalPassWith(const RgbImage& source, const AxisTaps& tap
     else
       InterleaveRows(inRows, inLength, lanes.Data());
     for (size_t i = 0; i < columns; i += kColumns) {
-      LaneTapList lists[kColumns];
+      LaneTapList lists[static_cast<size_t>(kColumns)];
       for (size_t n = 0; n < kColumns; ++n)
         lists[n] = i + n < columns ? laneTaps[i + n] : LaneTapList{nullptr, 0};
       FilterColumns<kChannels, kColumns>(lanes.Data(), lists,
