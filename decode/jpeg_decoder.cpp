@@ -166,6 +166,7 @@ RgbImage DecodeJpegData(std::span<const uint8_t> data, const DecodeBudget& budge
   GrayQuantiser quantiser(session.cinfo.output_components == 1 ? session.cinfo.output_width : 0);
   ThrowOnJpegFailure(ReadJpegRows(&session, &quantiser, image.Data(), image.Stride()), session,
                      budget);
+  image.SetKnownGray(session.cinfo.output_components == 1);  // gray files give gray rows
   if (notes && session.endedEarly)
     notes->dataEndedEarly = true;
   return image;

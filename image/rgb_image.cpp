@@ -28,6 +28,7 @@ RgbImage::RgbImage(int width, int height) {
 RgbImage::RgbImage(RgbImage&& other) noexcept
     : width_(std::exchange(other.width_, 0)),
       height_(std::exchange(other.height_, 0)),
+      knownGray_(std::exchange(other.knownGray_, false)),
       capacity_(std::exchange(other.capacity_, 0)),
       pixels_(std::move(other.pixels_)) {}
 
@@ -49,6 +50,7 @@ RgbImage& RgbImage::operator=(RgbImage&& other) noexcept {
   Release();
   width_ = std::exchange(other.width_, 0);
   height_ = std::exchange(other.height_, 0);
+  knownGray_ = std::exchange(other.knownGray_, false);
   capacity_ = std::exchange(other.capacity_, 0);
   pixels_ = std::move(other.pixels_);
   return *this;
@@ -67,12 +69,14 @@ void RgbImage::Reshape(int width, int height) {
   }
   width_ = width;
   height_ = height;
+  knownGray_ = false;
 }
 
 RgbImage RgbImage::Clone() const {
   RgbImage copy(width_, height_);
   if (ByteSize() != 0)
     std::memcpy(copy.Data(), Data(), ByteSize());
+  copy.knownGray_ = knownGray_;
   return copy;
 }
 

@@ -36,6 +36,12 @@ class RgbImage {
 
   RgbImage Clone() const;
 
+  // Known to hold R = G = B in every pixel: set by whoever filled it that way (a gray decode,
+  // a scaling of a gray image), cleared by Reshape. Unset says nothing; scaling a known gray
+  // image works on one channel and copies it, with the same bytes at a third of the work.
+  bool KnownGray() const { return knownGray_; }
+  void SetKnownGray(bool gray) { knownGray_ = gray; }
+
   // Gives the image a new size, keeping its pixel buffer when that holds enough bytes, so a
   // thread that scales image after image touches fresh memory only when one is larger than
   // any before. The pixels are left as they are; every user writes all of them.
@@ -44,6 +50,7 @@ class RgbImage {
  private:
   int width_ = 0;
   int height_ = 0;
+  bool knownGray_ = false;
   void Release();
 
   size_t capacity_ = 0;

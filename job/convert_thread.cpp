@@ -70,9 +70,9 @@ void TConvertThread::Execute() {
   if (!PageBitmap)
     PageBitmap = std::make_unique<tamsolo::PageBitmap>();
   RgbImage scaled;
-  PaddedRaster intermediate;
+  ResampleScratch resample;
   const PageLayout layout =
-      ScaleForPages(*SourceImage, FilterIndex, scaled, intermediate, stopRequested_);
+      ScaleForPages(*SourceImage, FilterIndex, scaled, resample, stopRequested_);
   if (layout.count == 0)
     return;
   if (layout.count >= 2) {

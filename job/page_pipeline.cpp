@@ -26,7 +26,10 @@ PagePipeline::PagePipeline(std::vector<std::string> paths, PipelineSettings sett
   const uint64_t jobs = static_cast<uint64_t>(std::max(1, settings_.jobs));
   retainLimit_ = settings_.memoryBudget / 4 / jobs;
   filesBudget_ = settings_.memoryBudget - retainLimit_ * jobs;
-  decodeCharge_ = std::min(filesBudget_ / jobs, settings_.decodeMemoryLimit);
+  // One share more than there are workers: with a share each for jobs files being decoded
+  // the budget would be full, and a worker done with a file could start no other until the
+  // run had taken that file's pages, which it does only after writing the file before.
+  decodeCharge_ = std::min(filesBudget_ / (jobs + 1), settings_.decodeMemoryLimit);
   if (settings_.jobs <= 1) {
     recycler_.emplace(retainLimit_ / 2);
     return;

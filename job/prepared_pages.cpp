@@ -41,7 +41,7 @@ uint64_t PagesWorkBytes(int width, int height) {
 }
 
 PageLayout ScaleForPages(const RgbImage& source, int32_t filterIndex, RgbImage& scaled,
-                         PaddedRaster& intermediate, const std::atomic<bool>& stop) {
+                         ResampleScratch& resample, const std::atomic<bool>& stop) {
   if (source.Empty())
     return {};
   X87ExtendedPrecision precision;
@@ -52,7 +52,7 @@ PageLayout ScaleForPages(const RgbImage& source, int32_t filterIndex, RgbImage& 
   ThrowIfStopped(stop);
   scaled.Reshape(static_cast<int>(layout.scaledWidth), kScaledHeight);
   // A very large image takes seconds to scale; a stop request ends it part-way.
-  ResampleImage(source, scaled, filter.function, filter.support, intermediate,
+  ResampleImage(source, scaled, filter.function, filter.support, resample,
                 [&stop] { ThrowIfStopped(stop); });
   return layout.pages;
 }
@@ -64,7 +64,7 @@ PreparedPages PreparePages(const RgbImage& source, int32_t filterIndex, PageScra
   prepared.sourceHeight = source.Height();
   try {
     const PageLayout layout =
-        ScaleForPages(source, filterIndex, scratch.scaled, scratch.intermediate, stop);
+        ScaleForPages(source, filterIndex, scratch.scaled, scratch.resample, stop);
     X87ExtendedPrecision precision;
     for (int32_t v = 1; v <= layout.count; ++v) {
       ThrowIfStopped(stop);

@@ -32,7 +32,7 @@ struct PreparedPages {
 // than allocated (and faulted in) afresh for every file.
 struct PageScratch {
   RgbImage scaled;
-  PaddedRaster intermediate;
+  ResampleScratch resample;
   PageImage page;
   tamsolo::PageBitmap bitmap;
 };
@@ -42,12 +42,12 @@ struct PageScratch {
 uint64_t PagesWorkBytes(int width, int height);
 
 // Scales source to 1008 rows with the filter at filterIndex into scaled, through the
-// intermediate, after the checks every job makes; returns the layout. Nothing is scaled for
+// resample scratch, after the checks every job makes; returns the layout. Nothing is scaled for
 // an empty source or one under half a page (count 0). Throws Error for a bad filter index, a
 // scaled image over the limit (see LayoutSource), or stop set before or while it scales. Holds
 // extended precision itself.
 PageLayout ScaleForPages(const RgbImage& source, int32_t filterIndex, RgbImage& scaled,
-                         PaddedRaster& intermediate, const std::atomic<bool>& stop);
+                         ResampleScratch& resample, const std::atomic<bool>& stop);
 
 // Throws Error("Conversion stopped") once stop is set.
 void ThrowIfStopped(const std::atomic<bool>& stop);

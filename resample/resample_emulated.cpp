@@ -56,14 +56,25 @@ uint8_t SumToByte(float sum) {
   return static_cast<uint8_t>(whole);
 }
 
-// Eight source rows at a time, laid out lane by lane (lanes[p * 8 + r] is byte p of row r),
-// so that the 24 sums of one destination column run side by side; each still takes its taps
-// in list order.
-void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out,
-                            const ResampleCheckpoint& checkpoint) {
+void SpreadGrayRow(uint8_t* row, size_t width) {
+  // From the end backwards: pixel x's bytes lie at or after byte x, which is read first.
+  for (size_t x = width; x-- > 0;) {
+    const uint8_t value = row[x];
+    row[3 * x] = value;
+    row[3 * x + 1] = value;
+    row[3 * x + 2] = value;
+  }
+}
+
+// Eight source rows at a time, laid out lane by lane (lanes[p * 8 + r] is sample p of row r),
+// so that the sums of one destination column run side by side; each still takes its taps in
+// list order. A gray source contributes its first channel only.
+void HorizontalPassEmulated(const RgbImage& source, int channels, const AxisTaps& taps,
+                            PaddedRaster& out, const ResampleCheckpoint& checkpoint) {
   constexpr int kLanes = 8;
-  constexpr int kSums = 3 * kLanes;
-  const size_t length = source.Stride();
+  const auto step = static_cast<size_t>(3 / channels);
+  const size_t sums = static_cast<size_t>(channels) * kLanes;
+  const size_t length = source.Stride() / step;
   std::vector<double> lanes(length * kLanes);
   const int32_t height = source.Height();
   for (int32_t k0 = 0; k0 < height; k0 += kLanes) {
@@ -74,24 +85,26 @@ void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, Padded
       const uint8_t* row = source.Row(std::min(k0 + r, height - 1));
       double* lane = lanes.data() + r;
       for (size_t p = 0; p < length; ++p)
-        lane[p * kLanes] = row[p];
+        lane[p * kLanes] = row[p * step];
     }
+    double sum[3 * kLanes];
     for (int32_t i = 0; i < taps.Size(); ++i) {
-      double sums[kSums] = {};
+      std::fill_n(sum, sums, 0.0);
       for (const Tap& tap : taps[i])
-        FusedSteps(sums, lanes.data() + static_cast<size_t>(tap.index) * kSums, tap.weight, kSums);
+        FusedSteps(sum, lanes.data() + static_cast<size_t>(tap.index) * sums, tap.weight, sums);
       for (int r = 0; r < kLanes; ++r) {
-        uint8_t* pixel = out.Row(k0 + r) + 3 * static_cast<size_t>(i);
-        for (int c = 0; c < 3; ++c)
-          pixel[c] = SumToByte(static_cast<float>(sums[c * kLanes + r]));
+        uint8_t* pixel = out.Row(k0 + r) + static_cast<size_t>(channels) * static_cast<size_t>(i);
+        for (int c = 0; c < channels; ++c)
+          pixel[c] = SumToByte(static_cast<float>(sum[c * kLanes + r]));
       }
     }
   }
 }
 
-void VerticalPassEmulated(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination,
-                          const ResampleCheckpoint& checkpoint) {
-  const size_t length = destination.Stride();
+void VerticalPassEmulated(const PaddedRaster& in, int channels, const AxisTaps& taps,
+                          RgbImage& destination, const ResampleCheckpoint& checkpoint) {
+  const size_t width = static_cast<size_t>(destination.Width());
+  const size_t length = width * static_cast<size_t>(channels);
   // Even counts for the pairwise steps; the spare entry is never written out.
   const size_t even = (length + 1) / 2 * 2;
   std::vector<double> sums(even);
@@ -108,6 +121,8 @@ void VerticalPassEmulated(const PaddedRaster& in, const AxisTaps& taps, RgbImage
     uint8_t* out = destination.Row(r);
     for (size_t p = 0; p < length; ++p)
       out[p] = SumToByte(static_cast<float>(sums[p]));
+    if (channels == 1)
+      SpreadGrayRow(out, width);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "image/rgb_image.h"
 #include "resample/axis_taps.h"
+#include "resample/tap_cache.h"
 
 namespace tamsolo {
 
@@ -40,6 +41,13 @@ class PaddedRaster {
   std::unique_ptr<uint8_t[]> data_;
 };
 
+// What a thread keeps from one scaling to the next: the intermediate's buffer and the tap
+// lists of the last few axes.
+struct ResampleScratch {
+  PaddedRaster intermediate;
+  TapCache taps;
+};
+
 // How each accumulation step sum + value * weight is rounded once to float32: by the FMA3
 // instruction, or by an exact emulation on processors without it. Both give the same bits.
 enum class AccumulatePath { Fma3, Emulated };
@@ -56,23 +64,29 @@ float FusedMultiplyAddFma3(float sum, float value, float weight);
 uint8_t SumToByte(float sum);
 
 // Horizontal pass: every source row through the width axis's lists into the intermediate.
-// Both passes call checkpoint (when set) before each band of rows.
-void HorizontalPassEmulated(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out,
-                            const ResampleCheckpoint& checkpoint);
-void HorizontalPassFma3(const RgbImage& source, const AxisTaps& taps, PaddedRaster& out,
-                        const ResampleCheckpoint& checkpoint);
+// With channels 1 the source is known gray and only its first channel is read; the
+// intermediate then holds one byte per destination column. Both passes call checkpoint (when
+// set) before each band of rows.
+void HorizontalPassEmulated(const RgbImage& source, int channels, const AxisTaps& taps,
+                            PaddedRaster& out, const ResampleCheckpoint& checkpoint);
+void HorizontalPassFma3(const RgbImage& source, int channels, const AxisTaps& taps,
+                        PaddedRaster& out, const ResampleCheckpoint& checkpoint);
 // Vertical pass: the intermediate's rows through the height axis's lists into destination.
-void VerticalPassEmulated(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination,
-                          const ResampleCheckpoint& checkpoint);
-void VerticalPassFma3(const PaddedRaster& in, const AxisTaps& taps, RgbImage& destination,
-                      const ResampleCheckpoint& checkpoint);
+// With channels 1 each one-channel result row is copied into all three channels.
+void VerticalPassEmulated(const PaddedRaster& in, int channels, const AxisTaps& taps,
+                          RgbImage& destination, const ResampleCheckpoint& checkpoint);
+void VerticalPassFma3(const PaddedRaster& in, int channels, const AxisTaps& taps,
+                      RgbImage& destination, const ResampleCheckpoint& checkpoint);
+
+// Spreads the first width bytes of row over width pixels of three equal channels, in place.
+void SpreadGrayRow(uint8_t* row, size_t width);
 
 // ResampleImage with a chosen path, so tests can hold the two against each other.
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
                         FilterFunction filter, float support,
                         const ResampleCheckpoint& checkpoint = {});
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
-                        FilterFunction filter, float support, PaddedRaster& intermediate,
+                        FilterFunction filter, float support, ResampleScratch& scratch,
                         const ResampleCheckpoint& checkpoint = {});
 
 }  // namespace tamsolo

@@ -21,7 +21,7 @@ void PaddedRaster::Reshape(int32_t rowBytes, int32_t rows) {
 }
 
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
-                        FilterFunction filter, float support, PaddedRaster& intermediate,
+                        FilterFunction filter, float support, ResampleScratch& scratch,
                         const ResampleCheckpoint& checkpoint) {
   if (source.Empty())
     throw Error("Source bitmap too small");
@@ -30,42 +30,47 @@ void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& d
   // The tap weights are defined in extended precision, whatever mode this thread began in.
   X87ExtendedPrecision precision;
   const bool fma3 = path == AccumulatePath::Fma3;
-  intermediate.Reshape(destination.Width() * 3, source.Height());
+  // Every channel of a gray image takes the same sums, so one is computed and copied.
+  const int channels = source.KnownGray() ? 1 : 3;
+  destination.SetKnownGray(false);
+  PaddedRaster& intermediate = scratch.intermediate;
+  intermediate.Reshape(destination.Width() * channels, source.Height());
   {
-    const AxisTaps columns(source.Width(), destination.Width(), filter, support);
+    const AxisTaps& columns =
+        scratch.taps.Get(source.Width(), destination.Width(), filter, support);
     if (fma3)
-      HorizontalPassFma3(source, columns, intermediate, checkpoint);
+      HorizontalPassFma3(source, channels, columns, intermediate, checkpoint);
     else
-      HorizontalPassEmulated(source, columns, intermediate, checkpoint);
+      HorizontalPassEmulated(source, channels, columns, intermediate, checkpoint);
   }
   // The vertical pass walks the intermediate with the distance between its rows 0 and 1.
   if (source.Height() == 1)
     throw Error(kOneRowSourceText);
-  const AxisTaps rows(source.Height(), destination.Height(), filter, support);
+  const AxisTaps& rows = scratch.taps.Get(source.Height(), destination.Height(), filter, support);
   if (fma3)
-    VerticalPassFma3(intermediate, rows, destination, checkpoint);
+    VerticalPassFma3(intermediate, channels, rows, destination, checkpoint);
   else
-    VerticalPassEmulated(intermediate, rows, destination, checkpoint);
+    VerticalPassEmulated(intermediate, channels, rows, destination, checkpoint);
+  destination.SetKnownGray(channels == 1);
 }
 
 void ResampleImageUsing(AccumulatePath path, const RgbImage& source, RgbImage& destination,
                         FilterFunction filter, float support,
                         const ResampleCheckpoint& checkpoint) {
-  PaddedRaster intermediate;
-  ResampleImageUsing(path, source, destination, filter, support, intermediate, checkpoint);
+  ResampleScratch scratch;
+  ResampleImageUsing(path, source, destination, filter, support, scratch, checkpoint);
 }
 
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
-                   float support, PaddedRaster& intermediate,
-                   const ResampleCheckpoint& checkpoint) {
+                   float support, ResampleScratch& scratch, const ResampleCheckpoint& checkpoint) {
   const AccumulatePath path = Fma3Available() ? AccumulatePath::Fma3 : AccumulatePath::Emulated;
-  ResampleImageUsing(path, source, destination, filter, support, intermediate, checkpoint);
+  ResampleImageUsing(path, source, destination, filter, support, scratch, checkpoint);
 }
 
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
                    float support, const ResampleCheckpoint& checkpoint) {
-  PaddedRaster intermediate;
-  ResampleImage(source, destination, filter, support, intermediate, checkpoint);
+  ResampleScratch scratch;
+  ResampleImage(source, destination, filter, support, scratch, checkpoint);
 }
 
 }  // namespace tamsolo

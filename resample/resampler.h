@@ -23,10 +23,10 @@ inline constexpr const char* kOneRowSourceText =
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
                    float support, const ResampleCheckpoint& checkpoint = {});
 
-// The same, with the horizontal pass writing into intermediate, which keeps its buffer for
-// the next call: a thread scaling many images reuses it instead of allocating one each time.
+// The same, keeping the intermediate's buffer and the tap lists in scratch for the next call:
+// a thread scaling many images reuses them instead of making them again each time.
 void ResampleImage(const RgbImage& source, RgbImage& destination, FilterFunction filter,
-                   float support, PaddedRaster& intermediate,
+                   float support, ResampleScratch& scratch,
                    const ResampleCheckpoint& checkpoint = {});
 
 }  // namespace tamsolo

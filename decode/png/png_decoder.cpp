@@ -137,6 +137,7 @@ RgbImage PngDecode::Finish() {
     throw Error("PNG file has no image data");
   if (dataState_ == DataState::InFirstRun)
     EndImageDataRun();
+  image_.SetKnownGray(mapper_->OnlyGrays());
   return std::move(image_);
 }
 

@@ -85,6 +85,10 @@ void PngSampleMapper::BuildColors(const PngHeader& header, std::span<const Palet
     colors_[v][1] = reduced.green;
     colors_[v][2] = reduced.blue;
   }
+  // Entries past the sample values stay black, which is gray too.
+  onlyGrays_ = true;
+  for (const uint8_t* color : colors_)
+    onlyGrays_ = onlyGrays_ && color[0] == color[1] && color[1] == color[2];
 }
 
 PngSampleMapper::RowMap PngSampleMapper::ChooseMap(const PngHeader& header, bool identityGamma) {

@@ -26,6 +26,9 @@ class PngSampleMapper {
     map_(row, count, dst, dstStep, *this);
   }
 
+  // True when every pixel this maps comes out with red = green = blue.
+  bool OnlyGrays() const { return onlyGrays_; }
+
   // The colour a gray, palette or gray-alpha sample value ends as (after reduction).
   PaletteColor ColorOfSample(unsigned value) const {
     return {colors_[value][0], colors_[value][1], colors_[value][2]};
@@ -52,6 +55,7 @@ class PngSampleMapper {
   RowMap map_;
   GammaTable gamma_;
   uint8_t colors_[256][3] = {};
+  bool onlyGrays_ = false;
 };
 
 }  // namespace tamsolo

@@ -47,6 +47,7 @@ std::set<int> GrayLevels() {
 TEST(JpegDecoder, ColourImageKeepsItsChannels) {
   const RgbImage source = Gradient(48, 32);
   const RgbImage image = DecodeJpeg(EncodeJpeg(source, {.quality = 100}));
+  EXPECT_FALSE(image.KnownGray());
   ASSERT_EQ(image.Width(), 48);
   ASSERT_EQ(image.Height(), 32);
   for (int y = 0; y < 32; ++y) {
@@ -61,6 +62,7 @@ TEST(JpegDecoder, GrayscaleGivesOnlyTheQuantiserLevels) {
   const std::set<int> levels = GrayLevels();
   const RgbImage ramp = MakeRgbImage(256, 8, [](int x, int) { return Rgb{uint8_t(x), 0, 0}; });
   const RgbImage image = DecodeJpeg(testing::EncodeGrayJpeg(ramp, {.quality = 100}));
+  EXPECT_TRUE(image.KnownGray());
   for (int y = 0; y < image.Height(); ++y) {
     for (int x = 0; x < image.Width(); ++x) {
       const Rgb p = PixelAt(image, x, y);

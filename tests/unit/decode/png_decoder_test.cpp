@@ -163,8 +163,13 @@ void ExpectDecodesToFixture(const Fixture& fx) {
   const RgbImage image = DecodePng(MakePng(fx.raw, extra));
   ASSERT_EQ(image.Width(), static_cast<int>(fx.raw.width));
   ASSERT_EQ(image.Height(), static_cast<int>(fx.raw.height));
+  // Gray types are known gray; a colour image only when nothing in it can be coloured.
+  EXPECT_TRUE(image.KnownGray() || (fx.raw.colorType != 0 && fx.raw.colorType != 4));
+  EXPECT_FALSE(image.KnownGray() && (fx.raw.colorType == 2 || fx.raw.colorType == 6));
   for (uint32_t y = 0; y < fx.raw.height; ++y) {
     for (uint32_t x = 0; x < fx.raw.width; ++x) {
+      const Rgb expected = fx.expected(x, y);
+      ASSERT_TRUE(!image.KnownGray() || (expected[0] == expected[1] && expected[1] == expected[2]));
       ASSERT_EQ(PixelAt(image, static_cast<int>(x), static_cast<int>(y)), fx.expected(x, y))
           << "pixel " << x << "," << y;
     }

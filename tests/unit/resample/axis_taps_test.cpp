@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "resample/tap_cache.h"
 #include "support/filter_by_name.h"
 #include "support/x87_thread.h"
 
@@ -131,6 +132,39 @@ TEST(AxisTaps, SameWhateverModeTheThreadStartedIn) {
     ASSERT_EQ(narrow[k].index, wide[k].index) << k;
     ASSERT_EQ(narrow[k].weight, wide[k].weight) << k;
   }
+}
+
+// Every set the cache hands out is the one computed afresh: sizes, filter and support all
+// tell sets apart, also after older ones have been dropped and made again.
+TEST(TapCache, GivesTheListsOfEveryAxisAsComputedAfresh) {
+  const FilterEntry& lanczos = testing::FilterNamed("Lanczos3");
+  const FilterEntry& box = testing::FilterNamed("Box");
+  const struct {
+    const FilterEntry& filter;
+    float support;
+    int32_t source, destination;
+  } asked[] = {{lanczos, lanczos.support, 1600, 1008},
+               {lanczos, lanczos.support, 1008, 1600},
+               {box, box.support, 1600, 1008},
+               {box, 1.0f, 1600, 1008},
+               {lanczos, lanczos.support, 1600, 1008},
+               {lanczos, lanczos.support, 90, 1008},
+               {box, box.support, 1600, 1008},
+               {lanczos, lanczos.support, 1008, 1600},
+               {box, 1.0f, 1600, 1008},
+               {box, box.support, 1600, 1008}};
+  TapCache cache;
+  for (const auto& a : asked) {
+    const AxisTaps& cached = cache.Get(a.source, a.destination, a.filter.function, a.support);
+    const AxisTaps fresh(a.source, a.destination, a.filter.function, a.support);
+    ASSERT_EQ(cached.Size(), fresh.Size());
+    ASSERT_EQ(cached.Capacity(), fresh.Capacity());
+    for (int32_t i = 0; i < fresh.Size(); ++i) {
+      ASSERT_EQ(Indices(cached[i]), Indices(fresh[i])) << a.filter.name << " " << i;
+      ASSERT_EQ(cached[i].taps[0].weight, fresh[i].taps[0].weight) << a.filter.name << " " << i;
+    }
+  }
+  EXPECT_THROW(cache.Get(5, 1, lanczos.function, lanczos.support), Error);
 }
 
 }  // namespace

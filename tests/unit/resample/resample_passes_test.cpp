@@ -66,23 +66,32 @@ TEST(SumToByte, ClampsThenRoundsHalfToEven) {
 
 // Whole images through both paths: the vector path keeps every sum's tap order, so the bytes
 // must agree exactly, at every width tail, every height not a multiple of 8, and on sources
-// one column wide, where the wide filters reach beyond a single reflection.
+// one column wide, where the wide filters reach beyond a single reflection. A gray source is
+// scaled as one channel; it must give the bytes of scaling all three.
 TEST(ResampleImageUsing, VectorPathMatchesTheEmulationExactly) {
-  if (!Fma3Available())
-    GTEST_SKIP() << "no FMA3 on this processor";
   std::mt19937 random(5);
   std::uniform_int_distribution<int> size(2, 90);
-  for (int k = 0; k < 60; ++k) {
+  std::vector<AccumulatePath> paths = {AccumulatePath::Emulated};
+  if (Fma3Available())
+    paths.push_back(AccumulatePath::Fma3);
+  for (int k = 0; k < 80; ++k) {
     const FilterEntry& entry = FilterTable[k % FilterTable.size()];
-    const RgbImage source =
-        RandomImage(k % 5 == 0 ? 1 + k % 3 : size(random), size(random), random);
-    RgbImage fma3(size(random), size(random));
-    RgbImage emulated(fma3.Width(), fma3.Height());
-    ResampleImageUsing(AccumulatePath::Fma3, source, fma3, entry.function, entry.support);
-    ResampleImageUsing(AccumulatePath::Emulated, source, emulated, entry.function, entry.support);
-    ASSERT_TRUE(SameImage(fma3, emulated))
-        << entry.name << " " << source.Width() << "x" << source.Height() << " -> " << fma3.Width()
-        << "x" << fma3.Height();
+    RgbImage source = RandomImage(k % 5 == 0 ? 1 + k % 3 : size(random), size(random), random);
+    const bool gray = k % 2 == 1;
+    for (size_t p = 0; gray && p < source.ByteSize(); p += 3)
+      source.Data()[p + 1] = source.Data()[p + 2] = source.Data()[p];
+    RgbImage expected(size(random), size(random));
+    ResampleImageUsing(AccumulatePath::Emulated, source, expected, entry.function, entry.support);
+    ASSERT_FALSE(expected.KnownGray());
+    source.SetKnownGray(gray);
+    for (const AccumulatePath path : paths) {
+      RgbImage scaled(expected.Width(), expected.Height());
+      ResampleImageUsing(path, source, scaled, entry.function, entry.support);
+      ASSERT_TRUE(SameImage(scaled, expected))
+          << entry.name << " " << source.Width() << "x" << source.Height() << " -> "
+          << scaled.Width() << "x" << scaled.Height() << (gray ? " gray" : "");
+      EXPECT_EQ(scaled.KnownGray(), gray);
+    }
   }
 }
 
