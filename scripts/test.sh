@@ -23,8 +23,8 @@ stages=(
   "sanitize|native|3600|sanitizer_build|900|sanitizer_run|sanitizer build and unit tests"
   "fuzz|native fuzz|3600|fuzz_build|600|scripts/fuzz-stage.sh|deterministic fuzzing"
   "windows|native windows|3600|windows_cross_build|||windows cross build"
-  "wine-unit|windows|||600|windows_unit_tests|unit tests under wine"
-  "wine-e2e|windows|||900|windows_e2e_tests|end-to-end tests under wine"
+  "wine-unit|windows|||1200|windows_unit_tests|unit tests under wine"
+  "wine-e2e|windows|||1200|windows_e2e_tests|end-to-end tests under wine"
 )
 
 format_check() {
