@@ -19,8 +19,8 @@ cd "$root"
 if ! pkg-config --exists vips 2>/dev/null || ! command -v file >/dev/null; then
   apt-get update -qq && apt-get install -y -qq libvips-dev file >/dev/null
 fi
-cmake --preset release >/dev/null
-cmake --build --preset release -j2 --target tamsolo-cli make_samples >/dev/null
+scripts/configure.sh release
+cmake --build --preset release --target tamsolo-cli make_samples >/dev/null
 cli=${TAMSOLO_CLI:-$root/build/release/cli/tamsolo-cli}  # another build to compare with
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tamsolo-bench.XXXXXX")

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh native bench  # the release preset also builds the benchmarks
-cmake --preset release >/dev/null
+scripts/configure.sh release
 cmake --build --preset release --target tamsolo-cli make_samples
 
 demo=$(mktemp -d "${TMPDIR:-/tmp}/tamsolo-demo.XXXXXX")

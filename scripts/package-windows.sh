@@ -12,7 +12,7 @@ if [[ ${1:-} == --no-build ]]; then
 else
   cd "$root"
   scripts/build-mingw-deps.sh
-  cmake --preset mingw >/dev/null
+  scripts/configure.sh mingw
   cmake --build --preset mingw -j "$(nproc)" --target tamsolo tamsolo-cli
 fi
 command -v zip >/dev/null || "$root/scripts/install-deps.sh" windows

@@ -26,6 +26,8 @@ using Names = std::vector<std::string>;
 constexpr DWORD kStart = 20000;
 constexpr DWORD kBook = 60000;
 constexpr DWORD kExit = 15000;
+// A scenario whose click must land while a job runs is run again when the job ended first.
+constexpr int kAttempts = 3;
 
 std::string S(const char* utf8) {
   return SystemText(utf8);
@@ -147,6 +149,16 @@ class AppTest : public ::testing::Test {
     ASSERT_TRUE(app_->WaitForExit(timeoutMs, code)) << app_->Unexpected();
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(app_->TmpFolders(), Names{});
+  }
+
+  // Presses hold and tells whether it landed while the job of the file shown as itemText was
+  // still running. Both the click and the job's end run on the window's thread, and the end
+  // changes the label (to nothing, or to the next file), so the label after the click says
+  // which came first. A job that ended first may already have taken the next file or closed
+  // the book, which changes what the test can expect.
+  bool HoldDuringJob(const std::string& itemText) {
+    Click(kStopButton);
+    return TextOf(app_->Control(kConvertingFileLabel)) == itemText;
   }
 
   std::string WorkFolder() const {
@@ -367,28 +379,35 @@ TEST_F(AppTest, HoldConvertAndASecondDropWhileConverting) {
   WritePage(root + "a", "1.jpg", 400, 560, 1);
   WritePage(root + "a", "2.jpg", 400, 560, 2);
   WritePage(root + "b", "3.jpg", 400, 560, 3);
-  ASSERT_NO_FATAL_FAILURE(Start());
-  Drop({slow, root + "a\\2.jpg"}, true);
-  ASSERT_TRUE(WaitForQueue(2, kStart));
-  // Holding: three ticks pass and nothing is taken.
-  EXPECT_FALSE(PumpUntil([&] { return Send(app_->Control(kFileList), LB_GETCOUNT) != 2; }, 1600));
-
-  // Convert: the slow file's label shows while its job runs; a hold pressed then lets only
-  // that file leave the queue, and no book is made.
   const std::string slowItem = "0slow\\big.jpg";
-  Click(kStartButton);
-  ASSERT_TRUE(
-      PumpUntil([&] { return TextOf(app_->Control(kConvertingFileLabel)) == slowItem; }, kStart));
-  Click(kStopButton);
+  const auto count = [&] { return Send(app_->Control(kFileList), LB_GETCOUNT); };
+  bool heldDuringJob = false;
+  for (int attempt = 1; attempt <= kAttempts && !heldDuringJob; ++attempt) {
+    if (attempt > 1) {
+      ASSERT_NO_FATAL_FAILURE(CloseAndCheck(kExit));
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Drop({slow, root + "a\\2.jpg"}, true);
+    ASSERT_TRUE(WaitForQueue(2, kStart));
+    // Holding: three ticks pass and nothing is taken.
+    EXPECT_FALSE(PumpUntil([&] { return count() != 2; }, 1600));
+    // Convert: the slow file leaves the queue and its job runs; a drop then joins the queue in
+    // order, and a hold lets no other file leave it.
+    Click(kStartButton);
+    if (WaitForQueue(1, kStart)) {
+      Drop({root + "b", root + "a\\1.jpg"}, false);
+      heldDuringJob = WaitForQueue(3, kStart) && HoldDuringJob(slowItem);
+    }
+  }
+  ASSERT_TRUE(heldDuringJob) << "the slow file's job ended before the hold in every attempt";
+  EXPECT_EQ(app_->ListItems(), (Names{root + "a\\1.jpg", root + "a\\2.jpg", root + "b\\3.jpg"}));
   ASSERT_TRUE(
       PumpUntil([&] { return TextOf(app_->Control(kConvertingFileLabel)).empty(); }, kBook));
-  EXPECT_TRUE(WaitForQueue(1, kStart));
-  EXPECT_FALSE(PumpUntil([&] { return Send(app_->Control(kFileList), LB_GETCOUNT) != 1; }, 1100));
+  EXPECT_FALSE(PumpUntil([&] { return count() != 3; }, 1100));
   EXPECT_FALSE(standIn_->HasEvent("clear"));
 
-  // Convert again; a drop while converting joins the queue in order.
+  // Convert again: the held book goes on with the queue.
   Click(kStartButton);
-  Drop({root + "b", root + "a\\1.jpg"}, false);
   ASSERT_TRUE(standIn_->WaitForEvent("book 3", kBook)) << standIn_->Trace();
   EXPECT_NE(standIn_->BookText(1).find("title: 0slow\n"), std::string::npos);
   EXPECT_NE(standIn_->BookText(2).find("page: 1.bmp\npage: 2.bmp\n"), std::string::npos)
@@ -434,7 +453,11 @@ TEST_F(AppTest, TheHandOverIsNotPolled) {
   Click(kStartButton);
   ASSERT_TRUE(standIn_->WaitForEvent("open-shown", kBook));
   const ULONGLONG appTime = GetTickCount64() - clicked;
-  EXPECT_LE(appTime, cliTime * 3 / 2 + 500) << "the command line took " << cliTime << " ms";
+  // A hand-over polled by the 500 ms tick would give each of the 20 files a tick of its own:
+  // 10 s at least, however fast the machine. Where the command line itself is that slow (a
+  // busy machine), its time bounds the window's instead.
+  EXPECT_LT(appTime, std::max<ULONGLONG>(cliTime * 3 / 2 + 500, 20 * 500))
+      << "the command line took " << cliTime << " ms";
   ASSERT_TRUE(standIn_->WaitForEvent("book 1", kBook));
   ASSERT_TRUE(standIn_->CloseAndWait(kExit));
   // Without the builder the program ends at once.
@@ -499,26 +522,46 @@ TEST_F(AppTest, AMissingTempFolderIsReportedAndDropsAreRefused) {
 TEST_F(AppTest, ClosingWhileAJobRunsOrABookIsOpenOrAWatcherWaits) {
   const std::string root = src_.Path().string() + "\\";
   WritePage(root + "a", "1.jpg", 400, 560, 1);
+  const std::string slowItem = "slow\\big.jpg";
   {
     SCOPED_TRACE("during a slow file");
-    ASSERT_NO_FATAL_FAILURE(Start());
-    Drop({SlowJpeg()}, true);
-    Click(kStartButton);
-    ASSERT_TRUE(
-        PumpUntil([&] { return !TextOf(app_->Control(kConvertingFileLabel)).empty(); }, kStart));
-    CloseAndCheck(kExit);
-    EXPECT_FALSE(standIn_->HasEvent("clear"));
+    // The close must land while the job runs; when the job ended first the book is made, and
+    // the scenario runs again. A close that itself makes the book fails every attempt.
+    bool closedDuringJob = false;
+    for (int attempt = 1; attempt <= kAttempts && !closedDuringJob; ++attempt) {
+      ASSERT_NO_FATAL_FAILURE(Start());
+      Drop({SlowJpeg()}, true);
+      ASSERT_TRUE(WaitForQueue(1, kStart));
+      Click(kStartButton);
+      ASSERT_TRUE(WaitForQueue(0, kStart));
+      const bool running = TextOf(app_->Control(kConvertingFileLabel)) == slowItem;
+      CloseAndCheck(kExit);
+      closedDuringJob = running && !standIn_->HasEvent("clear");
+    }
+    EXPECT_TRUE(closedDuringJob) << "a book was made in every attempt: " << standIn_->Trace();
   }
   {
     SCOPED_TRACE("holding with an open book");
-    ASSERT_NO_FATAL_FAILURE(Start());
-    Drop({root + "a"}, true);
-    Click(kStartButton);
-    ASSERT_TRUE(WaitForQueue(0, kStart));
-    Click(kStopButton);
+    // The hold keeps the book open only when it lands while the job runs: a job that ended
+    // first closes the book at once, and the scenario runs again.
+    bool heldDuringJob = false;
+    for (int attempt = 1; attempt <= kAttempts && !heldDuringJob; ++attempt) {
+      if (attempt > 1) {
+        ASSERT_NO_FATAL_FAILURE(CloseAndCheck(kExit));
+      }
+      ASSERT_NO_FATAL_FAILURE(Start());
+      Drop({SlowJpeg()}, true);
+      ASSERT_TRUE(WaitForQueue(1, kStart));
+      Click(kStartButton);
+      ASSERT_TRUE(WaitForQueue(0, kStart));
+      heldDuringJob = HoldDuringJob(slowItem);
+    }
+    ASSERT_TRUE(heldDuringJob) << "the job ended before the hold in every attempt";
     // The page is written and waits for the next file that never comes.
     ASSERT_TRUE(
-        PumpUntil([&] { return !WorkFolder().empty() && !fs::is_empty(WorkFolder()); }, kStart));
+        PumpUntil([&] { return !WorkFolder().empty() && !fs::is_empty(WorkFolder()); }, kBook));
+    ASSERT_TRUE(
+        PumpUntil([&] { return TextOf(app_->Control(kConvertingFileLabel)).empty(); }, kBook));
     CloseAndCheck(kExit);
     EXPECT_FALSE(standIn_->HasEvent("clear"));
     EXPECT_TRUE(standIn_->HasEvent("close"));
