@@ -254,12 +254,12 @@ void TTamsoloForm::FormCreate() {
     DragAcceptFiles(window_, TRUE);
 }
 
-// Named first and made once: a failure shows the error box rather than trying other names,
-// the window then runs without a folder, and shut-down still tries to remove it by that name.
+// Made once: a failure shows the error box rather than trying other names, the window then
+// runs without a folder, and shut-down still tries to remove it by the name it was given.
 bool TTamsoloForm::CreateWorkFolder() {
   try {
-    WorkFolder = AddTrailingDelimiter(fs_->TempFolder(), kStyle) + MakeRunFolderName();
-    fs_->CreateFolderExclusive(WorkFolder);
+    CreateUniqueFolder(*fs_, AddTrailingDelimiter(fs_->TempFolder(), kStyle), "", 1,
+                       FolderAccess::Shared, &WorkFolder);
     return true;
   } catch (const SystemError& error) {
     ShowErrorBox(FolderErrorText(error.Code()), window_);

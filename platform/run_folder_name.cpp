@@ -38,9 +38,11 @@ std::string MakeRunFolderName() {
 }
 
 std::string CreateUniqueFolder(FileSystem& fs, const std::string& parent, const std::string& prefix,
-                               int tries, FolderAccess access) {
+                               int tries, FolderAccess access, std::string* tried) {
   for (int attempt = 1;; ++attempt) {
     const std::string candidate = parent + prefix + MakeRunFolderName();
+    if (tried)
+      *tried = candidate;
     try {
       if (access == FolderAccess::Private)
         fs.CreatePrivateFolder(candidate);

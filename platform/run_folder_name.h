@@ -18,9 +18,10 @@ std::string MakeRunFolderName();
 
 // Creates a folder named prefix + MakeRunFolderName() inside parent (given with its trailing
 // delimiter) and returns its path. A name that is taken is drawn again, up to tries times in
-// all; any other failure throws at once. Private: only its owner may enter it.
+// all; any other failure throws at once. Private: only its owner may enter it. tried, when
+// given, holds the last name tried, also when the call throws.
 enum class FolderAccess { Shared, Private };
 std::string CreateUniqueFolder(FileSystem& fs, const std::string& parent, const std::string& prefix,
-                               int tries, FolderAccess access);
+                               int tries, FolderAccess access, std::string* tried = nullptr);
 
 }  // namespace tamsolo
