@@ -9,11 +9,11 @@ namespace tamsolo {
 namespace {
 
 const std::string& HookSetting() {
-  static const std::string setting = [] {
+  static const std::string kSetting = [] {
     const char* value = std::getenv("TAMSOLO_TEST_HOOK");
     return std::string(value ? value : "");
   }();
-  return setting;
+  return kSetting;
 }
 
 }  // namespace
