@@ -10,6 +10,7 @@
 
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/identity_key.h"
 #include "platform/test_hook.h"
 
 namespace tamsolo {
@@ -112,7 +113,7 @@ class PosixFileSystem final : public FileSystem {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
       return std::nullopt;
-    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    return IdentityKey(info.st_dev, info.st_ino);
   }
 
   void CreateFolders(const std::string& path) override {

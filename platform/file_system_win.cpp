@@ -4,10 +4,10 @@
 #undef DeleteFile
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/identity_key.h"
 #include "platform/last_error_win.h"
 #include "platform/paths.h"
 #include "platform/system_text.h"
@@ -105,10 +105,8 @@ class Win32FileSystem final : public FileSystem {
     if (!GetFileInformationByHandle(folder.Get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
       return std::nullopt;
-    char key[32];
-    std::snprintf(key, sizeof key, "%08lX:%08lX%08lX", info.dwVolumeSerialNumber,
-                  info.nFileIndexHigh, info.nFileIndexLow);
-    return std::string(key);
+    return IdentityKey(info.dwVolumeSerialNumber,
+                       (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
   }
 
   void CreateFolders(const std::string& path) override {

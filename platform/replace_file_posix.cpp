@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/identity_key.h"
 #include "platform/replace_file.h"
 
 namespace tamsolo {
@@ -29,7 +30,7 @@ std::optional<std::string> FileIdentity(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0)
     return std::nullopt;
-  return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  return IdentityKey(info.st_dev, info.st_ino);
 }
 
 void RenameReplacing(const std::string& from, const std::string& to) {

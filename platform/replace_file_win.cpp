@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include <cstdio>
 
 #include "platform/error.h"
+#include "platform/identity_key.h"
 #include "platform/replace_file.h"
 #include "platform/system_text.h"
 
@@ -58,10 +58,8 @@ std::optional<std::string> FileIdentity(const std::string& path) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (file.Get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.Get(), &info))
     return std::nullopt;
-  char key[32];
-  std::snprintf(key, sizeof key, "%08lX:%08lX%08lX", info.dwVolumeSerialNumber, info.nFileIndexHigh,
-                info.nFileIndexLow);
-  return std::string(key);
+  return IdentityKey(info.dwVolumeSerialNumber,
+                     (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
 }
 
 // Fails (sharing violation) when someone holds the old file open without sharing deletion;
