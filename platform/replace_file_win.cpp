@@ -1,6 +1,5 @@
 #include <windows.h>
 
-
 #include "platform/error.h"
 #include "platform/identity_key.h"
 #include "platform/replace_file.h"
