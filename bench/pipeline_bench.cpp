@@ -262,7 +262,8 @@ int CommandLineFileToPages(const std::string& path, PageScratch& scratch) {
   for (int32_t v = 1; v <= pages.count; ++v) {
     const std::string name = (Folder() / PageFileNameFor("cli", pages.count, v)).string();
     std::FILE* file = std::fopen(name.c_str(), "wb");
-    std::fwrite(pages.files[v - 1].data(), 1, pages.files[v - 1].size(), file);
+    const std::vector<uint8_t> bytes = pages.TakePage(v);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
   }
   return pages.count;

@@ -102,7 +102,7 @@ void TConvertThread::Replay() {
   for (int32_t v = 1; v <= prepared->count; ++v) {
     ThrowIfStopped();
     PageFileName = PageFileNameFor(BaseName, prepared->count, v);
-    pageBytes_ = std::move(prepared->files.at(static_cast<size_t>(v - 1)));
+    pageBytes_ = prepared->TakePage(v);
     handOver_.Synchronize([this] { SavePage(); });
   }
 }

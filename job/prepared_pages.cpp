@@ -27,10 +27,24 @@ void ThrowIfStopped(const std::atomic<bool>& stop) {
 }
 
 uint64_t PreparedPages::Bytes() const {
-  uint64_t bytes = 0;
+  uint64_t bytes = scaled ? scaled->ByteSize() : 0;
   for (const std::vector<uint8_t>& file : files)
     bytes += file.size();
   return bytes;
+}
+
+std::vector<uint8_t> PreparedPages::TakePage(int32_t v) {
+  if (!scaled)
+    return std::move(files.at(static_cast<size_t>(v - 1)));
+  X87ExtendedPrecision precision;
+  PageImage page;
+  SetUpPage(page);
+  FillPage(*scaled, FirstColumnOfPage(layout, v), page);
+  PageBitmap bitmap;
+  bitmap.Assign(page);
+  if (v == count)
+    scaled.reset();  // the last page: nothing more is cut from it
+  return bitmap.FileBytes();
 }
 
 uint64_t PagesWorkBytes(int width, int height) {
@@ -58,13 +72,20 @@ PageLayout ScaleForPages(const RgbImage& source, int32_t filterIndex, RgbImage& 
 }
 
 PreparedPages PreparePages(const RgbImage& source, int32_t filterIndex, PageScratch& scratch,
-                           const std::atomic<bool>& stop) {
+                           const std::atomic<bool>& stop, uint64_t heldPagesLimit) {
   PreparedPages prepared;
   prepared.sourceWidth = source.Width();
   prepared.sourceHeight = source.Height();
   try {
     const PageLayout layout =
         ScaleForPages(source, filterIndex, scratch.scaled, scratch.resample, stop);
+    prepared.count = layout.count;
+    if (static_cast<uint64_t>(layout.count) * kPageFileBytes > heldPagesLimit) {
+      prepared.layout = layout;
+      prepared.scaled = std::make_shared<const RgbImage>(std::move(scratch.scaled));
+      scratch.scaled = RgbImage();
+      return prepared;
+    }
     X87ExtendedPrecision precision;
     for (int32_t v = 1; v <= layout.count; ++v) {
       ThrowIfStopped(stop);
@@ -73,7 +94,6 @@ PreparedPages PreparePages(const RgbImage& source, int32_t filterIndex, PageScra
       scratch.bitmap.Assign(scratch.page);
       prepared.files.push_back(scratch.bitmap.FileBytes());
     }
-    prepared.count = layout.count;
   } catch (const std::exception& error) {
     prepared = PreparedPages{0,
                              {},

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,14 +20,23 @@ namespace tamsolo {
 // have seen from a job that computed them itself.
 struct PreparedPages {
   int32_t count = 0;                        // pages the layout gives; 0 under half a page
-  std::vector<std::vector<uint8_t>> files;  // page v's file bytes at v - 1
+  std::vector<std::vector<uint8_t>> files;  // page v's file bytes at v - 1, or none (below)
   std::string errorText;  // why the job ends before its first page; empty otherwise
   int sourceWidth = 0;
   int sourceHeight = 0;
+  // A source with more pages than are worth holding keeps its scaled image instead, and each
+  // page is cut when it is taken, so that its pages are never all in memory at once.
+  std::shared_ptr<const RgbImage> scaled;
+  PageLayout layout;
 
   // What the pages hold in memory.
   uint64_t Bytes() const;
+  // Page v's file bytes, moved out or cut now; each page is taken once.
+  std::vector<uint8_t> TakePage(int32_t v);
 };
+
+// Past this many bytes of page files, a source's pages are cut as they are taken.
+constexpr uint64_t kHeldPagesLimit = 32ull << 20;
 
 // What one thread keeps from image to image, so that the large buffers are reused rather
 // than allocated (and faulted in) afresh for every file.
@@ -55,6 +65,7 @@ void ThrowIfStopped(const std::atomic<bool>& stop);
 // Every page of source as TConvertThread would write it. An error that would end the job
 // is kept in errorText; stop, once set, ends the work as a stop request ends a job.
 PreparedPages PreparePages(const RgbImage& source, int32_t filterIndex, PageScratch& scratch,
-                           const std::atomic<bool>& stop);
+                           const std::atomic<bool>& stop,
+                           uint64_t heldPagesLimit = kHeldPagesLimit);
 
 }  // namespace tamsolo

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "job/prepared_pages.h"
 #include "resample/filters.h"
 #include "page/page_fill.h"
 #include "resample/resampler.h"
@@ -159,6 +160,23 @@ TEST_F(JobTest, PagesAreCutFromTheRightAndCentredOnTheScaledImage) {
     const RgbImage scaled = Scaled(source, kBox);
     for (int v = 1; v <= c.pages; ++v)
       ExpectPageShows(PageFile(name(v)), scaled, (c.pages - v) * 768 + *c.offset);
+  }
+}
+
+// Pages made ahead are held as files, or, past the held limit, cut from the kept scaled image
+// as each is taken; both give the pages the job cuts itself.
+TEST(PreparedPages, PagesHeldOrCutWhenTakenAreTheSame) {
+  const RgbImage source = StripedSource(715, 176);
+  const RgbImage scaled = Scaled(source, kBox);
+  PageScratch scratch;
+  const std::atomic<bool> stop{false};
+  for (const uint64_t held : {kHeldPagesLimit, uint64_t{0}}) {
+    PreparedPages pages = PreparePages(source, kBox, scratch, stop, held);
+    ASSERT_EQ(pages.count, 5);
+    EXPECT_EQ(pages.files.empty(), held == 0);
+    for (int v = 1; v <= 5; ++v)
+      ExpectPageShows(pages.TakePage(v), scaled, (5 - v) * 768 + 127);
+    EXPECT_EQ(pages.scaled, nullptr) << "the scaled image outlived its last page";
   }
 }
 
