@@ -79,6 +79,7 @@ void ResampleTo1008RowsEmulated(benchmark::State& state) {
 }
 
 BENCHMARK(ResampleTo1008Rows)
+    ->Args({64, 91})
     ->Args({1200, 1700})
     ->Args({2400, 3400})
     ->Args({4800, 3400})

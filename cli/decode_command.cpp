@@ -40,6 +40,8 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     const DecodeStopScope stop(StopRequested());
     image = DecodeImageFile(UnifyDelimiters(source, NativePathStyle()), memoryLimit, &notes);
   } catch (const std::exception& error) {
+    if (StopRequested())
+      return kCliInterrupted;
     err << "tamsolo-cli: " << EscapeControlBytes(source) << ": "
         << EscapeControlBytes(ReasonOf(error)) << "\n";
     return kCliPartial;
@@ -49,6 +51,8 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
   try {
     WritePpm(target, image);
   } catch (const std::exception& error) {
+    if (StopRequested())
+      return kCliInterrupted;
     err << "tamsolo-cli: " << EscapeControlBytes(ReasonOf(error)) << "\n";
     return kCliFatal;
   }

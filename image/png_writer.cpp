@@ -1,6 +1,8 @@
 #include "image/png_writer.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include <zlib.h>
 
@@ -112,10 +114,37 @@ std::vector<uint8_t> IhdrData(uint32_t width, uint32_t height, uint8_t bitDepth,
   return data;
 }
 
-std::vector<uint8_t> ZlibCompress(std::span<const uint8_t> raw, int level) {
-  uLongf size = compressBound(static_cast<uLong>(raw.size()));
-  std::vector<uint8_t> out(size);
-  if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), level) != Z_OK)
+std::vector<uint8_t> ZlibCompress(std::span<const uint8_t> raw, int level,
+                                  const std::function<bool()>& stop) {
+  z_stream stream{};
+  if (deflateInit(&stream, level) != Z_OK)
+    throw Error("zlib could not compress the PNG image data");
+  const uLong bound = deflateBound(&stream, static_cast<uLong>(raw.size()));
+  if (bound > std::numeric_limits<uInt>::max()) {
+    deflateEnd(&stream);
+    throw Error("The PNG image data is too large to compress");
+  }
+  std::vector<uint8_t> out(bound);
+  stream.next_out = out.data();
+  stream.avail_out = static_cast<uInt>(out.size());
+  constexpr size_t kStep = size_t{1} << 20;  // input between two looks at stop
+  int status = Z_OK;
+  for (size_t at = 0; status == Z_OK;) {
+    if (stop && stop()) {
+      deflateEnd(&stream);
+      throw Error("Compressing the PNG image data was stopped");
+    }
+    const size_t step = std::min(kStep, raw.size() - at);
+    stream.next_in = const_cast<Bytef*>(raw.data() + at);
+    stream.avail_in = static_cast<uInt>(step);
+    at += step;
+    status = deflate(&stream, at == raw.size() ? Z_FINISH : Z_NO_FLUSH);
+    if (status == Z_OK && stream.avail_in != 0)
+      status = Z_BUF_ERROR;  // out is deflateBound's size, so this cannot happen
+  }
+  const uLong size = stream.total_out;
+  deflateEnd(&stream);
+  if (status != Z_STREAM_END)
     throw Error("zlib could not compress the PNG image data");
   out.resize(size);
   return out;

@@ -18,8 +18,10 @@ std::vector<uint8_t> PngFileBytes(const std::vector<std::vector<uint8_t>>& chunk
 std::vector<uint8_t> IhdrData(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colorType,
                               uint8_t interlace = 0);
 std::vector<uint8_t> BigEndian32(uint32_t value);
-// Throws Error when zlib fails.
-std::vector<uint8_t> ZlibCompress(std::span<const uint8_t> raw, int level = 6);
+// Throws Error when zlib fails, or once stop (when given) returns true; a large image takes
+// long enough to compress that a stop request must not wait for the end.
+std::vector<uint8_t> ZlibCompress(std::span<const uint8_t> raw, int level = 6,
+                                  const std::function<bool()>& stop = {});
 
 // Picks a row's filter: return 0..4, or kAdaptiveFilter for the filter with the smallest sum of
 // absolute differences (what encoders commonly do).

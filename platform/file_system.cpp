@@ -5,6 +5,18 @@
 
 namespace tamsolo {
 
+namespace {
+std::atomic<const std::atomic<bool>*> streamWriteStop{nullptr};
+}  // namespace
+
+void SetStreamWriteStop(const std::atomic<bool>* flag) {
+  streamWriteStop = flag;
+}
+
+const std::atomic<bool>* StreamWriteStop() {
+  return streamWriteStop;
+}
+
 std::optional<std::vector<FileSystem::Entry>> FileSystem::ListFolder(const std::string& path) {
   try {
     return ReadFolder(path);

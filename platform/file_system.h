@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -80,6 +81,11 @@ class FileSystem {
   // can, Windows a file deleted when its handle closes. Throws SystemError.
   virtual void ProveWritable(const std::string& folder, const std::string& probe);
 };
+
+// A write to a FIFO or a device, which can wait for a reader for good, gives up with an error
+// once flag is set: the command line's stop request, so that a signal ends such a wait at once.
+void SetStreamWriteStop(const std::atomic<bool>* flag);
+const std::atomic<bool>* StreamWriteStop();
 
 // Writes bytes as a whole file. When a write or the close fails, a file this call created is
 // deleted again before the error goes on, so no half file stays behind.

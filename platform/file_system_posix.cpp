@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,11 +59,37 @@ void WriteAll(int fd, const char* data, size_t size, const std::string& path) {
   }
 }
 
+// Writes to a non-blocking FIFO or device, waiting for room a little at a time so that a stop
+// request ends a wait for a reader that never reads.
+void WriteWhileNotStopped(int fd, const char* data, size_t size, const std::string& path) {
+  const std::atomic<bool>* stop = StreamWriteStop();
+  while (size > 0) {
+    if (stop && *stop)
+      throw SystemError("Cannot write file \"" + path + "\": stopped", EINTR);
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd room{fd, POLLOUT, 0};
+      ::poll(&room, 1, 50);
+      continue;
+    }
+    if (written < 0 && errno == EINTR)
+      continue;
+    if (written < 0)
+      ThrowErrno("Cannot write file", path, errno);
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+}
+
 class PosixWriter final : public FileSystem::Writer {
  public:
-  PosixWriter(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  PosixWriter(int fd, std::string path, bool stream)
+      : fd_(fd), path_(std::move(path)), stream_(stream) {}
   void Write(const void* data, size_t size) override {
-    WriteAll(fd_.Get(), static_cast<const char*>(data), size, path_);
+    if (stream_)
+      WriteWhileNotStopped(fd_.Get(), static_cast<const char*>(data), size, path_);
+    else
+      WriteAll(fd_.Get(), static_cast<const char*>(data), size, path_);
   }
   void Close() override {
     if (fd_.Close() != 0)
@@ -72,6 +99,7 @@ class PosixWriter final : public FileSystem::Writer {
  private:
   FileDescriptor fd_;
   std::string path_;
+  bool stream_;  // a FIFO or a device, left non-blocking
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -195,7 +223,8 @@ class PosixFileSystem final : public FileSystem {
   }
 
   // Never blocks in open: a FIFO without a reader fails at once (ENXIO) instead of waiting for
-  // one; the writes that follow block as usual.
+  // one. A regular file's writes block as usual; a FIFO's or a device's wait for room only
+  // until a stop request.
   std::unique_ptr<Writer> OpenForWriting(const std::string& path, Create how) override {
     const int flags = how == Create::New ? O_CREAT | O_EXCL | O_NOFOLLOW : O_CREAT | O_TRUNC;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | flags, 0666);
@@ -203,9 +232,12 @@ class PosixFileSystem final : public FileSystem {
       throw SystemError("Cannot create file \"" + path + "\": no process reads the FIFO", ENXIO);
     if (fd < 0)
       ThrowErrno("Cannot create file", path, errno);
-    auto writer = std::make_unique<PosixWriter>(fd, path);
+    struct stat info {};
+    const bool stream =
+        ::fstat(fd, &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode));
+    auto writer = std::make_unique<PosixWriter>(fd, path, stream);
     const int status = ::fcntl(fd, F_GETFL);
-    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
+    if (!stream && (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0))
       ThrowErrno("Cannot create file", path, errno);
     return writer;
   }

@@ -37,7 +37,7 @@ BookPreview MakeBookPreview(FileSystem& fs, const std::string& bookFolder, const
       return std::nullopt;
     }
   };
-  preview.png = PreviewPng(RenderPreview(title, pages, load, style));
+  preview.png = PreviewPng(RenderPreview(title, pages, load, style), stop);
   std::ostringstream listing;
   WriteBookListing(title, pages, {}, listing);
   preview.listing = listing.str();

@@ -246,7 +246,7 @@ PreviewPicture RenderPreview(const std::string& title, const std::vector<BookPag
   return picture;
 }
 
-std::vector<uint8_t> PreviewPng(const PreviewPicture& picture) {
+std::vector<uint8_t> PreviewPng(const PreviewPicture& picture, const std::function<bool()>& stop) {
   std::vector<uint8_t> palette;
   for (int i = 0; i < 16; ++i)
     palette.insert(palette.end(), 3, static_cast<uint8_t>(17 * i));
@@ -260,15 +260,20 @@ std::vector<uint8_t> PreviewPng(const PreviewPicture& picture) {
   }};
   for (const auto& ink : inks)
     palette.insert(palette.end(), ink.begin(), ink.end());
-  RawPng png;
-  png.width = static_cast<uint32_t>(picture.width);
-  png.height = static_cast<uint32_t>(picture.height);
-  png.bitDepth = 8;
-  png.colorType = 3;
-  png.sample = [&picture](uint32_t x, uint32_t y, int) {
-    return uint16_t{picture.pixels[size_t{y} * static_cast<size_t>(picture.width) + x]};
-  };
-  return MakePng(png, {PngChunkBytes("PLTE", palette)});
+  // Each row unfiltered: a zero filter byte, then the row's indices.
+  const auto width = static_cast<size_t>(picture.width);
+  std::vector<uint8_t> rows;
+  rows.reserve((width + 1) * static_cast<size_t>(picture.height));
+  for (size_t y = 0; y < static_cast<size_t>(picture.height); ++y) {
+    rows.push_back(0);
+    rows.insert(rows.end(), picture.pixels.begin() + static_cast<ptrdiff_t>(y * width),
+                picture.pixels.begin() + static_cast<ptrdiff_t>((y + 1) * width));
+  }
+  const auto width32 = static_cast<uint32_t>(picture.width);
+  const auto height32 = static_cast<uint32_t>(picture.height);
+  return PngFileBytes(
+      {PngChunkBytes("IHDR", IhdrData(width32, height32, 8, 3)), PngChunkBytes("PLTE", palette),
+       PngChunkBytes("IDAT", ZlibCompress(rows, 6, stop)), PngChunkBytes("IEND", {})});
 }
 
 }  // namespace tamsolo

@@ -56,7 +56,8 @@ using PageLoader = std::function<std::optional<ShrunkPage>(size_t position)>;
 PreviewPicture RenderPreview(const std::string& title, const std::vector<BookPage>& pages,
                              const PageLoader& load, PathStyle style);
 
-// The picture as an 8-bit palette PNG.
-std::vector<uint8_t> PreviewPng(const PreviewPicture& picture);
+// The picture as an 8-bit palette PNG; throws Error once stop (when given) returns true.
+std::vector<uint8_t> PreviewPng(const PreviewPicture& picture,
+                                const std::function<bool()>& stop = {});
 
 }  // namespace tamsolo
