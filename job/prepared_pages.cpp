@@ -95,11 +95,10 @@ PreparedPages PreparePages(const RgbImage& source, int32_t filterIndex, PageScra
       prepared.files.push_back(scratch.bitmap.FileBytes());
     }
   } catch (const std::exception& error) {
-    prepared = PreparedPages{0,
-                             {},
-                             *error.what() ? ReasonOf(error) : "Conversion failed",
-                             source.Width(),
-                             source.Height()};
+    prepared = PreparedPages{};
+    prepared.errorText = *error.what() ? ReasonOf(error) : "Conversion failed";
+    prepared.sourceWidth = source.Width();
+    prepared.sourceHeight = source.Height();
   }
   return prepared;
 }
