@@ -1,6 +1,6 @@
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (posix threads model). The
-# Windows builds of libjpeg and GoogleTest come from scripts/build-mingw-deps.sh, which
-# installs them into TAMSOLO_MINGW_DEPS; zlib comes from Debian's libz-mingw-w64-dev.
+# Windows builds of libjpeg, libwebp and GoogleTest come from scripts/build-mingw-deps.sh,
+# which installs them into TAMSOLO_MINGW_DEPS; zlib comes from Debian's libz-mingw-w64-dev.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -17,7 +17,7 @@ if(NOT TAMSOLO_MINGW_DEPS)
     set(TAMSOLO_MINGW_DEPS "${_tamsolo_root}/build/mingw-deps/prefix")
   endif()
 endif()
-set(TAMSOLO_MINGW_DEPS "${TAMSOLO_MINGW_DEPS}" CACHE PATH "Prefix of the cross-built libjpeg and GoogleTest")
+set(TAMSOLO_MINGW_DEPS "${TAMSOLO_MINGW_DEPS}" CACHE PATH "Prefix of the cross-built libjpeg, libwebp and GoogleTest")
 # try_compile projects re-read this file and need the same prefix.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TAMSOLO_MINGW_DEPS)
 
@@ -26,6 +26,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# pkg-config (run by FindPkgConfig) reads only the prefix's .pc files, which name its static
+# libraries; the build machine's own would hand the Linux libraries to the Windows link.
+set(ENV{PKG_CONFIG_LIBDIR} "${TAMSOLO_MINGW_DEPS}/lib/pkgconfig")
+unset(ENV{PKG_CONFIG_PATH})
+unset(ENV{PKG_CONFIG_SYSROOT_DIR})
 
 # zlib's package also ships an import library; the executables must not need zlib1.dll.
 set(ZLIB_USE_STATIC_LIBS ON)
