@@ -2,9 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "cli/exit_codes.h"
+#include "platform/file_bytes.h"
 #include "support/cli/cli_runner.h"
+#include "support/rgb_image_maker.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
 
@@ -46,6 +49,43 @@ TEST(CliConvertTest, QuietRunWritesOnlyTheSummaryAndReportsUnusablePaths) {
   EXPECT_EQ(unusable.status, kCliPartial);
   EXPECT_NE(unusable.out.find("notes.txt: not a .jpg"), std::string::npos) << unusable.out;
   EXPECT_NE(unusable.out.find("nothing: no such file or folder"), std::string::npos);
+}
+
+// A lossless WebP of an RGB image gives the pages of the same image as an RGB PNG. With
+// --no-archives it is left out as before WebP was read, and pages decodes it as a JPEG.
+TEST(CliConvertTest, ALosslessWebpGivesTheRgbPngsPagesUnlessSwitchedOff) {
+  testing::TempFolder temp;
+  const RgbImage image = testing::MakeRgbImage(1400, 1050, [](int x, int y) {
+    return testing::Rgb{uint8_t(x / 6), uint8_t(y / 5), uint8_t((x + y) % 251)};
+  });
+  std::map<std::string, std::vector<uint8_t>> pages[2];
+  for (const std::string format : {"png", "webp"}) {
+    const fs::path vol = temp.Path() / format / "vol";
+    fs::create_directories(vol);
+    testing::WriteImageFile(
+        (vol / ("s." + format)).string(), image,
+        format == "png" ? testing::SampleFormat::Png : testing::SampleFormat::Webp);
+    const std::string books = temp.File("books-" + format);
+    const testing::CliOutcome run = RunCli({"convert", "--quiet", vol.string(), "-o", books});
+    ASSERT_EQ(run.status, kCliOk) << run.out << run.err;
+    for (const fs::directory_entry& page : fs::directory_iterator(fs::path(books) / "vol")) {
+      if (page.path().extension() == ".bmp")
+        pages[format == "webp"][page.path().filename().string()] =
+            ReadWholeFile(page.path().string(), 1 << 20);
+    }
+  }
+  EXPECT_EQ(pages[0].size(), 2u);
+  EXPECT_TRUE(pages[0] == pages[1]);
+
+  const std::string webp = temp.File("webp/vol/s.webp");
+  const testing::CliOutcome off =
+      RunCli({"convert", webp, temp.File("webp"), "-o", temp.File("off"), "--no-archives"});
+  EXPECT_EQ(off.status, kCliPartial);
+  EXPECT_NE(off.out.find("s.webp: not a .jpg, .jpeg, .png or .bmp file"), std::string::npos);
+  EXPECT_NE(off.out.find("no images found under " + temp.File("webp")), std::string::npos);
+  const testing::CliOutcome pagesOff =
+      RunCli({"pages", webp, "-o", temp.File("pages-off"), "--no-archives"});
+  EXPECT_NE(pagesOff.out.find("no page: JPEG decoding failed"), std::string::npos) << pagesOff.out;
 }
 
 }  // namespace
