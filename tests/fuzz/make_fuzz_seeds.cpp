@@ -157,14 +157,10 @@ void WriteBmpSeeds(const fs::path& folder) {
 void WriteWebpSeeds(const fs::path& folder) {
   const RgbImage image = MakeRgbImage(
       13, 9, [](int x, int y, int c) { return static_cast<uint8_t>(Pattern(x, y, c, 8)); });
-  const RgbImage small = MakeRgbImage(3, 2, [](int x, int y) {
-    return Rgb{static_cast<uint8_t>(x * 80), static_cast<uint8_t>(y * 200), 7};
-  });
   Write(folder / "lossless.webp", EncodeWebp(image, true));
-  Write(folder / "lossy.webp", EncodeWebp(image, false, 50));
-  Write(folder / "alpha.webp", EncodeWebpWithAlpha(image, 128));
+  Write(folder / "lossy.webp", EncodeWebp(image, false, 50, 128));
   Write(folder / "animated.webp",
-        EncodeAnimatedWebp(13, 9, {{&small, 2, 4, true}, {&image, 0, 0, false}}));
+        EncodeAnimatedWebp(13, 9, {{&image, 0, 0, true}, {&image, 0, 0, false}}));
 }
 
 }  // namespace

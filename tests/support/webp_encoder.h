@@ -7,23 +7,18 @@
 
 namespace tamsolo::testing {
 
-// A still WebP of image through libwebp's encoder: lossless with exact colours, or lossy at
-// quality.
-std::vector<uint8_t> EncodeWebp(const RgbImage& image, bool lossless, float quality = 90);
+// A still WebP of image through libwebp's encoder, exact: lossless or lossy at quality. With
+// alphaBelowRed, alpha is 0 where red is below it, the colours under it kept.
+std::vector<uint8_t> EncodeWebp(const RgbImage& image, bool lossless, float quality = 90,
+                                int alphaBelowRed = 0);
 
-// A lossless RGBA WebP whose alpha is 0 wherever the red is below alphaBelowRed, keeping the
-// stored colours under it (exact).
-std::vector<uint8_t> EncodeWebpWithAlpha(const RgbImage& image, uint8_t alphaBelowRed);
-
-// An animation on a canvasWidth x canvasHeight canvas: each frame lossless at its offset
-// (even), blended or not, written chunk by chunk.
+// An animation written chunk by chunk: lossless frames at even offsets, blended or not.
 struct WebpFrame {
-  const RgbImage* image = nullptr;
-  int x = 0;
-  int y = 0;
+  const RgbImage* image;
+  int x, y;
   bool blend = true;
 };
-std::vector<uint8_t> EncodeAnimatedWebp(int canvasWidth, int canvasHeight,
+std::vector<uint8_t> EncodeAnimatedWebp(int width, int height,
                                         const std::vector<WebpFrame>& frames);
 
 }  // namespace tamsolo::testing

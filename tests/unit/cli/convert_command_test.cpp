@@ -60,31 +60,23 @@ TEST(CliConvertTest, ALosslessWebpGivesTheRgbPngsPagesUnlessSwitchedOff) {
   });
   std::map<std::string, std::vector<uint8_t>> pages[2];
   for (const std::string format : {"png", "webp"}) {
-    const fs::path vol = temp.Path() / format / "vol";
-    fs::create_directories(vol);
-    testing::WriteImageFile(
-        (vol / ("s." + format)).string(), image,
-        format == "png" ? testing::SampleFormat::Png : testing::SampleFormat::Webp);
+    fs::create_directories(temp.Path() / format);
+    testing::WriteImageFile(temp.File(format + "/s." + format), image,
+                            testing::SampleFormatFor("." + format));
     const std::string books = temp.File("books-" + format);
-    const testing::CliOutcome run = RunCli({"convert", "--quiet", vol.string(), "-o", books});
-    ASSERT_EQ(run.status, kCliOk) << run.out << run.err;
-    for (const fs::directory_entry& page : fs::directory_iterator(fs::path(books) / "vol")) {
+    ASSERT_EQ(RunCli({"convert", "--quiet", temp.File(format), "-o", books}).status, kCliOk);
+    for (const fs::directory_entry& page : fs::directory_iterator(fs::path(books) / format)) {
       if (page.path().extension() == ".bmp")
-        pages[format == "webp"][page.path().filename().string()] =
-            ReadWholeFile(page.path().string(), 1 << 20);
+        pages[format == "webp"][page.path().filename()] = ReadWholeFile(page.path(), 1 << 20);
     }
   }
   EXPECT_EQ(pages[0].size(), 2u);
   EXPECT_TRUE(pages[0] == pages[1]);
-
-  const std::string webp = temp.File("webp/vol/s.webp");
-  const testing::CliOutcome off =
-      RunCli({"convert", webp, temp.File("webp"), "-o", temp.File("off"), "--no-archives"});
-  EXPECT_EQ(off.status, kCliPartial);
+  const std::string webp = temp.File("webp/s.webp");
+  const testing::CliOutcome off = RunCli({"convert", webp, "-o", temp.File("x"), "--no-archives"});
   EXPECT_NE(off.out.find("s.webp: not a .jpg, .jpeg, .png or .bmp file"), std::string::npos);
-  EXPECT_NE(off.out.find("no images found under " + temp.File("webp")), std::string::npos);
   const testing::CliOutcome pagesOff =
-      RunCli({"pages", webp, "-o", temp.File("pages-off"), "--no-archives"});
+      RunCli({"pages", webp, "-o", temp.File("y"), "--no-archives"});
   EXPECT_NE(pagesOff.out.find("no page: JPEG decoding failed"), std::string::npos) << pagesOff.out;
 }
 

