@@ -67,7 +67,8 @@ TEST(CliConvertTest, ALosslessWebpGivesTheRgbPngsPagesUnlessSwitchedOff) {
     ASSERT_EQ(RunCli({"convert", "--quiet", temp.File(format), "-o", books}).status, kCliOk);
     for (const fs::directory_entry& page : fs::directory_iterator(fs::path(books) / format)) {
       if (page.path().extension() == ".bmp")
-        pages[format == "webp"][page.path().filename()] = ReadWholeFile(page.path(), 1 << 20);
+        pages[format == "webp"][page.path().filename().string()] =
+            ReadWholeFile(page.path().string(), 1 << 20);
     }
   }
   EXPECT_EQ(pages[0].size(), 2u);
