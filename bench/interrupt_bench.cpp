@@ -160,14 +160,15 @@ double UninterruptedMs(int kind) {
   return times[kind];
 }
 
-void StopLatency(benchmark::State& state) {
-  const int kind = static_cast<int>(state.range(0));
+// Runs stopAfter(delay) once per iteration, the delay the range(1) percentage of whole, and
+// records the latencies it returns (negative: the run ended before the stop).
+template <typename StopAfter>
+void MeasureLatency(benchmark::State& state, double whole, StopAfter stopAfter) {
   const double fraction = static_cast<double>(state.range(1)) / 100;
-  const double whole = UninterruptedMs(kind);
   double worst = 0;
   int finishedFirst = 0;
   for (auto _ : state) {
-    const double latency = RunStoppedAfter(kind, whole * fraction);
+    const double latency = stopAfter(whole * fraction);
     finishedFirst += latency < 0 ? 1 : 0;
     worst = std::max(worst, latency);
     state.SetIterationTime(std::max(latency, 0.0) / 1000);
@@ -177,6 +178,12 @@ void StopLatency(benchmark::State& state) {
   state.counters["fraction_pct"] = static_cast<double>(state.range(1));
   state.counters["latency_ms"] = worst;
   state.counters["within_target"] = worst <= kTargetMs ? 1 : 0;
+}
+
+void StopLatency(benchmark::State& state) {
+  const int kind = static_cast<int>(state.range(0));
+  MeasureLatency(state, UninterruptedMs(kind),
+                 [kind](double delayMs) { return RunStoppedAfter(kind, delayMs); });
   static const char* const kNames[] = {"gray JPEG 8000x12000", "colour JPEG 12000x16000",
                                        "PNG 8000x12000", "progressive JPEG 8000x12000",
                                        "BMP 10000x10000"};
@@ -264,21 +271,10 @@ double RunSignalledAfter(Command command, double delayMs) {
 
 void SignalLatency(benchmark::State& state) {
   const auto command = static_cast<Command>(state.range(0));
-  const double fraction = static_cast<double>(state.range(1)) / 100;
   // A blocked write never ends by itself; its signal comes after a second.
   const double whole = command == Command::BlockedWrite ? 1000 : RunSignalledAfter(command, -1);
-  double worst = 0;
-  int finishedFirst = 0;
-  for (auto _ : state) {
-    const double latency = RunSignalledAfter(command, whole * fraction);
-    finishedFirst += latency < 0 ? 1 : 0;
-    worst = std::max(worst, latency);
-    state.SetIterationTime(std::max(latency, 0.0) / 1000);
-  }
-  state.counters["run_ms"] = whole;
-  state.counters["ended_first"] = finishedFirst;
-  state.counters["latency_ms"] = worst;
-  state.counters["within_target"] = worst <= kTargetMs ? 1 : 0;
+  MeasureLatency(state, whole,
+                 [command](double delayMs) { return RunSignalledAfter(command, delayMs); });
   static const char* const kNames[] = {"convert, colour JPEG 12000x16000", "plan, 600 files",
                                        "preview, 600-page book", "decode into a full FIFO"};
   state.SetLabel(kNames[static_cast<int>(command)]);
