@@ -4,24 +4,10 @@
 #include "platform/identity_key.h"
 #include "platform/replace_file.h"
 #include "platform/system_text.h"
+#include "platform/win32_handle_win.h"
 
 namespace tamsolo {
 namespace {
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (handle_ != INVALID_HANDLE_VALUE)
-      CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // Opened for attributes only, sharing everything, so that no open by someone else is in the
 // way; a reparse point is opened itself unless follow is set.
@@ -45,17 +31,17 @@ EntryType EntryTypeOf(const std::string& path) {
 }
 
 bool IsStreamDevice(const std::string& path) {
-  const Handle file(OpenForQuery(path, true));
-  if (file.Get() == INVALID_HANDLE_VALUE)
+  const FileHandle file(OpenForQuery(path, true));
+  if (!file.Valid())
     return false;
   const DWORD type = GetFileType(file.Get());
   return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
 }
 
 std::optional<std::string> FileIdentity(const std::string& path) {
-  const Handle file(OpenForQuery(path, false));
+  const FileHandle file(OpenForQuery(path, false));
   BY_HANDLE_FILE_INFORMATION info{};
-  if (file.Get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.Get(), &info))
+  if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info))
     return std::nullopt;
   return IdentityKey(info.dwVolumeSerialNumber,
                      (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
