@@ -82,11 +82,8 @@ void TConvertThread::Execute() {
   PageImage page;
   for (int32_t v = 1; v <= layout.count; ++v) {
     ThrowIfStopped();
-    SetUpPage(page);
-    FillPage(scaled, FirstColumnOfPage(layout, v), page);
-    PageBitmap->Assign(page);
     PageFileName = PageFileNameFor(BaseName, layout.count, v);
-    pageBytes_ = PageBitmap->FileBytes();
+    pageBytes_ = CutPageFile(scaled, layout, v, page, *PageBitmap);
     handOver_.Synchronize([this] { SavePage(); });
   }
 }

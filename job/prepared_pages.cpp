@@ -36,14 +36,20 @@ uint64_t PreparedPages::Bytes() const {
 std::vector<uint8_t> PreparedPages::TakePage(int32_t v) {
   if (!scaled)
     return std::move(files.at(static_cast<size_t>(v - 1)));
-  X87ExtendedPrecision precision;
   PageImage page;
-  SetUpPage(page);
-  FillPage(*scaled, FirstColumnOfPage(layout, v), page);
   PageBitmap bitmap;
-  bitmap.Assign(page);
+  std::vector<uint8_t> file = CutPageFile(*scaled, layout, v, page, bitmap);
   if (v == count)
     scaled.reset();  // the last page: nothing more is cut from it
+  return file;
+}
+
+std::vector<uint8_t> CutPageFile(const RgbImage& scaled, const PageLayout& layout, int32_t v,
+                                 PageImage& page, PageBitmap& bitmap) {
+  X87ExtendedPrecision precision;
+  SetUpPage(page);
+  FillPage(scaled, FirstColumnOfPage(layout, v), page);
+  bitmap.Assign(page);
   return bitmap.FileBytes();
 }
 
@@ -82,17 +88,13 @@ PreparedPages PreparePages(const RgbImage& source, int32_t filterIndex, PageScra
     prepared.count = layout.count;
     if (static_cast<uint64_t>(layout.count) * kPageFileBytes > heldPagesLimit) {
       prepared.layout = layout;
-      prepared.scaled = std::make_shared<const RgbImage>(std::move(scratch.scaled));
-      scratch.scaled = RgbImage();
+      prepared.scaled = std::make_unique<const RgbImage>(std::move(scratch.scaled));
       return prepared;
     }
-    X87ExtendedPrecision precision;
     for (int32_t v = 1; v <= layout.count; ++v) {
       ThrowIfStopped(stop);
-      SetUpPage(scratch.page);
-      FillPage(scratch.scaled, FirstColumnOfPage(layout, v), scratch.page);
-      scratch.bitmap.Assign(scratch.page);
-      prepared.files.push_back(scratch.bitmap.FileBytes());
+      prepared.files.push_back(
+          CutPageFile(scratch.scaled, layout, v, scratch.page, scratch.bitmap));
     }
   } catch (const std::exception& error) {
     prepared = PreparedPages{};

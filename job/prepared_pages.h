@@ -26,7 +26,7 @@ struct PreparedPages {
   int sourceHeight = 0;
   // A source with more pages than are worth holding keeps its scaled image instead, and each
   // page is cut when it is taken, so that its pages are never all in memory at once.
-  std::shared_ptr<const RgbImage> scaled;
+  std::unique_ptr<const RgbImage> scaled;
   PageLayout layout;
 
   // What the pages hold in memory.
@@ -58,6 +58,11 @@ uint64_t PagesWorkBytes(int width, int height);
 // extended precision itself.
 PageLayout ScaleForPages(const RgbImage& source, int32_t filterIndex, RgbImage& scaled,
                          ResampleScratch& resample, const std::atomic<bool>& stop);
+
+// Page v's file bytes, cut from the scaled image through the given page buffers. Holds
+// extended precision itself.
+std::vector<uint8_t> CutPageFile(const RgbImage& scaled, const PageLayout& layout, int32_t v,
+                                 PageImage& page, PageBitmap& bitmap);
 
 // Throws Error("Conversion stopped") once stop is set.
 void ThrowIfStopped(const std::atomic<bool>& stop);
