@@ -46,28 +46,15 @@ struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-void WriteAll(int fd, const char* data, size_t size, const std::string& path) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      ThrowErrno("Cannot write file", path, errno);
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-}
-
-// Writes to a non-blocking FIFO or device, waiting for room a little at a time so that a stop
-// request ends a wait for a reader that never reads.
-void WriteWhileNotStopped(int fd, const char* data, size_t size, const std::string& path) {
-  const std::atomic<bool>* stop = StreamWriteStop();
+// Writes all of data. A stream (a FIFO or a device, left non-blocking) waits for room a little
+// at a time, so that a stop request ends a wait for a reader that never reads.
+void WriteAll(int fd, const char* data, size_t size, const std::string& path, bool stream = false) {
+  const std::atomic<bool>* stop = stream ? StreamWriteStop() : nullptr;
   while (size > 0) {
     if (stop && *stop)
       throw SystemError("Cannot write file \"" + path + "\": stopped", EINTR);
     const ssize_t written = ::write(fd, data, size);
-    if (written < 0 && errno == EAGAIN) {  // EWOULDBLOCK is the same code on Linux
+    if (written < 0 && stream && errno == EAGAIN) {  // EWOULDBLOCK is the same code on Linux
       pollfd room{fd, POLLOUT, 0};
       ::poll(&room, 1, 50);
       continue;
@@ -86,10 +73,7 @@ class PosixWriter final : public FileSystem::Writer {
   PosixWriter(int fd, std::string path, bool stream)
       : fd_(fd), path_(std::move(path)), stream_(stream) {}
   void Write(const void* data, size_t size) override {
-    if (stream_)
-      WriteWhileNotStopped(fd_.Get(), static_cast<const char*>(data), size, path_);
-    else
-      WriteAll(fd_.Get(), static_cast<const char*>(data), size, path_);
+    WriteAll(fd_.Get(), static_cast<const char*>(data), size, path_, stream_);
   }
   void Close() override {
     if (fd_.Close() != 0)
