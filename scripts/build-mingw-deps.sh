@@ -33,6 +33,7 @@ cross_configure() {
   shift 2
   local build=$deps/build/$name
   rm -rf "$build"
+  mkdir -p "$deps/build"
   cmake -S "$source" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >"$build.configure.log" ||
     { cat "$build.configure.log" >&2; exit 1; }
@@ -153,6 +154,7 @@ bzip2() {
   sources=$(unpacked_source bzip2 "$version")
   # No CMake build: its own Makefile with the cross compiler, the static library only.
   rm -rf "$build"
+  mkdir -p "$deps/build"
   cp -r "$sources" "$build"
   make -C "$build" -j "$jobs" libbz2.a CC=x86_64-w64-mingw32-gcc-posix \
     AR=x86_64-w64-mingw32-ar RANLIB=x86_64-w64-mingw32-ranlib \
