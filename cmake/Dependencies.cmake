@@ -3,3 +3,5 @@
 find_package(JPEG REQUIRED)
 find_package(ZLIB REQUIRED)
 find_package(Threads REQUIRED)
+
+include(${CMAKE_CURRENT_LIST_DIR}/Archive.cmake)
