@@ -10,6 +10,15 @@
 #include "platform/file_reader.h"
 
 namespace tamsolo {
+namespace {
+
+// libarchive may fail without a text.
+std::string ReasonOf(struct archive* archive) {
+  const char* text = archive_error_string(archive);
+  return text ? text : "unknown error";
+}
+
+}  // namespace
 
 // libarchive's handle on the archive, fed from our own reader so that a FIFO, a device or a
 // link at the archive's name is refused as for any input.
@@ -76,8 +85,7 @@ void ArchiveReader::Open() {
   archive_read_set_read_callback(handle->archive, &Handle::Pull);
   archive_read_set_seek_callback(handle->archive, &Handle::Seek);
   if (archive_read_open1(handle->archive) != ARCHIVE_OK)
-    throw Error("Cannot read archive " + Where(nullptr) + ": " +
-                archive_error_string(handle->archive));
+    throw Error("Cannot read archive " + Where(nullptr) + ": " + ReasonOf(handle->archive));
   handle_ = std::move(handle);
   next_ = 0;
   ++opens_;
@@ -94,9 +102,8 @@ const std::vector<ArchiveEntry>& ArchiveReader::Entries() {
       break;
     if (status < ARCHIVE_WARN) {
       if (entries_.empty())
-        throw Error("Cannot read archive " + Where(nullptr) + ": " +
-                    archive_error_string(handle_->archive));
-      damage_ = archive_error_string(handle_->archive);
+        throw Error("Cannot read archive " + Where(nullptr) + ": " + ReasonOf(handle_->archive));
+      damage_ = ReasonOf(handle_->archive);
       break;
     }
     ArchiveEntry entry;
@@ -125,9 +132,9 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index) {
   while (next_ <= index) {
     const int status = archive_read_next_header(handle_->archive, &handle_->entry);
     if (status < ARCHIVE_WARN || status == ARCHIVE_EOF)
-      throw Error("Cannot read " + Where(&wanted) + ": " +
-                  (status == ARCHIVE_EOF ? "the archive ends before it"
-                                         : archive_error_string(handle_->archive)));
+      throw Error(
+          "Cannot read " + Where(&wanted) + ": " +
+          (status == ARCHIVE_EOF ? "the archive ends before it" : ReasonOf(handle_->archive)));
     ++next_;
   }
   // Read in pieces and counted, since a declared size can lie (or be absent).
@@ -138,7 +145,7 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index) {
     const la_ssize_t got =
         archive_read_data(handle_->archive, bytes.data() + at, sizeof handle_->piece);
     if (got < 0) {
-      const std::string reason = archive_error_string(handle_->archive);
+      const std::string reason = ReasonOf(handle_->archive);
       handle_.reset();  // a damaged stream is not read further; the next entry reopens
       throw Error("Cannot read " + Where(&wanted) + ": " + reason);
     }

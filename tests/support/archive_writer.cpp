@@ -13,7 +13,8 @@ namespace {
 
 void Check(struct archive* writer, int status) {
   if (status < ARCHIVE_WARN)
-    throw std::runtime_error(std::string("archive writer: ") + archive_error_string(writer));
+    throw std::runtime_error(std::string("archive writer: ") +
+                             (archive_error_string(writer) ? archive_error_string(writer) : "?"));
 }
 
 void ChooseForm(struct archive* writer, ArchiveForm form) {
