@@ -21,10 +21,15 @@ void ChooseForm(struct archive* writer, ArchiveForm form) {
   switch (form) {
     case ArchiveForm::ZipStored:
     case ArchiveForm::ZipDeflated:
+    case ArchiveForm::ZipEncrypted:
       Check(writer, archive_write_set_format_zip(writer));
       Check(writer, archive_write_set_options(writer, form == ArchiveForm::ZipStored
                                                           ? "zip:compression=store"
                                                           : "zip:compression=deflate"));
+      if (form == ArchiveForm::ZipEncrypted) {
+        Check(writer, archive_write_set_options(writer, "zip:encryption=zipcrypt"));
+        Check(writer, archive_write_set_passphrase(writer, "secret"));
+      }
       break;
     case ArchiveForm::SevenZipLzma:
     case ArchiveForm::SevenZipLzma2:

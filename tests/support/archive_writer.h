@@ -12,7 +12,16 @@ struct ArchiveFile {
 };
 
 // The archive forms the tests write with libarchive's own writer.
-enum class ArchiveForm { ZipStored, ZipDeflated, SevenZipLzma, SevenZipLzma2, Tar, TarGz };
+// ZipEncrypted: deflated, every entry encrypted with the traditional ZIP cipher.
+enum class ArchiveForm {
+  ZipStored,
+  ZipDeflated,
+  ZipEncrypted,
+  SevenZipLzma,
+  SevenZipLzma2,
+  Tar,
+  TarGz
+};
 
 // Writes the files, in order, as an archive of the form at path.
 void WriteArchive(const std::filesystem::path& path, ArchiveForm form,

@@ -56,7 +56,7 @@ TEST(ArchiveReader, ReadsEveryFormForwardInStorageOrder) {
 }
 
 // An entry past the memory limit is refused by name and the entries after it are still read;
-// a truncated archive keeps what lies before the damage and says what it is.
+// a truncated archive keeps what lies before the damage; an encrypted entry is named.
 TEST(ArchiveReader, RefusesWhatPassesTheLimitAndKeepsWhatLiesBeforeDamage) {
   testing::TempFolder temp;
   const fs::path path = temp.Path() / "v.cbz";
@@ -72,6 +72,12 @@ TEST(ArchiveReader, RefusesWhatPassesTheLimitAndKeepsWhatLiesBeforeDamage) {
   ArchiveReader damaged(cut.string(), 1 << 20);
   EXPECT_EQ(damaged.Entries().size(), 2u);
   EXPECT_EQ(ErrorOf(damaged, 1), "");
+
+  const fs::path locked = temp.Path() / "locked.zip";
+  testing::WriteArchive(locked, ArchiveForm::ZipEncrypted, kFiles);
+  ArchiveReader encrypted(locked.string(), 1 << 20);
+  ASSERT_EQ(encrypted.Entries().size(), kFiles.size());
+  EXPECT_NE(ErrorOf(encrypted, 1).find("vol1/001.png\": it is encrypted"), std::string::npos);
 }
 
 // A ZIP name without the UTF-8 flag that is no valid UTF-8 comes as its bytes (CP932 here,
