@@ -58,6 +58,10 @@ int32_t FilterIndexFromSetting(std::string_view text) {
   return kDefaultFilterIndex;
 }
 
+InputSet InputSetFromSetting(std::string_view text) {
+  return ParseSettingInteger(text) == 0 ? InputSet::Classic : InputSet::Extended;
+}
+
 std::string SettingsFilePath(std::string_view executablePath) {
   return FolderPart(executablePath, PathStyle::Windows) +
          BaseNameOf(executablePath, PathStyle::Windows) + ".ini";

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "decode/image_kind.h"
 #include "resample/filters.h"
 
 namespace tamsolo {
@@ -16,6 +17,10 @@ std::optional<int32_t> ParseSettingInteger(std::string_view text);
 
 // The filter index a "ResampleFilter" value selects: the value when it lies in 0..6, else 5.
 int32_t FilterIndexFromSetting(std::string_view text);
+
+// The files an "Archives" value collects: exactly 0 keeps to JPEG, PNG and BMP, as before
+// WebP was read; anything else, a missing key included, reads WebP too.
+InputSet InputSetFromSetting(std::string_view text);
 
 // The settings file of an executable: its full path with the extension replaced by ".ini".
 std::string SettingsFilePath(std::string_view executablePath);

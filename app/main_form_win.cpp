@@ -38,6 +38,13 @@ int32_t ReadFilterIndex() {
   return FilterIndexFromSetting(value);
 }
 
+InputSet ReadInputSet() {
+  char value[256] = {};
+  GetPrivateProfileStringA("Config", "Archives", "", value, sizeof value,
+                           SettingsFilePath(ExecutablePath()).c_str());
+  return InputSetFromSetting(value);
+}
+
 // Sleeps, but answers messages sent to this thread meanwhile: a watcher thread may be
 // reading our windows' texts and must not wait for us.
 void SleepServingSent(DWORD milliseconds) {
@@ -240,8 +247,10 @@ void TTamsoloForm::FormCreate() {
   // The lists and counters start empty inside the scheduler, made below once the folder and
   // the filter are settled.
   const bool created = CreateWorkFolder();
-  if (created)
+  if (created) {
     FilterIndex = ReadFilterIndex();
+    inputs_ = ReadInputSet();
+  }
   QueueScheduler::Settings settings;
   settings.workFolder = WorkFolder;
   settings.style = kStyle;
@@ -345,7 +354,9 @@ void TTamsoloForm::WMDropFiles(HDROP drop) {
   for (UINT index = 0; index < count; ++index) {
     char path[kDropBufferSize] = {};
     DragQueryFileA(drop, index, path, kDropBufferSize);
-    scheduler_->AddPath(path);
+    WalkOptions walk;
+    walk.inputs = inputs_;
+    scheduler_->AddPath(path, walk);
   }
 }
 

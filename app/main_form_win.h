@@ -95,6 +95,7 @@ class TTamsoloForm final : private SchedulerObserver, private BookSink {
   std::unique_ptr<QueueScheduler> scheduler_;
 
   int32_t FilterIndex = kDefaultFilterIndex;
+  InputSet inputs_ = InputSet::Extended;  // Archives in [Config]
   std::string WorkFolder;
 
   FormPhase phase_ = FormPhase::Refused;

@@ -194,7 +194,7 @@ enum class Command { Convert, Plan, Preview, BlockedWrite };
 
 // What each command is run on, made once: many small scans, and the book they give.
 const fs::path& Scans() {
-  static const fs::path scans = [] {
+  static const fs::path kScans = [] {
     const fs::path folder = Folder() / "scans" / "vol";
     for (int i = 0; i < 600; ++i) {
       char name[16];
@@ -203,18 +203,18 @@ const fs::path& Scans() {
     }
     return folder;
   }();
-  return scans;
+  return kScans;
 }
 
 const fs::path& ScansBook() {
-  static const fs::path book = [] {
+  static const fs::path kBook = [] {
     const fs::path books = Folder() / "scanbooks";
     testing::ChildProcess child(TAMSOLO_CLI_PATH,
                                 {{"convert", Scans().string(), "-o", books.string(), "--quiet"}});
     child.Wait();
     return books / "vol";
   }();
-  return book;
+  return kBook;
 }
 
 std::vector<std::string> ArgsFor(Command command, const std::string& out) {

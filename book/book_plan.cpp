@@ -121,7 +121,8 @@ BookPlan MakeBookPlan(const PlanOptions& options, FileSystem& fs) {
       options.stop, plan.ignored,
       [&leftOut](const std::string& path, const std::vector<FileSystem::Entry>& entries) {
         return leftOut(path, entries);
-      });
+      },
+      options.inputs);
   const std::vector<std::string> paths = queue.Paths();
   plan.warnings = RepeatedFileWarnings(paths);
   if (options.order == QueueOrder::Bytes) {

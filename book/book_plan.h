@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "decode/decode_limits.h"
+#include "decode/image_kind.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "queue/book_pages.h"
@@ -48,6 +49,7 @@ struct PlanOptions {
   QueueOrder order = QueueOrder::Bytes;
   PathStyle style = NativePathStyle();
   uint64_t memoryLimit = kDefaultDecodeMemoryLimit;  // the decoders' own
+  InputSet inputs = InputSet::Extended;              // which files are collected
   std::function<bool()> stop = {};  // polled before each folder and file; true ends the plan
 };
 

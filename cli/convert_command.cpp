@@ -19,7 +19,8 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
                                                    {"--natural-order", false},
                                                    {"--preview", false},
                                                    {"--jobs", true},
-                                                   {"--memory", true}});
+                                                   {"--memory", true},
+                                                   {"--no-archives", false}});
   ConvertRunOptions options;
   options.paths = parsed.positional;
   if (options.paths.empty())
@@ -33,6 +34,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
   if (parsed.Has("--natural-order"))
     options.order = QueueOrder::Natural;
   options.preview = parsed.Has("--preview");
+  options.inputs = InputSetOption(parsed);
   const ParallelOptions parallel = ParallelOptionsOf(parsed);
   options.jobs = parallel.jobs;
   options.memoryBudget = parallel.memoryBudget;

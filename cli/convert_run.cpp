@@ -117,7 +117,8 @@ class Run {
         [this] { return interrupted_.load(); }, ignored,
         [&leftOut](const std::string& path, const std::vector<FileSystem::Entry>& entries) {
           return leftOut(path, entries);
-        });
+        },
+        options_.inputs);
   }
 
   // Files queued more than once, and where the queue's byte order would scramble numbered

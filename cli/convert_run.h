@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "decode/decode_limits.h"
+#include "decode/image_kind.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "queue/path_order.h"
@@ -29,6 +30,7 @@ struct ConvertRunOptions {
   PathStyle style = NativePathStyle();
   int jobs = 1;                                  // files converted at once
   uint64_t memoryBudget = kDefaultMemoryBudget;  // what the files in flight may hold
+  InputSet inputs = InputSet::Extended;          // which files are collected
 };
 
 // Returns a CliExit: kCliPartial when a file gave no page, a page was given up or a book

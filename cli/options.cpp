@@ -146,4 +146,8 @@ ParallelOptions ParallelOptionsOf(const ParsedOptions& options) {
   return parallel;
 }
 
+InputSet InputSetOption(const ParsedOptions& options) {
+  return options.Has("--no-archives") ? InputSet::Classic : InputSet::Extended;
+}
+
 }  // namespace tamsolo

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "decode/decode_limits.h"
+#include "decode/image_kind.h"
 #include "platform/paths.h"
 
 namespace tamsolo {
@@ -48,6 +49,9 @@ int32_t FilterIndexOption(const ParsedOptions& options);
 // "--memory-limit MIB": what decoding one image may use in all, in MiB (1 to 1048576), as
 // bytes; the decoders' default (1024 MiB) when it was not given. UsageError otherwise.
 uint64_t MemoryLimitOption(const ParsedOptions& options);
+
+// "--no-archives": only what was read before WebP (JPEG, PNG, BMP); else the extended set.
+InputSet InputSetOption(const ParsedOptions& options);
 
 // "2G", "512M", "64MiB", "100000": a byte count with an optional K, M, G or T (powers of
 // 1024, optionally followed by "iB" or "B"); UsageError otherwise or for 0.

@@ -41,9 +41,11 @@ class PagesRun {
   // The run's page names: like the file system, Windows ignores letter case and POSIX not;
   // a name something in the folder has already is never used, nor one too long for it.
   PagesRun(std::string folder, int32_t filterIndex, uint64_t memoryLimit, PathStyle style,
-           FileSystem& files, std::vector<std::string> paths, const ParallelOptions& parallel)
+           FileSystem& files, std::vector<std::string> paths, const ParallelOptions& parallel,
+           InputSet inputs)
       : pipeline_(std::move(paths),
-                  PipelineSettings{parallel.jobs, parallel.memoryBudget, filterIndex, memoryLimit},
+                  PipelineSettings{parallel.jobs, parallel.memoryBudget, filterIndex, memoryLimit,
+                                   inputs},
                   StopRequested()),
         folder_(std::move(folder)),
         filterIndex_(filterIndex),
@@ -162,7 +164,8 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
                                                     {"--memory-limit", true},
                                                     {"--natural-order", false},
                                                     {"--jobs", true},
-                                                    {"--memory", true}});
+                                                    {"--memory", true},
+                                                    {"--no-archives", false}});
   const ParallelOptions parallel = ParallelOptionsOf(options);
   const PathStyle style = NativePathStyle();
   const std::string folder = UnifyDelimiters(options.Required("-o"), style);
@@ -185,7 +188,8 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
   std::vector<std::string> paths;
   for (const std::string& path : order)
     paths.push_back(UnifyDelimiters(path, style));
-  PagesRun run(folder, filterIndex, memoryLimit, style, *files, paths, parallel);
+  PagesRun run(folder, filterIndex, memoryLimit, style, *files, paths, parallel,
+               InputSetOption(options));
   bool everyFileGavePages = true;
   for (const std::string& path : order) {
     if (StopRequested())

@@ -11,14 +11,17 @@
 namespace tamsolo {
 
 int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
-  const ParsedOptions parsed =
-      ParseOptions(args, {{"--json", false}, {"--natural-order", false}, {"--memory-limit", true}});
+  const ParsedOptions parsed = ParseOptions(args, {{"--json", false},
+                                                   {"--natural-order", false},
+                                                   {"--no-archives", false},
+                                                   {"--memory-limit", true}});
   if (parsed.positional.empty())
     throw UsageError("no PATH given");
   PlanOptions options;
   if (parsed.Has("--natural-order"))
     options.order = QueueOrder::Natural;
   options.memoryLimit = MemoryLimitOption(parsed);
+  options.inputs = InputSetOption(parsed);
   // As convert takes them, so that "." and ".." never become a book's title.
   const std::string current = CurrentFolder();
   for (const std::string& path : parsed.positional)

@@ -3,12 +3,15 @@
 
 namespace tamsolo {
 
-RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
-  switch (DecoderForPath(path, NativePathStyle())) {
+RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes,
+                         InputSet inputs) {
+  switch (DecoderForPath(path, NativePathStyle(), inputs)) {
     case DecoderKind::Png:
       return DecodePngFile(path, memoryLimit);
     case DecoderKind::Bmp:
       return DecodeBmpFile(path, memoryLimit, notes);
+    case DecoderKind::Webp:
+      return DecodeWebpFile(path, memoryLimit);
     case DecoderKind::Jpeg:
       break;
   }

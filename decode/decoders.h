@@ -5,6 +5,7 @@
 #include <string>
 
 #include "decode/decode_limits.h"
+#include "decode/image_kind.h"
 #include "image/rgb_image.h"
 
 namespace tamsolo {
@@ -30,8 +31,11 @@ RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeN
 RgbImage DecodeBmp(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
                    DecodeNotes* notes = nullptr);
 RgbImage DecodePng(std::span<const uint8_t> data, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
+// Lossy or lossless; an animation gives its first frame (see README for its canvas).
+RgbImage DecodeWebp(std::span<const uint8_t> data,
+                    uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
 
-// The file's decoders. JPEG and PNG read the whole file, then decode it; its bytes count
+// The file's decoders. JPEG, PNG and WebP read the whole file, then decode it; its bytes count
 // against the limit. BMP reads the file as it goes: uncompressed rows a piece at a time
 // (counted), RLE data whole (counted).
 RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
@@ -39,9 +43,10 @@ RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit = kDefault
 RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
                        DecodeNotes* notes = nullptr);
 RgbImage DecodePngFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
+RgbImage DecodeWebpFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
 
 // Chooses the decoder by the upper-cased extension of path (see DecoderForPath).
 RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
-                         DecodeNotes* notes = nullptr);
+                         DecodeNotes* notes = nullptr, InputSet inputs = InputSet::Extended);
 
 }  // namespace tamsolo

@@ -1,12 +1,14 @@
 #include "decode/image_header.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "decode/bmp_header.h"
 #include "decode/image_kind.h"
 #include "decode/png/png_chunks.h"
 #include "decode/png/png_header.h"
+#include "decode/webp_features.h"
 #include "platform/error.h"
 
 namespace tamsolo {
@@ -37,6 +39,8 @@ ImageHeader ReadImageHeader(FileReader& file, uint64_t memoryLimit) {
     throw Error("File too large: \"" + file.Path() + "\"");
   if (kind == DecoderKind::Png)
     return ReadPngHeader(file, size, memoryLimit);
+  if (kind == DecoderKind::Webp)
+    return ReadWebpHeader(file, size, memoryLimit);
   return ReadJpegHeader(file, size, memoryLimit);
 }
 
@@ -56,6 +60,21 @@ ImageHeader ReadPngHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLi
   const PngHeader header = ParsePngHeader(reader.Next());
   DecodeBudget{memoryLimit, fileSize}.Check(PngDecodeBytes(header));  // beside the whole file
   return {header.width, header.height, false};
+}
+
+// The features mostly lie in the first 30 bytes; a still image with alpha states its size
+// only after its alpha data, so the read grows until they are known.
+ImageHeader ReadWebpHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLimit) {
+  std::vector<uint8_t> start;
+  std::optional<WebpFeatures> features;
+  for (uint64_t wanted = 64; !features; wanted *= 4) {
+    ReadOn(file, fileSize, wanted, start);
+    features = ReadWebpFeatures(start);
+    if (!features && start.size() >= fileSize)
+      throw Error("WebP file ends early");
+  }
+  DecodeBudget{memoryLimit, fileSize}.Check(WebpDecodeBytes(*features));  // beside the file
+  return {features->width, features->height, false};
 }
 
 ImageHeader ReadBmpHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLimit) {

@@ -21,12 +21,13 @@ struct ImageHeader {
 // of the decoder DecodeImageFile would choose, and throws the Error that decoder throws for a
 // file it refuses there. Reads only up to the frame header: JPEG markers through libjpeg's
 // own header read (skipped segments such as an EXIF thumbnail are passed over unread), the
-// PNG signature and IHDR, the BMP headers.
+// PNG signature and IHDR, the BMP headers, a WebP's headers up to its frame's.
 ImageHeader ReadImageHeader(FileReader& file, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
 
 // The same for one format; fileSize is the size of the whole file.
 ImageHeader ReadJpegHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLimit);
 ImageHeader ReadPngHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLimit);
+ImageHeader ReadWebpHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLimit);
 ImageHeader ReadBmpHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLimit);
 
 }  // namespace tamsolo

@@ -4,7 +4,8 @@
 
 namespace tamsolo {
 
-std::optional<DecoderKind> AcceptedImageKind(std::string_view path, PathStyle style) {
+std::optional<DecoderKind> AcceptedImageKind(std::string_view path, PathStyle style,
+                                             InputSet inputs) {
   const std::string extension = UpperAscii(ExtensionOf(path, style));
   if (extension == ".JPG" || extension == ".JPEG")
     return DecoderKind::Jpeg;
@@ -12,11 +13,13 @@ std::optional<DecoderKind> AcceptedImageKind(std::string_view path, PathStyle st
     return DecoderKind::Png;
   if (extension == ".BMP")
     return DecoderKind::Bmp;
+  if (extension == ".WEBP" && inputs == InputSet::Extended)
+    return DecoderKind::Webp;
   return std::nullopt;
 }
 
-DecoderKind DecoderForPath(std::string_view path, PathStyle style) {
-  return AcceptedImageKind(path, style).value_or(DecoderKind::Jpeg);
+DecoderKind DecoderForPath(std::string_view path, PathStyle style, InputSet inputs) {
+  return AcceptedImageKind(path, style, inputs).value_or(DecoderKind::Jpeg);
 }
 
 }  // namespace tamsolo

@@ -67,7 +67,8 @@ PreparedPages PagePipeline::Take(const std::string& path, DecodeNotes* notes) {
   if (index >= paths_.size() || paths_[index] != path) {
     lock.unlock();
     DecodeStopScope scope(stop_);
-    const RgbImage image = DecodeImageFile(path, settings_.decodeMemoryLimit, notes);
+    const RgbImage image =
+        DecodeImageFile(path, settings_.decodeMemoryLimit, notes, settings_.inputs);
     return PreparePages(image, settings_.filterIndex, scratch_, stop_);
   }
   if (workers_.empty()) {
@@ -154,7 +155,7 @@ RgbImage PagePipeline::Decode(size_t index, bool shared, DecodeNotes& notes) {
   const uint64_t limit = settings_.decodeMemoryLimit;
   if (shared && decodeCharge_ < limit) {
     try {
-      return DecodeImageFile(path, decodeCharge_, &notes);
+      return DecodeImageFile(path, decodeCharge_, &notes, settings_.inputs);
     } catch (...) {
       if (stop_)
         throw;
@@ -162,7 +163,7 @@ RgbImage PagePipeline::Decode(size_t index, bool shared, DecodeNotes& notes) {
     notes = {};
     Charge(index, limit);
   }
-  return DecodeImageFile(path, limit, &notes);
+  return DecodeImageFile(path, limit, &notes, settings_.inputs);
 }
 
 void PagePipeline::Charge(size_t index, uint64_t bytes) {

@@ -22,6 +22,7 @@ struct PipelineSettings {
   uint64_t memoryBudget = kDefaultMemoryBudget;
   int32_t filterIndex = kDefaultFilterIndex;
   uint64_t decodeMemoryLimit = kDefaultDecodeMemoryLimit;  // what decoding one file may use
+  InputSet inputs = InputSet::Extended;                    // which decoder an extension chooses
 };
 
 // The command line's workers: they decode and convert the files of a run, in the order the

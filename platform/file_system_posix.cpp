@@ -67,7 +67,7 @@ void WriteWhileNotStopped(int fd, const char* data, size_t size, const std::stri
     if (stop && *stop)
       throw SystemError("Cannot write file \"" + path + "\": stopped", EINTR);
     const ssize_t written = ::write(fd, data, size);
-    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    if (written < 0 && errno == EAGAIN) {  // EWOULDBLOCK is the same code on Linux
       pollfd room{fd, POLLOUT, 0};
       ::poll(&room, 1, 50);
       continue;

@@ -19,7 +19,7 @@ class FolderWalk {
         WalkFolder(path);
         break;
       case FileSystem::Kind::File:
-        if (IsAcceptedImage(path, queue_.Style())) {
+        if (IsAcceptedImage(path, queue_.Style(), options_.inputs)) {
           queue_.Add(path);
           ++added_;
         }
@@ -79,8 +79,8 @@ class FolderWalk {
 
 }  // namespace
 
-bool IsAcceptedImage(const std::string& path, PathStyle style) {
-  return AcceptedImageKind(path, style).has_value();
+bool IsAcceptedImage(const std::string& path, PathStyle style, InputSet inputs) {
+  return AcceptedImageKind(path, style, inputs).has_value();
 }
 
 size_t AddPath(FileSystem& fileSystem, FileQueue& queue, const std::string& path,

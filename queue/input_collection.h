@@ -6,14 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "decode/image_kind.h"
 #include "platform/file_system.h"
 #include "queue/file_queue.h"
 
 namespace tamsolo {
 
 // Whether a file name carries one of the accepted image extensions (".JPG", ".JPEG", ".PNG",
-// ".BMP" in any letter case).
-bool IsAcceptedImage(const std::string& path, PathStyle style);
+// ".BMP" and, in the extended set, ".WEBP", in any letter case).
+bool IsAcceptedImage(const std::string& path, PathStyle style,
+                     InputSet inputs = InputSet::Extended);
 
 // How the command line walks: a drop keeps the defaults.
 struct WalkOptions {
@@ -28,6 +30,8 @@ struct WalkOptions {
   // out with everything below it.
   std::function<bool(const std::string& path, const std::vector<FileSystem::Entry>& entries)>
       leaveOut;
+  // Which files are collected (the command line's --no-archives, the window's Archives=0).
+  InputSet inputs = InputSet::Extended;
 };
 
 // Queues one dropped path: an accepted image file, or every accepted file of a folder and

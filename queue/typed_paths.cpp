@@ -9,7 +9,7 @@ namespace tamsolo {
 size_t QueueTypedPaths(FileSystem& fs, const std::vector<std::string>& paths,
                        const AddWalkedPath& add, const std::function<bool()>& stop,
                        std::vector<std::string>& ignored,
-                       const decltype(WalkOptions::leaveOut)& leaveOut) {
+                       const decltype(WalkOptions::leaveOut)& leaveOut, InputSet inputs) {
   std::set<std::string> walked;
   WalkOptions walk;
   walk.walked = &walked;
@@ -18,6 +18,7 @@ size_t QueueTypedPaths(FileSystem& fs, const std::vector<std::string>& paths,
   };
   walk.stop = stop;
   walk.leaveOut = leaveOut;
+  walk.inputs = inputs;
   const auto stopped = [&] { return stop && stop(); };
   size_t total = 0;
   for (const std::string& path : paths) {
@@ -30,7 +31,10 @@ size_t QueueTypedPaths(FileSystem& fs, const std::vector<std::string>& paths,
     if (kind == FileSystem::Kind::Missing)
       ignored.push_back("ignored " + path + ": no such file or folder");
     else if (kind == FileSystem::Kind::File && added == 0)
-      ignored.push_back("ignored " + path + ": not a .jpg, .jpeg, .png or .bmp file");
+      ignored.push_back("ignored " + path +
+                        (inputs == InputSet::Extended
+                             ? ": not a .jpg, .jpeg, .png, .bmp or .webp file"
+                             : ": not a .jpg, .jpeg, .png or .bmp file"));
     else if (added == 0 && ignored.size() == complaints && !walkedBefore && !stopped())
       ignored.push_back("no images found under " + path);
   }

@@ -16,12 +16,14 @@ namespace tamsolo {
 // stop, when set, is polled during the walk. A drop ignores what gives nothing silently, but
 // here the user typed it: ignored gets a line for a path that names nothing, a file that is no
 // accepted image, a folder that cannot be read and a path that holds no image. leaveOut, when
-// set, is the walk's (WalkOptions::leaveOut). Returns how many files were queued in all.
+// set, is the walk's (WalkOptions::leaveOut); inputs, which files it collects. Returns how
+// many files were queued in all.
 using AddWalkedPath = std::function<size_t(const std::string& path, const WalkOptions& walk)>;
 size_t QueueTypedPaths(FileSystem& fileSystem, const std::vector<std::string>& paths,
                        const AddWalkedPath& add, const std::function<bool()>& stop,
                        std::vector<std::string>& ignored,
-                       const decltype(WalkOptions::leaveOut)& leaveOut = {});
+                       const decltype(WalkOptions::leaveOut)& leaveOut = {},
+                       InputSet inputs = InputSet::Extended);
 
 // "warning: <folder>: 10.jpg sorts before 2.jpg: pad the numbers, or use --natural-order" for
 // each folder whose queued files (paths in queue order) differ only in numbers that sort

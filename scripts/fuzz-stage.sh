@@ -10,8 +10,8 @@ cd "$(dirname "$0")/.."
 scale=${1:-1}
 
 # Runs per target, measured to take about 30 s each on the two-core CI machine. The header
-# target writes every input to three files, so it runs far fewer.
-declare -A runs=([png]=110000 [jpeg]=60000 [bmp]=40000 [header]=9000)
+# target writes every input to four files, so it runs far fewer.
+declare -A runs=([png]=110000 [jpeg]=60000 [bmp]=40000 [webp]=40000 [header]=7000)
 cap_seconds=60
 
 # The decoder targets pass a 64 MiB memory limit to the decoders, which refuse any image that
@@ -22,6 +22,7 @@ declare -A memory=(
   [png]="-malloc_limit_mb=64 -rss_limit_mb=2048"
   [jpeg]="-malloc_limit_mb=64 -rss_limit_mb=2048"
   [bmp]="-malloc_limit_mb=64 -rss_limit_mb=2048"
+  [webp]="-malloc_limit_mb=64 -rss_limit_mb=2048"
   [header]="-rss_limit_mb=2048"
 )
 
@@ -31,12 +32,12 @@ cmake --build --preset fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-for target in png jpeg bmp header; do
+for target in png jpeg bmp webp header; do
   n=$(awk -v r="${runs[$target]}" -v s="$scale" 'BEGIN { printf "%d", r * s }')
   corpus="$work/$target"
   mkdir -p "$corpus" build/fuzz/stage-artifacts
   if [[ $target == header ]]; then
-    inputs=(tests/fuzz/seeds/png tests/fuzz/seeds/jpeg tests/fuzz/seeds/bmp)  # the readers' seeds
+    inputs=(tests/fuzz/seeds/png tests/fuzz/seeds/jpeg tests/fuzz/seeds/bmp tests/fuzz/seeds/webp)
   else
     inputs=(tests/fuzz/seeds/"$target")
   fi

@@ -577,6 +577,26 @@ TEST_F(AppTest, ClosingWhileAJobRunsOrABookIsOpenOrAWatcherWaits) {
   }
 }
 
+// Archives=0 leaves .webp files out of a drop, as before WebP was read; otherwise, and with
+// no key, they are converted.
+TEST_F(AppTest, ArchivesZeroLeavesWebpFilesOut) {
+  const std::string root = src_.Path().string() + "\\";
+  WritePage(root + "w", "a.jpg", 300, 420, 1);
+  WritePage(root + "w", "b.WebP", 300, 420, 2);
+  for (const char* value : {"0", "1", ""}) {
+    SCOPED_TRACE(std::string("Archives=") + value);
+    ASSERT_NO_FATAL_FAILURE(
+        Start({}, {"[Config]\r\nArchives=" + std::string(value) + "\r\n", "", ""}));
+    Drop({root + "w"}, true);
+    Click(kStartButton);
+    ASSERT_TRUE(standIn_->WaitForEvent("book 1", kBook));
+    const auto pages = BookPages(standIn_->BookFolder(1));
+    EXPECT_EQ(pages.size(), std::string(value) == "0" ? 1u : 2u);
+    ASSERT_TRUE(standIn_->CloseAndWait(kExit));
+    CloseAndCheck(kExit);
+  }
+}
+
 // The settings value decides the filter: the pages equal those the command line writes
 // with the filter it names.
 TEST_F(AppTest, TheSettingsFileChoosesTheFilter) {
@@ -620,6 +640,7 @@ TEST_F(AppTest, TheSettingsFileChoosesTheFilter) {
   // The packaged program with its sample settings file uses the default filter.
   const std::string packaged = FileText(PackageFolder() + "\\Tamsolo.ini");
   ASSERT_NE(packaged.find(";ResampleFilter=5"), std::string::npos) << "no package was made";
+  EXPECT_NE(packaged.find(";Archives=1"), std::string::npos);
   ASSERT_NO_FATAL_FAILURE(Start({}, {packaged, "", PackageFolder() + "\\Tamsolo.exe"}));
   Drop({root + "f"}, true);
   Click(kStartButton);

@@ -1,6 +1,6 @@
 // The header readers against the decoders: every input is written to a file under each of
-// the three extensions and read both ways. A header the reader refuses must be refused by the
-// decoder (JPEG and BMP with the same text); a header it accepts must give the decoded size,
+// the four extensions and read both ways. A header the reader refuses must be refused by the
+// decoder (JPEG, BMP and WebP with the same text); a header it accepts must give the decoded size,
 // unless the image data fails; data it calls checked must decode. Anything else aborts. The
 // BMP file is also read as the preview reads a book's page files: a page or Error, no crash.
 #include <cstdio>
@@ -83,5 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The PNG reader refuses a first chunk other than IHDR unread, where the decoder may first
   // find its CRC or its length wrong.
   Compare(data, size, ".png", false);
+  Compare(data, size, ".webp", true);
   return 0;
 }

@@ -1,5 +1,5 @@
-// Writes the small seed corpus of the three decoder fuzz targets:
-//   make_fuzz_seeds <folder>   ->  <folder>/png, <folder>/jpeg, <folder>/bmp
+// Writes the small seed corpus of the four decoder fuzz targets:
+//   make_fuzz_seeds <folder>   ->  <folder>/png, <folder>/jpeg, <folder>/bmp, <folder>/webp
 // Seeds are tiny on purpose: the fuzzer mutates them fastest, and they still reach every
 // colour type, depth, compression and chunk kind the decoders know.
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include "image/png_writer.h"
 #include "support/rgb_image_maker.h"
 #include "support/temp_folder.h"
+#include "support/webp_encoder.h"
 
 namespace {
 
@@ -152,6 +153,16 @@ void WriteBmpSeeds(const fs::path& folder) {
                Bmp(1, 9'000'000, 8).Compression(1).ColorsUsed(2).Palette(Palette(2)), {0, 1});
 }
 
+// Lossless and lossy, with alpha, and an animation of two frames, one not blended.
+void WriteWebpSeeds(const fs::path& folder) {
+  const RgbImage image = MakeRgbImage(
+      13, 9, [](int x, int y, int c) { return static_cast<uint8_t>(Pattern(x, y, c, 8)); });
+  Write(folder / "lossless.webp", EncodeWebp(image, true));
+  Write(folder / "lossy.webp", EncodeWebp(image, false, 50, 128));
+  Write(folder / "animated.webp",
+        EncodeAnimatedWebp(13, 9, {{&image, 0, 0, true}, {&image, 0, 0, false}}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -160,10 +171,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  for (const char* decoder : {"png", "jpeg", "bmp"})
+  for (const char* decoder : {"png", "jpeg", "bmp", "webp"})
     fs::create_directories(root / decoder);
   WritePngSeeds(root / "png");
   WriteJpegSeeds(root / "jpeg");
   WriteBmpSeeds(root / "bmp");
+  WriteWebpSeeds(root / "webp");
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "support/rgb_image_maker.h"
 #include "image/png_writer.h"
 #include "support/temp_folder.h"
+#include "support/webp_encoder.h"
 
 namespace tamsolo::testing {
 namespace {
@@ -118,9 +119,10 @@ RgbImage MakeSamplePage(int width, int height, int seed) {
 }
 
 void WriteImageFile(const std::string& path, const RgbImage& image, SampleFormat format) {
-  const std::vector<uint8_t> bytes = format == SampleFormat::Bmp ? EncodeBmp(image)
-                                     : format == SampleFormat::Png
-                                         ? EncodePng(image)
+  const std::vector<uint8_t> bytes = format == SampleFormat::Bmp   ? EncodeBmp(image)
+                                     : format == SampleFormat::Png ? EncodePng(image)
+                                     : format == SampleFormat::Webp
+                                         ? EncodeWebp(image, true)
                                          : EncodeJpeg(image, {.quality = 90});
   WriteFileBytes(path, bytes);
 }
@@ -133,6 +135,8 @@ SampleFormat SampleFormatFor(const std::string& path) {
     return SampleFormat::Bmp;
   if (extension == ".png")
     return SampleFormat::Png;
+  if (extension == ".webp")
+    return SampleFormat::Webp;
   return SampleFormat::Jpeg;
 }
 

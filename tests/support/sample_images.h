@@ -7,17 +7,17 @@
 
 namespace tamsolo::testing {
 
-enum class SampleFormat { Jpeg, Bmp, Png };
+enum class SampleFormat { Jpeg, Bmp, Png, Webp };
 
 // A made-up scanned page: white paper, black panel borders and gray panels whose shades
 // depend on seed, so pages of different images look different.
 RgbImage MakeSamplePage(int width, int height, int seed);
 
 // Writes image to path as a baseline JPEG (libjpeg's compressor, quality 90), a 24-bit
-// bottom-up BMP or an 8-bit RGB PNG (zlib). Throws std::runtime_error on failure.
+// bottom-up BMP, an 8-bit RGB PNG (zlib) or a lossless WebP. Throws std::runtime_error on failure.
 void WriteImageFile(const std::string& path, const RgbImage& image, SampleFormat format);
 
-// The format an extension asks for (".bmp", ".png", anything else JPEG), any letter case.
+// The format an extension asks for (".bmp", ".png", ".webp", anything else JPEG), any letter case.
 SampleFormat SampleFormatFor(const std::string& path);
 
 // Writes MakeSamplePage(width, height, seed) to path in the format its extension asks for,

@@ -66,10 +66,12 @@ TEST(CliDispatch, HelpVersionAndUsageErrors) {
     EXPECT_NE(outcome.err.find("usage: tamsolo-cli "), std::string::npos);
     EXPECT_EQ(outcome.out, "");
   }
-  EXPECT_EQ(RunCli({"pages", "a.jpg", "-o", "out", "--filter", "Gauss"}).err,
-            "tamsolo-cli: unknown filter \"Gauss\" (Box, Triangle, Hermite, Bell, B-Spline, "
-            "Lanczos3, Mitchell or 0..6); usage: tamsolo-cli pages FILE... -o DIR [--filter "
-            "NAME|INDEX] [--memory-limit MIB] [--natural-order] [--jobs N] [--memory SIZE]\n");
+  EXPECT_EQ(
+      RunCli({"pages", "a.jpg", "-o", "out", "--filter", "Gauss"}).err,
+      "tamsolo-cli: unknown filter \"Gauss\" (Box, Triangle, Hermite, Bell, B-Spline, "
+      "Lanczos3, Mitchell or 0..6); usage: tamsolo-cli pages FILE... -o DIR [--filter "
+      "NAME|INDEX] [--memory-limit MIB] [--natural-order] [--no-archives] [--jobs N] [--memory "
+      "SIZE]\n");
 }
 
 TEST(CliPages, EachFileGetsOneLineAndClashesAreNotOverwritten) {

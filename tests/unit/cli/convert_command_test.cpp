@@ -2,9 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "cli/exit_codes.h"
+#include "platform/file_bytes.h"
 #include "support/cli/cli_runner.h"
+#include "support/rgb_image_maker.h"
 #include "support/sample_images.h"
 #include "support/temp_folder.h"
 
@@ -46,6 +49,36 @@ TEST(CliConvertTest, QuietRunWritesOnlyTheSummaryAndReportsUnusablePaths) {
   EXPECT_EQ(unusable.status, kCliPartial);
   EXPECT_NE(unusable.out.find("notes.txt: not a .jpg"), std::string::npos) << unusable.out;
   EXPECT_NE(unusable.out.find("nothing: no such file or folder"), std::string::npos);
+}
+
+// A lossless WebP of an RGB image gives the pages of the same image as an RGB PNG. With
+// --no-archives it is left out as before WebP was read, and pages decodes it as a JPEG.
+TEST(CliConvertTest, ALosslessWebpGivesTheRgbPngsPagesUnlessSwitchedOff) {
+  testing::TempFolder temp;
+  const RgbImage image = testing::MakeRgbImage(1400, 1050, [](int x, int y) {
+    return testing::Rgb{uint8_t(x / 6), uint8_t(y / 5), uint8_t((x + y) % 251)};
+  });
+  std::map<std::string, std::vector<uint8_t>> pages[2];
+  for (const std::string format : {"png", "webp"}) {
+    fs::create_directories(temp.Path() / format);
+    testing::WriteImageFile(temp.File(format + "/s." + format), image,
+                            testing::SampleFormatFor("." + format));
+    const std::string books = temp.File("books-" + format);
+    ASSERT_EQ(RunCli({"convert", "--quiet", temp.File(format), "-o", books}).status, kCliOk);
+    for (const fs::directory_entry& page : fs::directory_iterator(fs::path(books) / format)) {
+      if (page.path().extension() == ".bmp")
+        pages[format == "webp"][page.path().filename().string()] =
+            ReadWholeFile(page.path().string(), 1 << 20);
+    }
+  }
+  EXPECT_EQ(pages[0].size(), 2u);
+  EXPECT_TRUE(pages[0] == pages[1]);
+  const std::string webp = temp.File("webp/s.webp");
+  const testing::CliOutcome off = RunCli({"convert", webp, "-o", temp.File("x"), "--no-archives"});
+  EXPECT_NE(off.out.find("s.webp: not a .jpg, .jpeg, .png or .bmp file"), std::string::npos);
+  const testing::CliOutcome pagesOff =
+      RunCli({"pages", webp, "-o", temp.File("y"), "--no-archives"});
+  EXPECT_NE(pagesOff.out.find("no page: JPEG decoding failed"), std::string::npos) << pagesOff.out;
 }
 
 }  // namespace

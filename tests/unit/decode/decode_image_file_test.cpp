@@ -59,7 +59,7 @@ TEST(DecodeImageFile, ReadsEachFileWithTheDecoderItsExtensionNames) {
 // the same file decodes whole.
 TEST(DecodeImageFile, AStopRequestEndsTheDecodeBetweenRows) {
   testing::TempFolder folder;
-  for (const char* name : {"a.bmp", "a.jpg", "a.png"}) {
+  for (const char* name : {"a.bmp", "a.jpg", "a.png", "a.webp"}) {
     const std::string path = testing::WriteSampleFile(folder.File(name), 64, 48, 1);
     std::atomic<bool> stop{false};
     const DecodeStopScope scope(stop);
@@ -76,6 +76,8 @@ uint64_t BytesNeeded(const std::string& path, const std::vector<uint8_t>& bytes)
   const std::string text = testing::ErrorText([&] {
     if (path.ends_with(".png"))
       DecodePng(bytes, 1);
+    else if (path.ends_with(".webp"))
+      DecodeWebp(bytes, 1);
     else
       DecodeJpeg(bytes, 1);
   });
@@ -83,11 +85,11 @@ uint64_t BytesNeeded(const std::string& path, const std::vector<uint8_t>& bytes)
   return at == std::string::npos ? 0 : std::stoull(text.substr(at + 6));
 }
 
-// A JPEG or PNG file is held whole while it decodes, so its bytes count against the limit on
+// A JPEG, PNG or WebP file is held whole while it decodes, so its bytes count against the limit on
 // top of what decoding the same bytes in memory needs.
 TEST(DecodeImageFile, TheFilesBytesCountAgainstTheLimit) {
   testing::TempFolder folder;
-  for (const char* name : {"a.jpg", "a.png"}) {
+  for (const char* name : {"a.jpg", "a.png", "a.webp"}) {
     const std::string path = folder.File(name);
     testing::WriteSampleFile(path, 300, 200, 1);
     const std::vector<uint8_t> bytes = ReadWholeFile(path, uint64_t{1} << 20);

@@ -9,6 +9,7 @@
 #include "platform/error.h"
 #include "support/bmp_writer.h"
 #include "support/jpeg_encoder.h"
+#include "support/webp_encoder.h"
 #include "support/rgb_image_maker.h"
 #include "support/temp_folder.h"
 
@@ -146,6 +147,9 @@ TEST(ImageHeader, AgreesWithTheDecoderAndReadsOnlyTheHeader) {
   const Bytes oneBitBmp = testing::WriteBmp(
       Bmp(30, 20, 1).Palette({{0, 0, 0}, {255, 255, 255}}).Pixels(Bytes(80, 0x55)));
 
+  const Bytes webp = testing::EncodeWebp(Picture(40, 30), true);
+  const RgbImage frame = Picture(4, 2);
+
   const std::vector<Case> cases = {
       {"rgb.jpg", jpeg, ImageHeader{40, 30, false}},
       {"gray.jpeg", testing::EncodeGrayJpeg(Picture(33, 17), {.progressive = true}),
@@ -179,6 +183,12 @@ TEST(ImageHeader, AgreesWithTheDecoderAndReadsOnlyTheHeader) {
       {"budget.bmp", oneBitBmp, std::nullopt, 1000},
       {"big.bmp", bmp, std::nullopt, 1000},
       {"header.bmp", Truncated(bmp, 30), std::nullopt},
+      {"lossless.WebP", webp, ImageHeader{40, 30, false}},
+      {"lossy.webp", testing::EncodeWebp(Picture(33, 17), false), ImageHeader{33, 17, false}},
+      {"anim.webp", testing::EncodeAnimatedWebp(8, 6, {{&frame, 2, 2}}), ImageHeader{8, 6, false}},
+      {"huge.webp", testing::EncodeAnimatedWebp(1 << 24, 1 << 24, {}), std::nullopt},
+      {"short.webp", Truncated(webp, 20), std::nullopt},
+      {"data-cut.webp", Truncated(webp, webp.size() - 10), ImageHeader{40, 30, false}},
   };
   testing::TempFolder folder;
   for (const Case& c : cases) {

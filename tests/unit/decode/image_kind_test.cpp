@@ -20,6 +20,9 @@ TEST(ImageKind, AcceptedExtensionsAndDecoderChoice) {
   EXPECT_EQ(AcceptedImageKind("a", kWin), std::nullopt);
   EXPECT_EQ(DecoderForPath("a.gif", kWin), DecoderKind::Jpeg);
   EXPECT_EQ(DecoderForPath("a", kWin), DecoderKind::Jpeg);
+  EXPECT_EQ(AcceptedImageKind("a.wEbP", kWin), DecoderKind::Webp);
+  EXPECT_EQ(AcceptedImageKind("a.webp", kPosix, InputSet::Classic), std::nullopt);
+  EXPECT_EQ(DecoderForPath("a.webp", kPosix, InputSet::Classic), DecoderKind::Jpeg);  // as before
 }
 
 }  // namespace

@@ -18,20 +18,28 @@ using testing::TempFolder;
 
 constexpr auto kWin = PathStyle::Windows;
 
-TEST(AddPath, AcceptsTheFourExtensionsInAnyCase) {
+TEST(AddPath, AcceptsTheFiveExtensionsInAnyCaseAndWebpOnlyWhenAsked) {
   FakeFileSystem fs;
   for (const char* name : {"a.jpg", "b.Jpeg", "c.PNG", "d.bMp", "e.jpe", "f.gif", "g.txt", "h",
-                           "i.jpg.txt", "j.txt.JPG"}) {
+                           "i.jpg.txt", "j.txt.JPG", "k.WebP", "l.webp.txt"}) {
     fs.AddFile(std::string("C:\\v\\") + name);
   }
+  const Names classic = {"C:\\v\\a.jpg", "C:\\v\\b.Jpeg", "C:\\v\\c.PNG", "C:\\v\\d.bMp",
+                         "C:\\v\\j.txt.JPG"};
+  WalkOptions before;
+  before.inputs = InputSet::Classic;
+  FileQueue old(kWin);
+  EXPECT_EQ(AddPath(fs, old, "C:\\v", before), 5u);
+  EXPECT_EQ(AddPath(fs, old, "C:\\v\\k.WebP", before), 0u);
+  EXPECT_EQ(old.Paths(), classic);
   FileQueue queue(kWin);
-  EXPECT_EQ(AddPath(fs, queue, "C:\\v"), 5u);
+  EXPECT_EQ(AddPath(fs, queue, "C:\\v"), 6u);
   EXPECT_EQ(queue.Paths(), (Names{"C:\\v\\a.jpg", "C:\\v\\b.Jpeg", "C:\\v\\c.PNG", "C:\\v\\d.bMp",
-                                  "C:\\v\\j.txt.JPG"}));
+                                  "C:\\v\\j.txt.JPG", "C:\\v\\k.WebP"}));
   EXPECT_EQ(AddPath(fs, queue, "C:\\v\\a.jpg"), 1u);  // dropped twice, queued twice
   EXPECT_EQ(AddPath(fs, queue, "C:\\v\\missing.jpg"), 0u);
   EXPECT_EQ(AddPath(fs, queue, "C:\\v\\g.txt"), 0u);
-  EXPECT_EQ(queue.Count(), 6u);
+  EXPECT_EQ(queue.Count(), 7u);
 }
 
 TEST(AddPath, WalksEveryDepthAndSkipsUnreadableFolders) {
