@@ -6,3 +6,5 @@ find_package(Threads REQUIRED)
 # libwebp and its demuxer (animations) through their pkg-config files.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp libwebpdemux)
+
+include(${CMAKE_CURRENT_LIST_DIR}/Archive.cmake)

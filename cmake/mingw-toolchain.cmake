@@ -1,6 +1,7 @@
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (posix threads model). The
-# Windows builds of libjpeg, libwebp and GoogleTest come from scripts/build-mingw-deps.sh,
-# which installs them into TAMSOLO_MINGW_DEPS; zlib comes from Debian's libz-mingw-w64-dev.
+# Windows builds of libjpeg, libwebp, libarchive (with libbz2 and liblzma) and GoogleTest come
+# from scripts/build-mingw-deps.sh, which installs them into TAMSOLO_MINGW_DEPS; zlib comes
+# from Debian's libz-mingw-w64-dev.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -17,7 +18,7 @@ if(NOT TAMSOLO_MINGW_DEPS)
     set(TAMSOLO_MINGW_DEPS "${_tamsolo_root}/build/mingw-deps/prefix")
   endif()
 endif()
-set(TAMSOLO_MINGW_DEPS "${TAMSOLO_MINGW_DEPS}" CACHE PATH "Prefix of the cross-built libjpeg, libwebp and GoogleTest")
+set(TAMSOLO_MINGW_DEPS "${TAMSOLO_MINGW_DEPS}" CACHE PATH "Prefix of the cross-built libraries")
 # try_compile projects re-read this file and need the same prefix.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TAMSOLO_MINGW_DEPS)
 

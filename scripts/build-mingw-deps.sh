@@ -2,6 +2,8 @@
 # Cross-builds the third-party libraries the Windows build needs and caches them:
 #   libjpeg-turbo (static, 6b interface) and libwebp (static: libwebp, libwebpdemux) from
 #   Debian's own source packages, whose unpacking applies Debian's security patches,
+#   bzip2 (static libbz2), xz-utils (static liblzma) and libarchive (static, reading through
+#   zlib, libbz2 and liblzma) from Debian's source packages too,
 #   GoogleTest from Debian's sources in /usr/src/googletest.
 # zlib needs no build: Debian's libz-mingw-w64-dev provides it.
 # Usage: scripts/build-mingw-deps.sh [DEPS_DIR]   (default build/mingw-deps; installs into DEPS_DIR/prefix)
@@ -25,13 +27,24 @@ stamp_matches() {
   [[ -f $prefix/.stamp-$1 && $(cat "$prefix/.stamp-$1") == "$2" ]]
 }
 
-cross_build() {
+# Configures a CMake project from $2 in a fresh build folder for the prefix and prints the folder.
+# Ninja, because its try_compile projects make configure checks (libarchive runs hundreds)
+# much quicker than Make's.
+cross_configure() {
   local name=$1 source=$2
   shift 2
   local build=$deps/build/$name
   rm -rf "$build"
-  cmake -S "$source" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >/dev/null
+  mkdir -p "$deps/build"
+  cmake -S "$source" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >"$build.configure.log" ||
+    { cat "$build.configure.log" >&2; exit 1; }
+  echo "$build"
+}
+
+cross_build() {
+  local build
+  build=$(cross_configure "$@")
   cmake --build "$build" -j "$jobs" >/dev/null
   cmake --install "$build" >/dev/null
 }
@@ -53,13 +66,31 @@ ensure_deb_src() {
   echo "added deb-src entries: $added.*" >&2
 }
 
+# Prints the newest version among the stanzas apt-cache lists for a source package.
+newest_version() {
+  local newest="" version
+  for version in $(apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p'); do
+    if [[ -z $newest ]] || dpkg --compare-versions "$version" gt "$newest"; then
+      newest=$version
+    fi
+  done
+  echo "$newest"
+}
+
 # Prints the version of Debian's source package $1, updating apt's lists once if it has none.
+# apt lists the release's version before the security update's, so the first stanza would
+# build without the newest patches.
 source_version() {
   local version
   ensure_deb_src
-  if ! version=$(apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | head -n 1) || [[ -z $version ]]; then
+  version=$(newest_version "$1")
+  if [[ -z $version ]]; then
     as_root apt-get update -qq >&2
-    version=$(apt-cache showsrc "$1" | sed -n 's/^Version: //p' | head -n 1)
+    version=$(newest_version "$1")
+  fi
+  if [[ -z $version ]]; then
+    echo "apt knows no source package $1" >&2
+    exit 1
   fi
   echo "$version"
 }
@@ -115,6 +146,84 @@ libwebp() {
   echo "$version" >"$prefix/.stamp-libwebp"
 }
 
+bzip2() {
+  local version sources build=$deps/build/bzip2
+  version=$(source_version bzip2)
+  if stamp_matches bzip2 "$version"; then
+    return
+  fi
+  echo "building bzip2 $version for Windows" >&2
+  sources=$(unpacked_source bzip2 "$version")
+  # No CMake build: its own Makefile with the cross compiler, the static library only.
+  rm -rf "$build"
+  mkdir -p "$deps/build"
+  cp -r "$sources" "$build"
+  make -C "$build" -j "$jobs" libbz2.a CC=x86_64-w64-mingw32-gcc-posix \
+    AR=x86_64-w64-mingw32-ar RANLIB=x86_64-w64-mingw32-ranlib \
+    CFLAGS="-O2 -D_FILE_OFFSET_BITS=64" >/dev/null
+  install -D -m 644 "$build/bzlib.h" "$prefix/include/bzlib.h"
+  install -D -m 644 "$build/libbz2.a" "$prefix/lib/libbz2.a"
+  echo "$version" >"$prefix/.stamp-bzip2"
+}
+
+xz_utils() {
+  local version sources build
+  version=$(source_version xz-utils)
+  if stamp_matches xz-utils "$version"; then
+    return
+  fi
+  echo "building liblzma from xz-utils $version for Windows" >&2
+  sources=$(unpacked_source xz-utils "$version")
+  # Only the library: its target and install component leave the xz tools unbuilt.
+  build=$(cross_configure xz-utils "$sources" -DBUILD_SHARED_LIBS=OFF)
+  cmake --build "$build" -j "$jobs" --target liblzma >/dev/null
+  cmake --install "$build" --component liblzma_Development >/dev/null
+  echo "$version" >"$prefix/.stamp-xz-utils"
+}
+
+# Fails unless libarchive's configure found the header of each reader library it must use and
+# of the Windows crypto it calls (for random numbers and encrypted entries).
+require_archive_readers() {
+  local config=$1/config.h macro
+  for macro in HAVE_ZLIB_H HAVE_BZLIB_H HAVE_LZMA_H HAVE_BCRYPT_H HAVE_WINCRYPT_H; do
+    if ! grep -q "^#define $macro 1" "$config"; then
+      echo "libarchive was configured without $macro ($config); not building it" >&2
+      exit 1
+    fi
+  done
+}
+
+libarchive() {
+  local version sources build
+  version=$(source_version libarchive)
+  if stamp_matches libarchive "$version"; then
+    return
+  fi
+  echo "building libarchive $version for Windows" >&2
+  sources=$(unpacked_source libarchive "$version")
+  # Its readers use zlib, bzip2 and liblzma and nothing else: every other optional library
+  # off, so none of the build machine's or MinGW's own is picked up by chance. Its configure
+  # looks for "Bcrypt.h", which MinGW spells in lowercase: a forwarding header lets the check,
+  # and every header check after it that includes it, succeed on a case-sensitive disk.
+  local shim=$deps/build/libarchive-include
+  mkdir -p "$shim"
+  echo '#include <bcrypt.h>' >"$shim/Bcrypt.h"
+  build=$(cross_configure libarchive "$sources" -DENABLE_OPENSSL=OFF -DENABLE_NETTLE=OFF \
+    -DENABLE_MBEDTLS=OFF -DENABLE_LIBXML2=OFF -DENABLE_EXPAT=OFF -DENABLE_ICONV=OFF \
+    -DENABLE_ZSTD=OFF -DENABLE_LZ4=OFF -DENABLE_LZO=OFF -DENABLE_LIBB2=OFF -DENABLE_ACL=OFF \
+    -DENABLE_XATTR=OFF -DENABLE_PCREPOSIX=OFF -DPOSIX_REGEX_LIB=NONE -DENABLE_TAR=OFF \
+    -DENABLE_CPIO=OFF -DENABLE_CAT=OFF -DENABLE_TEST=OFF -DENABLE_ZLIB=ON -DENABLE_BZip2=ON \
+    -DENABLE_LZMA=ON -DENABLE_CNG=ON -DCMAKE_C_FLAGS="-I$shim")
+  require_archive_readers "$build"
+  # On WIN32 its CMake always adds the DLL and its import library, which a lookup would find
+  # first: build the static library alone and install it and the public headers by hand.
+  cmake --build "$build" -j "$jobs" --target archive_static >/dev/null
+  install -D -m 644 "$build/libarchive/libarchive_static.a" "$prefix/lib/libarchive_static.a"
+  install -m 644 "$sources/libarchive/archive.h" "$sources/libarchive/archive_entry.h" "$prefix/include/"
+  rm -f "$prefix/lib/libarchive.dll.a" "$prefix/bin/libarchive.dll" "$prefix/lib/pkgconfig/libarchive.pc"
+  echo "$version" >"$prefix/.stamp-libarchive"
+}
+
 googletest() {
   local version
   version=$(dpkg-query -W -f='${Version}' googletest)
@@ -129,4 +238,7 @@ googletest() {
 mkdir -p "$prefix"
 libjpeg_turbo
 libwebp
+bzip2
+xz_utils
+libarchive
 googletest

@@ -11,7 +11,7 @@ scale=${1:-1}
 
 # Runs per target, measured to take about 30 s each on the two-core CI machine. The header
 # target writes every input to four files, so it runs far fewer.
-declare -A runs=([png]=110000 [jpeg]=60000 [bmp]=40000 [webp]=40000 [header]=7000)
+declare -A runs=([png]=110000 [jpeg]=60000 [bmp]=40000 [webp]=40000 [header]=7000 [archive]=50000)
 cap_seconds=60
 
 # The decoder targets pass a 64 MiB memory limit to the decoders, which refuse any image that
@@ -24,6 +24,7 @@ declare -A memory=(
   [bmp]="-malloc_limit_mb=64 -rss_limit_mb=2048"
   [webp]="-malloc_limit_mb=64 -rss_limit_mb=2048"
   [header]="-rss_limit_mb=2048"
+  [archive]="-rss_limit_mb=2048"
 )
 
 scripts/configure.sh fuzz
@@ -32,7 +33,7 @@ cmake --build --preset fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-for target in png jpeg bmp webp header; do
+for target in png jpeg bmp webp header archive; do
   n=$(awk -v r="${runs[$target]}" -v s="$scale" 'BEGIN { printf "%d", r * s }')
   corpus="$work/$target"
   mkdir -p "$corpus" build/fuzz/stage-artifacts

@@ -20,8 +20,9 @@ command -v zip >/dev/null || "$root/scripts/install-deps.sh" windows
 version=$(sed -nE 's/^project\(tamsolo VERSION ([0-9.]+).*/\1/p' "$root/CMakeLists.txt")
 programs=("$build/app/Tamsolo.exe" "$build/cli/tamsolo-cli.exe")
 
-# The programs must run on a bare Windows: no DLL beyond the system's own.
-allowed='^(KERNEL32|USER32|GDI32|SHELL32|ADVAPI32|msvcrt)\.dll$'
+# The programs must run on a bare Windows: no DLL beyond the system's own (bcrypt.dll, which
+# libarchive's Windows crypto calls, is one since Vista).
+allowed='^(KERNEL32|USER32|GDI32|SHELL32|ADVAPI32|bcrypt|msvcrt)\.dll$'
 for program in "${programs[@]}"; do
   while read -r dll; do
     if ! [[ $dll =~ $allowed ]]; then

@@ -72,7 +72,7 @@ fuzz_build() {
   cmake --build --preset fuzz -j "$jobs"
 }
 
-# The Windows build: MinGW-w64 with libjpeg-turbo and GoogleTest cross-built once and cached.
+# The Windows build: MinGW-w64 with its libraries cross-built once and cached.
 windows_cross_build() {
   scripts/build-mingw-deps.sh
   scripts/configure.sh mingw

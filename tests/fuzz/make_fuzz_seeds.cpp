@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/archive_writer.h"
 #include "support/bmp_writer.h"
 #include "support/jpeg_encoder.h"
 #include "image/png_writer.h"
@@ -165,17 +166,31 @@ void WriteWebpSeeds(const fs::path& folder) {
 
 }  // namespace
 
+// One small archive of each form libarchive writes; the RAR seeds come from libarchive's own
+// test archives (no free tool writes RAR).
+void WriteArchiveSeeds(const fs::path& folder) {
+  const std::vector<ArchiveFile> files = {{"a/001.jpg", "one"}, {"002.png", std::string(300, 'x')}};
+  const std::pair<ArchiveForm, const char*> forms[] = {
+      {ArchiveForm::ZipStored, "stored.zip"},       {ArchiveForm::ZipDeflated, "deflated.zip"},
+      {ArchiveForm::ZipEncrypted, "encrypted.zip"}, {ArchiveForm::SevenZipLzma, "lzma.7z"},
+      {ArchiveForm::SevenZipLzma2, "lzma2.7z"},     {ArchiveForm::Tar, "plain.tar"},
+      {ArchiveForm::TarGz, "packed.tar.gz"}};
+  for (const auto& [form, name] : forms)
+    WriteArchive(folder / name, form, files);
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: make_fuzz_seeds <folder>\n");
     return 2;
   }
   const fs::path root = argv[1];
-  for (const char* decoder : {"png", "jpeg", "bmp", "webp"})
+  for (const char* decoder : {"png", "jpeg", "bmp", "webp", "archive"})
     fs::create_directories(root / decoder);
   WritePngSeeds(root / "png");
   WriteJpegSeeds(root / "jpeg");
   WriteBmpSeeds(root / "bmp");
   WriteWebpSeeds(root / "webp");
+  WriteArchiveSeeds(root / "archive");
   return 0;
 }
