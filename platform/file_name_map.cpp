@@ -64,7 +64,7 @@ std::string MapFileName(std::string_view name, PathStyle style) {
   while (!mapped.empty() && (mapped.back() == '.' || mapped.back() == ' '))
     mapped.pop_back();
   if (IsDeviceName(mapped))
-    mapped.insert(0, "_");
+    mapped = "_" + mapped;
   return mapped;
 }
 

@@ -1,6 +1,8 @@
 #include "platform/inner_name.h"
 
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 #include "platform/system_text.h"
 
@@ -23,9 +25,13 @@ Utf8Char DecodeUtf8(std::string_view text, size_t at) {
   char32_t value = lead & 0x07u;
   char32_t least = 0x10000;
   if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, value = lead & 0x1Fu, least = 0x80;
+    length = 2;
+    value = lead & 0x1Fu;
+    least = 0x80;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, value = lead & 0x0Fu, least = 0x800;
+    length = 3;
+    value = lead & 0x0Fu;
+    least = 0x800;
   } else if (lead < 0xF0 || lead > 0xF4) {
     return {0, 0};
   }
@@ -65,7 +71,8 @@ std::string EscapeStrayBytes(std::string_view name) {
   for (size_t at = 0; at < name.size();) {
     const size_t length = DecodeUtf8(name, at).length;
     if (length == 0 || name[at] == '%') {
-      out += "%" + Hex(static_cast<unsigned char>(name[at]), 2);
+      out += '%';
+      out += Hex(static_cast<unsigned char>(name[at]), 2);
       ++at;
     } else {
       out.append(name, at, length);
@@ -90,10 +97,13 @@ std::string WindowsText(std::string_view utf8) {
     const auto code = static_cast<unsigned>(c.codePoint);
     if (c.codePoint == '/') {
       out += '\\';
+    } else if (c.codePoint < 0x80) {
+      out += static_cast<char>(c.codePoint);  // code page 932 keeps ASCII, "\\" included
     } else if (const auto bytes = CodePointToCp932(c.codePoint)) {
       out += *bytes;
     } else {
-      out += code < 0x10000 ? "_u" + Hex(code, 4) : "_U" + Hex(code, 8);
+      out += code < 0x10000 ? "_u" : "_U";
+      out += Hex(code, code < 0x10000 ? 4 : 8);
     }
   }
   return out;
@@ -103,8 +113,7 @@ std::string WindowsText(std::string_view utf8) {
 
 std::string InnerNameText(std::string_view name, bool utf8, PathStyle style) {
   std::string text;
-  const bool valid = IsUtf8(name);
-  if (valid) {
+  if (IsUtf8(name)) {
     text = name;
   } else if (const auto converted = utf8 ? std::nullopt : Cp932ToUtf8(name)) {
     text = *converted;
