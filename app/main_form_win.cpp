@@ -24,6 +24,8 @@ constexpr DWORD kCloseJobPoll = 50;
 constexpr DWORD kDropBufferSize = 261;
 
 constexpr PathStyle kStyle = PathStyle::Windows;
+// The item data of a list row whose text is shown as it is.
+constexpr LRESULT kShownText = 1;
 
 std::string ExecutablePath() {
   char path[MAX_PATH] = {};
@@ -380,7 +382,9 @@ void TTamsoloForm::FileListDrawItem(const DRAWITEMSTRUCT& item) const {
     const LRESULT got =
         SendMessageA(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(path.data()));
     path.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    const std::string text = ItemText(path, kStyle);
+    // An archive entry's row holds its shown text already (see FileQueued).
+    const bool shown = SendMessageA(item.hwndItem, LB_GETITEMDATA, item.itemID, 0) == kShownText;
+    const std::string text = shown ? path : ItemText(path, kStyle);
     const SelectedObject font(dc, font_.Handle());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -417,8 +421,13 @@ void TTamsoloForm::RemainChanged(size_t count) {
   SetWindowTextA(controls_.RemainLabel, RemainCaption(count).c_str());
 }
 
-void TTamsoloForm::FileQueued(size_t index, const std::string& path) {
-  SendMessageA(controls_.FileList, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(path.c_str()));
+// A file's row holds its path; an archive entry's, "<archive name>\<inner path>", which its
+// path would not give when the archive has folders inside.
+void TTamsoloForm::FileQueued(size_t index, const SourceRef& source) {
+  const std::string text = source.InArchive() ? ItemText(source, kStyle) : source.path;
+  SendMessageA(controls_.FileList, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
+  if (source.InArchive())
+    SendMessageA(controls_.FileList, LB_SETITEMDATA, index, kShownText);
 }
 
 void TTamsoloForm::FirstFileTaken() {

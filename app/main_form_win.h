@@ -79,7 +79,7 @@ class TTamsoloForm final : private SchedulerObserver, private BookSink {
   // SchedulerObserver
   void ConvertingFileChanged(const std::string& itemText) override;
   void RemainChanged(size_t count) override;
-  void FileQueued(size_t index, const std::string& path) override;
+  void FileQueued(size_t index, const SourceRef& source) override;
   void FirstFileTaken() override;
 
   // BookSink: the builder's, with the window marked as inside the build meanwhile.

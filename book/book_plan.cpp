@@ -23,10 +23,17 @@ struct FilePages {
   std::string failure;
 };
 
+// An archive entry is read whole, as convert reads it, and its header read from memory.
+FileReader OpenSource(const SourceRef& source) {
+  if (!source.InArchive())
+    return FileReader(source.path);
+  return FileReader(source.path, EntryBytes(source));
+}
+
 // The file's header, read with the decoders' checks; what was read is counted also when the
 // header is refused.
-ImageHeader CountedHeader(const std::string& path, uint64_t memoryLimit, BookPlan& plan) {
-  FileReader file(path);
+ImageHeader CountedHeader(const SourceRef& source, uint64_t memoryLimit, BookPlan& plan) {
+  FileReader file = OpenSource(source);
   ++plan.filesRead;
   struct Count {
     ~Count() { plan.bytesRead += file.BytesRead(); }
@@ -38,10 +45,10 @@ ImageHeader CountedHeader(const std::string& path, uint64_t memoryLimit, BookPla
 
 // The header stands in for the decode, the layout is the job's; both throw the texts that
 // convert reports.
-FilePages PagesOf(const std::string& path, uint64_t memoryLimit, BookPlan& plan) {
+FilePages PagesOf(const SourceRef& source, uint64_t memoryLimit, BookPlan& plan) {
   FilePages pages;
   try {
-    const ImageHeader header = CountedHeader(path, memoryLimit, plan);
+    const ImageHeader header = CountedHeader(source, memoryLimit, plan);
     pages.ifDataDecodes = !header.dataChecked;
     pages.count = LayoutSource(header.width, header.height).pages.count;
   } catch (const std::exception& error) {
@@ -60,12 +67,14 @@ class Planner {
   Planner(const PlanOptions& options, BookPlan& plan)
       : options_(options), plan_(plan), book_(options.style) {}
 
-  void Add(const std::string& path) {
-    const std::string key = BookKeyOf(path, options_.style);
-    if (key != currentBook_ && !currentBook_.empty())
+  void Add(const SourceRef& source) {
+    BookSource book = BookSourceOf(source, options_.style);
+    if ((book.key != currentBook_ || book.archive != currentArchive_) && !currentBook_.empty())
       CloseBook();
-    currentBook_ = key;
-    const FilePages pages = PagesOf(path, options_.memoryLimit, plan_);
+    currentBook_ = std::move(book.key);
+    currentArchive_ = std::move(book.archive);
+    const std::string& path = source.path;
+    const FilePages pages = PagesOf(source, options_.memoryLimit, plan_);
     if (!pages.failure.empty()) {
       plan_.noPages.push_back({path, pages.failure});
       return;
@@ -74,7 +83,7 @@ class Planner {
       book_.KeepSpreadParity(pages.count, [this](const std::string& name, int32_t position) {
         book_.InsertBlank(name, position);
       });
-    const std::string base = BaseNameOf(path, options_.style);
+    const std::string base = PageBaseName(source, options_.style);
     for (int32_t v = 1; v <= pages.count; ++v) {
       const std::string name = book_.FreePageName(PageFileNameFor(base, pages.count, v));
       book_.AddPage(name, {path, v, pages.count});
@@ -83,7 +92,7 @@ class Planner {
   }
 
   void CloseBook() {
-    PlannedBook book{BookTitleOf(currentBook_, options_.style), {}};
+    PlannedBook book{BookTitleOf(currentBook_, options_.style), currentArchive_, {}};
     size_t sourcePage = 0;  // blanks are inserted, so the flags follow the sources' pages
     for (size_t i = 0; i < book_.PageList().size(); ++i) {
       const PageOrigin& origin = book_.Origins()[i];
@@ -96,6 +105,7 @@ class Planner {
     book_.ResetCounters();
     ifDataDecodes_.clear();
     currentBook_.clear();
+    currentArchive_.clear();
   }
 
  private:
@@ -104,6 +114,7 @@ class Planner {
   BookPages book_;
   std::vector<bool> ifDataDecodes_;  // per source page, in the order added
   std::string currentBook_;
+  std::string currentArchive_;
 };
 
 }  // namespace
@@ -119,10 +130,12 @@ BookPlan MakeBookPlan(const PlanOptions& options, FileSystem& fs) {
         return AddPath(fs, queue, path, walk);
       },
       options.stop, plan.ignored,
-      [&leftOut](const std::string& path, const std::vector<FileSystem::Entry>& entries) {
-        return leftOut(path, entries);
-      },
-      options.inputs);
+      {.leaveOut = [&leftOut](const std::string& path,
+                              const std::vector<FileSystem::Entry>& entries) {
+         return leftOut(path, entries);
+       },
+       .inputs = options.inputs,
+       .archiveEntryLimit = options.memoryLimit});
   const std::vector<std::string> paths = queue.Paths();
   plan.warnings = RepeatedFileWarnings(paths);
   if (options.order == QueueOrder::Bytes) {
@@ -133,12 +146,12 @@ BookPlan MakeBookPlan(const PlanOptions& options, FileSystem& fs) {
     plan.warnings.push_back(warning);
   Planner planner(options, plan);
   TestHook("plan-headers", options.stop);
-  for (const std::string& path : paths) {
+  for (const SourceRef& source : queue.Sources()) {
     if (options.stop && options.stop()) {
       plan.stopped = true;
       return plan;
     }
-    planner.Add(path);
+    planner.Add(source);
   }
   planner.CloseBook();
   plan.stopped = options.stop && options.stop();

@@ -86,7 +86,7 @@ class Run {
                     .pageNameRoom = NameRoom(AddTrailingDelimiter(workFolder, options.style).size(),
                                              options.style),
                     .order = options.order,
-                    .prepare = [this](const std::string& path) { return Prepare(path); }}) {
+                    .prepare = [this](const SourceRef& source) { return Prepare(source); }}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
     // Drawn from the copies just made, as `preview` draws a book folder written earlier.
     if (options.preview)
@@ -115,10 +115,13 @@ class Run {
           return scheduler_.AddPath(path, walk);
         },
         [this] { return interrupted_.load(); }, ignored,
-        [&leftOut](const std::string& path, const std::vector<FileSystem::Entry>& entries) {
-          return leftOut(path, entries);
-        },
-        options_.inputs);
+        {.leaveOut = [&leftOut](const std::string& path,
+                                const std::vector<FileSystem::Entry>& entries) {
+           return leftOut(path, entries);
+         },
+         .inputs = options_.inputs,
+         .archiveEntryLimit = options_.memoryLimit,
+         .archiveBuffer = options_.memoryBudget / 4});
   }
 
   // Files queued more than once, and where the queue's byte order would scramble numbered
@@ -142,7 +145,7 @@ class Run {
     // Nothing is added once the run converts, so the queue's order is the order the
     // scheduler will take the files in.
     pipeline_ =
-        std::make_unique<PagePipeline>(scheduler_.Queue().Paths(),
+        std::make_unique<PagePipeline>(scheduler_.Queue().Sources(),
                                        PipelineSettings{options_.jobs, options_.memoryBudget,
                                                         options_.filterIndex, options_.memoryLimit},
                                        interrupted_);
@@ -171,11 +174,11 @@ class Run {
   }
 
  private:
-  PreparedPages Prepare(const std::string& path) {
+  PreparedPages Prepare(const SourceRef& source) {
     DecodeNotes notes;
-    PreparedPages pages = pipeline_->Take(path, &notes);
+    PreparedPages pages = pipeline_->Take(source, &notes);
     if (notes.dataEndedEarly && report_)
-      report_->AddWarning(path + ": " + kDataEndedEarlyText);
+      report_->AddWarning(source.path + ": " + kDataEndedEarlyText);
     return pages;
   }
 

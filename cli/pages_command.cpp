@@ -35,6 +35,13 @@ std::string NoPageReason(int width, int height) {
          std::to_string(ScaledWidth(width, height)) + " columns, under half a page";
 }
 
+std::vector<SourceRef> FileSources(const std::vector<std::string>& paths) {
+  std::vector<SourceRef> sources;
+  for (const std::string& path : paths)
+    sources.push_back(SourceRef{path});
+  return sources;
+}
+
 // Runs the real conversion job for each file, pumping its hand-over on this thread.
 class PagesRun {
  public:
@@ -43,7 +50,7 @@ class PagesRun {
   PagesRun(std::string folder, int32_t filterIndex, uint64_t memoryLimit, PathStyle style,
            FileSystem& files, std::vector<std::string> paths, const ParallelOptions& parallel,
            InputSet inputs)
-      : pipeline_(std::move(paths),
+      : pipeline_(FileSources(paths),
                   PipelineSettings{parallel.jobs, parallel.memoryBudget, filterIndex, memoryLimit,
                                    inputs},
                   StopRequested()),
@@ -64,7 +71,7 @@ class PagesRun {
     PreparedPages pages;
     DecodeNotes notes;
     try {
-      pages = pipeline_.Take(path, &notes);
+      pages = pipeline_.Take(SourceRef{path}, &notes);
     } catch (const std::exception& error) {
       result.failure = ReasonOf(error);
       return result;

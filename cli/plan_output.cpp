@@ -31,14 +31,19 @@ bool AnyUnsure(const BookPlan& plan) {
   return false;
 }
 
-void WritePageJson(const PlannedPage& page, size_t position, PathStyle style, std::ostream& out) {
+// A page from an archive names it: its path is then the entry's displayed path.
+void WritePageJson(const PlannedPage& page, size_t position, const std::string& archive,
+                   PathStyle style, std::ostream& out) {
   out << "{\"position\": " << position << ", \"name\": " << JsonString(page.name);
   if (page.origin.Blank()) {
     out << ", \"blank\": true}";
     return;
   }
   out << ", \"source\": " << JsonString(FileNamePart(page.origin.source, style))
-      << ", \"path\": " << JsonString(page.origin.source) << ", \"v\": " << page.origin.v
+      << ", \"path\": " << JsonString(page.origin.source);
+  if (!archive.empty())
+    out << ", \"archive\": " << JsonString(archive);
+  out << ", \"v\": " << page.origin.v
       << ", \"n\": " << page.origin.n
       << ", \"ifDataDecodes\": " << (page.ifDataDecodes ? "true" : "false") << "}";
 }
@@ -47,7 +52,7 @@ void WriteBookJson(const PlannedBook& book, PathStyle style, std::ostream& out) 
   out << "    {\n      \"title\": " << JsonString(book.title) << ",\n      \"pages\": [";
   for (size_t i = 0; i < book.pages.size(); ++i) {
     out << (i ? ",\n        " : "\n        ");
-    WritePageJson(book.pages[i], i + 1, style, out);
+    WritePageJson(book.pages[i], i + 1, book.archive, style, out);
   }
   out << "\n      ],\n      \"pairs\": [";
   for (size_t i = 0; i < book.pages.size(); i += 2) {

@@ -18,4 +18,20 @@ RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit, DecodeNo
   return DecodeJpegFile(path, memoryLimit, notes);
 }
 
+RgbImage DecodeHeldImage(std::span<const uint8_t> data, DecoderKind kind, uint64_t memoryLimit,
+                         DecodeNotes* notes) {
+  switch (kind) {
+    case DecoderKind::Png:
+      return DecodeHeldPng(data, memoryLimit);
+    case DecoderKind::Bmp:
+      CheckDecodeBudget(data.size(), memoryLimit);
+      return DecodeBmp(data, memoryLimit - data.size(), notes);
+    case DecoderKind::Webp:
+      return DecodeHeldWebp(data, memoryLimit);
+    case DecoderKind::Jpeg:
+      break;
+  }
+  return DecodeHeldJpeg(data, memoryLimit, notes);
+}
+
 }  // namespace tamsolo

@@ -45,6 +45,15 @@ RgbImage DecodeBmpFile(const std::string& path, uint64_t memoryLimit = kDefaultD
 RgbImage DecodePngFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
 RgbImage DecodeWebpFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
 
+// Bytes the caller holds whole (an archive entry's), counted against the limit as the file
+// decoders count a file's; a BMP's are counted whole too, since they stay held.
+RgbImage DecodeHeldJpeg(std::span<const uint8_t> data, uint64_t memoryLimit,
+                        DecodeNotes* notes = nullptr);
+RgbImage DecodeHeldPng(std::span<const uint8_t> data, uint64_t memoryLimit);
+RgbImage DecodeHeldWebp(std::span<const uint8_t> data, uint64_t memoryLimit);
+RgbImage DecodeHeldImage(std::span<const uint8_t> data, DecoderKind kind, uint64_t memoryLimit,
+                         DecodeNotes* notes = nullptr);
+
 // Chooses the decoder by the upper-cased extension of path (see DecoderForPath).
 RgbImage DecodeImageFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit,
                          DecodeNotes* notes = nullptr, InputSet inputs = InputSet::Extended);

@@ -186,7 +186,11 @@ RgbImage DecodeJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeN
 // The file's bytes stay in memory until the decode ends, so they count against the limit.
 RgbImage DecodeJpegFile(const std::string& path, uint64_t memoryLimit, DecodeNotes* notes) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit, ThrowIfDecodeStopped);
-  return DecodeJpegData(bytes, {memoryLimit, bytes.size()}, notes, GrayQuantising::Own);
+  return DecodeHeldJpeg(bytes, memoryLimit, notes);
+}
+
+RgbImage DecodeHeldJpeg(std::span<const uint8_t> data, uint64_t memoryLimit, DecodeNotes* notes) {
+  return DecodeJpegData(data, {memoryLimit, data.size()}, notes, GrayQuantising::Own);
 }
 
 }  // namespace tamsolo

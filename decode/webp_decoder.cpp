@@ -105,7 +105,11 @@ RgbImage DecodeWebp(std::span<const uint8_t> data, uint64_t memoryLimit) {
 // The file's bytes stay in memory until the decode ends, so they count against the limit.
 RgbImage DecodeWebpFile(const std::string& path, uint64_t memoryLimit) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit, ThrowIfDecodeStopped);
-  return DecodeWebpData(bytes, {memoryLimit, bytes.size()});
+  return DecodeHeldWebp(bytes, memoryLimit);
+}
+
+RgbImage DecodeHeldWebp(std::span<const uint8_t> data, uint64_t memoryLimit) {
+  return DecodeWebpData(data, {memoryLimit, data.size()});
 }
 
 }  // namespace tamsolo

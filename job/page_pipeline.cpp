@@ -20,9 +20,9 @@ void PagePipeline::WaitUntil(std::unique_lock<std::mutex>& lock, Predicate predi
 // A quarter of the budget is kept for the buffers the workers reuse from file to file (the
 // decoded raster, the intermediate and the scaled image); a worker that needed more for one
 // file gives them up afterwards.
-PagePipeline::PagePipeline(std::vector<std::string> paths, PipelineSettings settings,
+PagePipeline::PagePipeline(std::vector<SourceRef> sources, PipelineSettings settings,
                            const std::atomic<bool>& stop)
-    : paths_(std::move(paths)), settings_(settings), stop_(stop), slots_(paths_.size()) {
+    : sources_(std::move(sources)), settings_(settings), stop_(stop), slots_(sources_.size()) {
   const uint64_t jobs = static_cast<uint64_t>(std::max(1, settings_.jobs));
   retainLimit_ = settings_.memoryBudget / 4 / jobs;
   filesBudget_ = settings_.memoryBudget - retainLimit_ * jobs;
@@ -34,7 +34,7 @@ PagePipeline::PagePipeline(std::vector<std::string> paths, PipelineSettings sett
     recycler_.emplace(retainLimit_ / 2);
     return;
   }
-  const size_t count = std::min(paths_.size(), static_cast<size_t>(settings_.jobs));
+  const size_t count = std::min(sources_.size(), static_cast<size_t>(settings_.jobs));
   try {
     for (size_t i = 0; i < count; ++i)
       workers_.emplace_back([this] { Work(); });
@@ -61,14 +61,15 @@ void PagePipeline::Close() {
   }
 }
 
-PreparedPages PagePipeline::Take(const std::string& path, DecodeNotes* notes) {
+PreparedPages PagePipeline::Take(const SourceRef& source, DecodeNotes* notes) {
   std::unique_lock lock(mutex_);
   const size_t index = nextToTake_;
-  if (index >= paths_.size() || paths_[index] != path) {
+  if (index >= sources_.size() || sources_[index].path != source.path ||
+      sources_[index].archive != source.archive || sources_[index].entry != source.entry) {
     lock.unlock();
     DecodeStopScope scope(stop_);
     const RgbImage image =
-        DecodeImageFile(path, settings_.decodeMemoryLimit, notes, settings_.inputs);
+        DecodeSource(source, settings_.decodeMemoryLimit, notes, settings_.inputs);
     return PreparePages(image, settings_.filterIndex, scratch_, stop_);
   }
   if (workers_.empty()) {
@@ -101,10 +102,10 @@ void PagePipeline::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
     WaitUntil(lock, [&] {
-      return closing_ || stop_ || nextToStart_ >= paths_.size() ||
+      return closing_ || stop_ || nextToStart_ >= sources_.size() ||
              Fits(nextToStart_, decodeCharge_);
     });
-    if (closing_ || stop_ || nextToStart_ >= paths_.size())
+    if (closing_ || stop_ || nextToStart_ >= sources_.size())
       return;
     const size_t index = nextToStart_++;
     slots_[index].charge = decodeCharge_;
@@ -150,12 +151,13 @@ void PagePipeline::Make(size_t index, PageScratch& scratch) {
 // A worker first decodes within its share; a file that needs more is decoded again with
 // the full limit once that fits, so every file meets the same limit as with one job.
 RgbImage PagePipeline::Decode(size_t index, bool shared, DecodeNotes& notes) {
-  const std::string& path = paths_[index];
+  const SourceRef& source = sources_[index];
   DecodeStopScope scope(stop_);
   const uint64_t limit = settings_.decodeMemoryLimit;
+  const std::vector<uint8_t> entryBytes = EntryBytes(source);
   if (shared && decodeCharge_ < limit) {
     try {
-      return DecodeImageFile(path, decodeCharge_, &notes, settings_.inputs);
+      return DecodeSource(source, entryBytes, decodeCharge_, &notes, settings_.inputs);
     } catch (...) {
       if (stop_)
         throw;
@@ -163,7 +165,7 @@ RgbImage PagePipeline::Decode(size_t index, bool shared, DecodeNotes& notes) {
     notes = {};
     Charge(index, limit);
   }
-  return DecodeImageFile(path, limit, &notes, settings_.inputs);
+  return DecodeSource(source, entryBytes, limit, &notes, settings_.inputs);
 }
 
 void PagePipeline::Charge(size_t index, uint64_t bytes) {

@@ -13,6 +13,7 @@
 #include "decode/decoders.h"
 #include "image/raster_recycler.h"
 #include "job/prepared_pages.h"
+#include "job/source_ref.h"
 #include "resample/filters.h"
 
 namespace tamsolo {
@@ -32,18 +33,18 @@ struct PipelineSettings {
 // grows to what decoding revealed before it is scaled.
 class PagePipeline {
  public:
-  // paths: the files in the order Take will ask for them. stop ends the work early (an
+  // sources: the images in the order Take will ask for them. stop ends the work early (an
   // interrupt); the results are then of no use.
-  PagePipeline(std::vector<std::string> paths, PipelineSettings settings,
+  PagePipeline(std::vector<SourceRef> sources, PipelineSettings settings,
                const std::atomic<bool>& stop);
   ~PagePipeline();
   PagePipeline(const PagePipeline&) = delete;
   PagePipeline& operator=(const PagePipeline&) = delete;
 
-  // The pages of path, waiting for them if need be. A path out of the announced order is
+  // The pages of source, waiting for them if need be. A source out of the announced order is
   // converted here and now. Throws what decoding threw (the file gives no image). notes,
   // when given, learns what the file's decode noticed.
-  PreparedPages Take(const std::string& path, DecodeNotes* notes = nullptr);
+  PreparedPages Take(const SourceRef& source, DecodeNotes* notes = nullptr);
 
  private:
   struct Slot {
@@ -65,7 +66,7 @@ class PagePipeline {
   void Charge(size_t index, uint64_t bytes);
   bool Fits(size_t index, uint64_t bytes) const;
 
-  std::vector<std::string> paths_;
+  std::vector<SourceRef> sources_;
   PipelineSettings settings_;
   const std::atomic<bool>& stop_;
   uint64_t filesBudget_ = 0;   // the budget less what the workers keep between files

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tamsolo {
 
@@ -16,6 +17,8 @@ class FileReader {
   // Throws Error "Cannot open file "<path>": <reason>" or "Cannot read file "<path>":
   // <reason>" naming the system's reason or the kind of thing the path is.
   explicit FileReader(const std::string& path);
+  // Bytes already in memory (an archive entry's), read as the file name would be.
+  FileReader(std::string name, std::vector<uint8_t> bytes);
   ~FileReader();
   FileReader(const FileReader&) = delete;
   FileReader& operator=(const FileReader&) = delete;
@@ -39,7 +42,13 @@ class FileReader {
   const std::string& Path() const { return path_; }
 
  private:
+  int64_t MemoryRead(void* data, size_t size) noexcept;
+  size_t MemoryReadAt(uint64_t offset, uint8_t* out, size_t count) noexcept;
+
   std::string path_;
+  bool inMemory_ = false;
+  std::vector<uint8_t> memory_;
+  uint64_t memoryPosition_ = 0;
   intptr_t handle_ = -1;
   uint64_t size_ = 0;
   uint64_t bytesRead_ = 0;

@@ -64,10 +64,13 @@ FileReader::FileReader(const std::string& path) : path_(path) {
 }
 
 FileReader::~FileReader() {
-  ::close(static_cast<int>(handle_));
+  if (!inMemory_)
+    ::close(static_cast<int>(handle_));
 }
 
 int64_t FileReader::TryRead(void* data, size_t size) noexcept {
+  if (inMemory_)
+    return MemoryRead(data, size);
   auto* out = static_cast<uint8_t*>(data);
   size_t done = 0;
   while (done < size) {
@@ -94,10 +97,16 @@ size_t FileReader::Read(void* data, size_t size) {
 }
 
 bool FileReader::Skip(uint64_t count) noexcept {
+  if (inMemory_) {
+    memoryPosition_ += count;
+    return true;
+  }
   return ::lseek(static_cast<int>(handle_), static_cast<off_t>(count), SEEK_CUR) >= 0;
 }
 
 size_t FileReader::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
+  if (inMemory_)
+    return MemoryReadAt(offset, out, count);
   size_t done = 0;
   while (done < count) {
     const ssize_t got = ::pread(static_cast<int>(handle_), out + done, count - done,

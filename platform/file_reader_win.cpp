@@ -49,10 +49,13 @@ FileReader::FileReader(const std::string& path) : path_(path) {
 }
 
 FileReader::~FileReader() {
-  CloseHandle(HandleOf(handle_));
+  if (!inMemory_)
+    CloseHandle(HandleOf(handle_));
 }
 
 int64_t FileReader::TryRead(void* data, size_t size) noexcept {
+  if (inMemory_)
+    return MemoryRead(data, size);
   auto* out = static_cast<uint8_t*>(data);
   size_t done = 0;
   while (done < size) {
@@ -79,12 +82,18 @@ size_t FileReader::Read(void* data, size_t size) {
 }
 
 bool FileReader::Skip(uint64_t count) noexcept {
+  if (inMemory_) {
+    memoryPosition_ += count;
+    return true;
+  }
   LARGE_INTEGER distance{};
   distance.QuadPart = static_cast<LONGLONG>(count);
   return SetFilePointerEx(HandleOf(handle_), distance, nullptr, FILE_CURRENT) != 0;
 }
 
 size_t FileReader::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
+  if (inMemory_)
+    return MemoryReadAt(offset, out, count);
   size_t done = 0;
   while (done < count) {
     const size_t left = count - done;

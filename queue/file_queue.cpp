@@ -7,33 +7,41 @@
 
 namespace tamsolo {
 
-size_t FileQueue::Add(const std::string& path) {
-  Entry item{FoldAsciiCase(path, style_), path};
+size_t FileQueue::Add(SourceRef source) {
+  Entry item{FoldAsciiCase(source.path, style_), std::move(source)};
   const auto at =
       std::upper_bound(items_.begin(), items_.end(), item, [this](const Entry& a, const Entry& b) {
-        return QueueLess(a.key, a.path, b.key, b.path, order_);
+        return QueueLess(a.key, a.source.path, b.key, b.source.path, order_);
       });
   const size_t index = static_cast<size_t>(at - items_.begin());
   items_.insert(at, std::move(item));
   if (onAdded_)
-    onAdded_(index, path);
+    onAdded_(index, items_[index].source);
   return index;
 }
 
-std::string FileQueue::TakeFirst() {
+SourceRef FileQueue::TakeFirst() {
   if (items_.empty())
     throw Error("The queue is empty");
-  std::string path = std::move(items_.front().path);
+  SourceRef source = std::move(items_.front().source);
   items_.erase(items_.begin());
-  return path;
+  return source;
 }
 
 std::vector<std::string> FileQueue::Paths() const {
   std::vector<std::string> paths;
   paths.reserve(items_.size());
   for (const Entry& item : items_)
-    paths.push_back(item.path);
+    paths.push_back(item.source.path);
   return paths;
+}
+
+std::vector<SourceRef> FileQueue::Sources() const {
+  std::vector<SourceRef> sources;
+  sources.reserve(items_.size());
+  for (const Entry& item : items_)
+    sources.push_back(item.source);
+  return sources;
 }
 
 }  // namespace tamsolo

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "job/source_ref.h"
 #include "platform/paths.h"
 #include "queue/path_order.h"
 
@@ -20,16 +21,19 @@ class FileQueue {
       : style_(style), order_(order) {}
 
   // Returns the index the path took.
-  size_t Add(const std::string& path);
+  size_t Add(const std::string& path) { return Add(SourceRef{path}); }
+  size_t Add(SourceRef source);
   size_t Count() const { return items_.size(); }
   bool Empty() const { return items_.empty(); }
-  const std::string& Item(size_t index) const { return items_.at(index).path; }
+  const std::string& Item(size_t index) const { return items_.at(index).source.path; }
+  const SourceRef& Source(size_t index) const { return items_.at(index).source; }
   // Takes item 0 out of the queue; the queue must not be empty.
-  std::string TakeFirst();
+  SourceRef TakeFirst();
   std::vector<std::string> Paths() const;
+  std::vector<SourceRef> Sources() const;
   PathStyle Style() const { return style_; }
   // Told of every path added, with its index, so that a view of the queue can follow it.
-  void SetOnAdded(std::function<void(size_t index, const std::string& path)> onAdded) {
+  void SetOnAdded(std::function<void(size_t index, const SourceRef& source)> onAdded) {
     onAdded_ = std::move(onAdded);
   }
   QueueOrder Order() const { return order_; }
@@ -37,12 +41,12 @@ class FileQueue {
  private:
   struct Entry {
     std::string key;  // the folded path, computed once
-    std::string path;
+    SourceRef source;
   };
   PathStyle style_;
   QueueOrder order_;
   std::vector<Entry> items_;
-  std::function<void(size_t, const std::string&)> onAdded_;
+  std::function<void(size_t, const SourceRef&)> onAdded_;
 };
 
 }  // namespace tamsolo

@@ -1,9 +1,13 @@
 #include "queue/input_collection.h"
 
-#include "decode/image_kind.h"
-
 #include <exception>
+#include <memory>
 #include <optional>
+
+#include "archive/archive_names.h"
+#include "archive/archive_source.h"
+#include "decode/image_kind.h"
+#include "platform/inner_name.h"
 
 namespace tamsolo {
 namespace {
@@ -13,7 +17,8 @@ class FolderWalk {
   FolderWalk(FileSystem& fileSystem, FileQueue& queue, const WalkOptions& options)
       : fs_(fileSystem), queue_(queue), options_(options) {}
 
-  void Add(const std::string& path) {
+  // direct: the path was dropped itself rather than found in a folder.
+  void Add(const std::string& path, bool direct) {
     switch (fs_.KindOf(path)) {
       case FileSystem::Kind::Folder:
         WalkFolder(path);
@@ -22,6 +27,8 @@ class FolderWalk {
         if (IsAcceptedImage(path, queue_.Style(), options_.inputs)) {
           queue_.Add(path);
           ++added_;
+        } else if (options_.inputs == InputSet::Extended) {
+          AddArchive(path, direct);
         }
         break;
       case FileSystem::Kind::Missing:
@@ -53,19 +60,58 @@ class FolderWalk {
       const std::string prefix = AddTrailingDelimiter(path, queue_.Style());
       for (const FileSystem::Entry& entry : *entries) {
         if (entry.name != "." && entry.name != "..")
-          Add(prefix + entry.name);
+          Add(prefix + entry.name, false);
       }
     }
     if (identity)
       onBranch_.erase(*identity);
   }
 
+  void AddArchive(const std::string& path, bool direct) {
+    const PathStyle style = queue_.Style();
+    const ArchiveName name = ArchiveNameOf(path, style);
+    if (name == ArchiveName::Part && direct)
+      Unreadable(path, "Cannot read archive \"" + path +
+                           "\": one part of a split archive, which is not read");
+    if (name != ArchiveName::Comic && !(name == ArchiveName::Generic && direct))
+      return;
+    auto archive = std::make_shared<ArchiveSource>(path, options_.archiveEntryLimit,
+                                                   options_.archiveBuffer);
+    const std::vector<ArchiveEntry>* entries = nullptr;
+    try {
+      entries = &archive->Entries();
+    } catch (const std::exception& error) {
+      Unreadable(path, error.what());
+      return;
+    }
+    const std::string prefix = AddTrailingDelimiter(path, style);
+    for (const ArchiveEntry& entry : *entries) {
+      if (!entry.regularFile)
+        continue;
+      std::string inner = InnerNameText(entry.name, entry.nameIsUtf8, style);
+      if (ArchiveNameOf(inner, style) != ArchiveName::None) {
+        Unreadable(path, "Cannot read \"" + prefix + inner +
+                             "\": an archive inside an archive is not opened");
+      } else if (IsAcceptedImage(inner, style, options_.inputs)) {
+        archive->Want(entry.index);
+        queue_.Add(SourceRef{prefix + inner, archive, entry.index, std::move(inner)});
+        ++added_;
+      }
+    }
+    if (!archive->Damage().empty())
+      Unreadable(path, "Cannot read archive \"" + path + "\" to its end: " + archive->Damage());
+  }
+
+  void Unreadable(const std::string& path, const std::string& reason) {
+    if (options_.unreadable)
+      options_.unreadable(path, reason);
+  }
+
   std::optional<std::vector<FileSystem::Entry>> ReadFolder(const std::string& path) {
     try {
       return fs_.ReadFolder(path);
     } catch (const std::exception& error) {
-      if (options_.unreadable)
-        options_.unreadable(path, error.what());
+      Unreadable(path, error.what());
       return std::nullopt;
     }
   }
@@ -86,7 +132,7 @@ bool IsAcceptedImage(const std::string& path, PathStyle style, InputSet inputs) 
 size_t AddPath(FileSystem& fileSystem, FileQueue& queue, const std::string& path,
                const WalkOptions& options) {
   FolderWalk walk(fileSystem, queue, options);
-  walk.Add(path);
+  walk.Add(path, true);
   return walk.Added();
 }
 

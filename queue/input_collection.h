@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/decode_limits.h"
 #include "decode/image_kind.h"
 #include "platform/file_system.h"
 #include "queue/file_queue.h"
@@ -32,11 +33,19 @@ struct WalkOptions {
       leaveOut;
   // Which files are collected (the command line's --no-archives, the window's Archives=0).
   InputSet inputs = InputSet::Extended;
+  // What one archive entry may hold (the decode's memory limit), and what an archive may keep
+  // of the entries it passes on the way to a later one.
+  uint64_t archiveEntryLimit = kDefaultDecodeMemoryLimit;
+  uint64_t archiveBuffer = uint64_t{64} << 20;
 };
 
 // Queues one dropped path: an accepted image file, or every accepted file of a folder and
 // its sub-folders, depth-first in the order the file system lists them. A path that does not
-// exist or cannot be read is ignored. Returns how many files were queued.
+// exist or cannot be read is ignored. In the extended set a comic archive is listed and each
+// image entry queued; a generic archive only when it is the path itself. What an archive
+// cannot give (it cannot be read, damage ends its listing, an archive inside it, a part of a
+// split archive) is told to unreadable, as a folder that cannot be read is. Returns how many
+// images were queued.
 size_t AddPath(FileSystem& fileSystem, FileQueue& queue, const std::string& path,
                const WalkOptions& options = {});
 

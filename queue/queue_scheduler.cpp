@@ -21,10 +21,10 @@ QueueScheduler::QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookS
       settings_(std::move(settings)),
       queue_(settings_.style, settings_.order) {
   queue_.SetOnAdded(
-      [this](size_t index, const std::string& path) { Observer().FileQueued(index, path); });
+      [this](size_t index, const SourceRef& source) { Observer().FileQueued(index, source); });
   if (!settings_.decode) {
-    settings_.decode = [limit = settings_.decodeMemoryLimit](const std::string& path) {
-      return DecodeImageFile(path, limit);
+    settings_.decode = [limit = settings_.decodeMemoryLimit](const SourceRef& source) {
+      return DecodeSource(source, limit, nullptr, InputSet::Extended);
     };
   }
 }
@@ -58,27 +58,29 @@ std::string QueueScheduler::WorkFolderPrefix() const {
 }
 
 void QueueScheduler::StartNext() {
-  const std::string path = queue_.TakeFirst();
+  const SourceRef source = queue_.TakeFirst();
   Observer().FirstFileTaken();
   Observer().RemainChanged(queue_.Count());
-  const std::string key = BookKeyOf(path, settings_.style);
-  if (key != currentBook_ && !currentBook_.empty())
+  BookSource book = BookSourceOf(source, settings_.style);
+  if ((book.key != currentBook_ || book.archive != currentArchive_) && !currentBook_.empty())
     CloseBook();
-  currentBook_ = key;
-  jobPath_ = path;
+  currentBook_ = std::move(book.key);
+  currentArchive_ = std::move(book.archive);
+  jobPath_ = source.path;
+  jobOrigin_ = OriginText(source, settings_.style);
   jobPages_ = 0;
   jobIsSpread_ = false;
   jobPageCount_ = 1;
   jobNextPage_ = 1;
-  std::unique_ptr<TConvertThread> job = MakeJob(path);
-  Observer().ConvertingFileChanged(ItemText(path, settings_.style));
-  StartJob(std::move(job), path);
+  std::unique_ptr<TConvertThread> job = MakeJob(source);
+  Observer().ConvertingFileChanged(ItemText(source, settings_.style));
+  StartJob(std::move(job), source);
 }
 
-std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const std::string& path) {
+std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const SourceRef& source) {
   JobRecipe recipe;
   recipe.outputFolder = WorkFolderPrefix();
-  recipe.baseName = BaseNameOf(path, settings_.style);
+  recipe.baseName = PageBaseName(source, settings_.style);
   recipe.filterIndex = settings_.filterIndex;
   recipe.onPageSaved = [this](const std::string& folder, const std::string& name) {
     PageSaved(folder, name);
@@ -94,18 +96,18 @@ std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const std::string& path)
   return tamsolo::MakeJob(handOver_, std::move(recipe));
 }
 
-void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const std::string& path) {
+void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const SourceRef& source) {
   try {
     fs_.CreateFolders(job->OutputFolder);
     if (settings_.prepare) {
-      job->prepared = std::make_unique<PreparedPages>(settings_.prepare(path));
+      job->prepared = std::make_unique<PreparedPages>(settings_.prepare(source));
       convThread_ = std::move(job);
       convThread_->Start();
       return;
     }
-    RgbImage source = settings_.decode(path);
+    RgbImage image = settings_.decode(source);
     convThread_ = std::move(job);
-    tamsolo::StartJob(*convThread_, std::move(source));
+    tamsolo::StartJob(*convThread_, std::move(image));
   } catch (...) {
     // The job is abandoned unstarted: no end-of-job handler, the file is not queued again,
     // and the label keeps its text until the next job replaces it.
@@ -116,7 +118,7 @@ void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const std::st
     job->PageBitmap.reset();
     job->prepared.reset();
     job.reset();
-    Observer().FileRejected(path, MessageOf(error));
+    Observer().FileRejected(source.path, MessageOf(error));
   }
 }
 
@@ -124,6 +126,7 @@ void QueueScheduler::CloseBook() {
   BuildBook();
   book_.ResetCounters();
   currentBook_.clear();
+  currentArchive_.clear();
 }
 
 // The sink sees the book; whatever it does, the page files go and PageList is emptied.
@@ -162,7 +165,7 @@ void QueueScheduler::StopJob() {
 
 void QueueScheduler::PageSaved(const std::string& folder, const std::string& name) {
   tempFileList_.push_back(folder + name);
-  book_.AddPage(name, {jobPath_, jobNextPage_++, jobPageCount_});
+  book_.AddPage(name, {jobOrigin_, jobNextPage_++, jobPageCount_});
   ++jobPages_;
   Observer().PagesChanged();
 }

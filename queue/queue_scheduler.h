@@ -30,7 +30,7 @@ class SchedulerObserver {
   // The number of queued files changed.
   virtual void RemainChanged(size_t /*count*/) {}
   // A file entered the queue at index (its place in FileQueue order).
-  virtual void FileQueued(size_t /*index*/, const std::string& /*path*/) {}
+  virtual void FileQueued(size_t /*index*/, const SourceRef& /*source*/) {}
   // Item 0 left the queue: its file is being taken for conversion.
   virtual void FirstFileTaken() {}
   // A page or a blank page was recorded, or the page lists changed otherwise.
@@ -56,16 +56,16 @@ class SchedulerObserver {
 // only through the hand-over.
 class QueueScheduler {
  public:
-  using Decoder = std::function<RgbImage(const std::string& path)>;
+  using Decoder = std::function<RgbImage(const SourceRef& source)>;
   // Makes a file's pages ahead of its job; throws, as a decoder does, for a file that gives
   // no image.
-  using Preparer = std::function<PreparedPages(const std::string& path)>;
+  using Preparer = std::function<PreparedPages(const SourceRef& source)>;
 
   struct Settings {
     std::string workFolder;  // without trailing delimiter
     PathStyle style = NativePathStyle();
     int32_t filterIndex = kDefaultFilterIndex;
-    Decoder decode = {};  // DecodeImageFile with decodeMemoryLimit when unset
+    Decoder decode = {};  // DecodeSource with decodeMemoryLimit when unset
     // How page files are created; the command line creates them new, never replacing one.
     FileSystem::Create pageCreate = FileSystem::Create::Replace;
     // The convert/hold switch, read on every tick and at the end of every job, so that a
@@ -123,8 +123,8 @@ class QueueScheduler {
 
  private:
   void StartNext();
-  std::unique_ptr<TConvertThread> MakeJob(const std::string& path);
-  void StartJob(std::unique_ptr<TConvertThread> job, const std::string& path);
+  std::unique_ptr<TConvertThread> MakeJob(const SourceRef& source);
+  void StartJob(std::unique_ptr<TConvertThread> job, const SourceRef& source);
   void BuildBook();
   void CloseBook();
   void ConvThreadFinish(TConvertThread& job);
@@ -150,12 +150,14 @@ class QueueScheduler {
   // own end-of-job handler.
   std::unique_ptr<TConvertThread> finishedJob_;
   std::string jobPath_;
+  std::string jobOrigin_;  // how its pages record their source
   int jobPages_ = 0;
   bool jobIsSpread_ = false;
   int32_t jobPageCount_ = 1;  // n of the job's pages: 1 unless a count was announced
   int32_t jobNextPage_ = 1;   // v of the job's next page, saved or given up
 
   std::string currentBook_;
+  std::string currentArchive_;  // the open book's archive; empty for one of files
   std::vector<std::string> tempFileList_;
   // A name something in the work folder already has (a file a failed delete left, a folder)
   // is taken too, so no write goes onto it.

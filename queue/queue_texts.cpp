@@ -8,4 +8,10 @@ std::string ItemText(std::string_view path, PathStyle style) {
   return BookKeyOf(path, style) + FileNamePart(path, style);
 }
 
+std::string ItemText(const SourceRef& source, PathStyle style) {
+  if (!source.InArchive())
+    return ItemText(source.path, style);
+  return FileNamePart(source.archive->Path(), style) + PathDelimiter(style) + source.innerPath;
+}
+
 }  // namespace tamsolo

@@ -2,23 +2,31 @@
 
 #include <set>
 
+#include "archive/archive_names.h"
 #include "queue/unpadded_numbers.h"
 
 namespace tamsolo {
+namespace {
+
+// An archive the walk read when named directly.
+bool IsArchive(const std::string& path, PathStyle style, InputSet inputs) {
+  const ArchiveName name = ArchiveNameOf(path, style);
+  return inputs == InputSet::Extended &&
+         (name == ArchiveName::Comic || name == ArchiveName::Generic);
+}
+
+}  // namespace
 
 size_t QueueTypedPaths(FileSystem& fs, const std::vector<std::string>& paths,
                        const AddWalkedPath& add, const std::function<bool()>& stop,
-                       std::vector<std::string>& ignored,
-                       const decltype(WalkOptions::leaveOut)& leaveOut, InputSet inputs) {
+                       std::vector<std::string>& ignored, WalkOptions walk) {
   std::set<std::string> walked;
-  WalkOptions walk;
   walk.walked = &walked;
   walk.unreadable = [&](const std::string&, const std::string& reason) {
     ignored.push_back(reason);
   };
   walk.stop = stop;
-  walk.leaveOut = leaveOut;
-  walk.inputs = inputs;
+  const InputSet inputs = walk.inputs;
   const auto stopped = [&] { return stop && stop(); };
   size_t total = 0;
   for (const std::string& path : paths) {
@@ -30,10 +38,11 @@ size_t QueueTypedPaths(FileSystem& fs, const std::vector<std::string>& paths,
     const FileSystem::Kind kind = fs.KindOf(path);
     if (kind == FileSystem::Kind::Missing)
       ignored.push_back("ignored " + path + ": no such file or folder");
-    else if (kind == FileSystem::Kind::File && added == 0)
+    else if (kind == FileSystem::Kind::File && added == 0 && ignored.size() == complaints &&
+             !IsArchive(path, NativePathStyle(), inputs))
       ignored.push_back("ignored " + path +
                         (inputs == InputSet::Extended
-                             ? ": not a .jpg, .jpeg, .png, .bmp or .webp file"
+                             ? ": not a .jpg, .jpeg, .png, .bmp or .webp file or an archive"
                              : ": not a .jpg, .jpeg, .png or .bmp file"));
     else if (added == 0 && ignored.size() == complaints && !walkedBefore && !stopped())
       ignored.push_back("no images found under " + path);

@@ -15,15 +15,13 @@ namespace tamsolo {
 // how many files it queued), walking each folder once however many paths or links lead to it;
 // stop, when set, is polled during the walk. A drop ignores what gives nothing silently, but
 // here the user typed it: ignored gets a line for a path that names nothing, a file that is no
-// accepted image, a folder that cannot be read and a path that holds no image. leaveOut, when
-// set, is the walk's (WalkOptions::leaveOut); inputs, which files it collects. Returns how
+// accepted image, a folder or archive that cannot be read and a path that holds no image.
+// walk gives what else the walk keeps to (leaveOut, inputs, the archive limits). Returns how
 // many files were queued in all.
 using AddWalkedPath = std::function<size_t(const std::string& path, const WalkOptions& walk)>;
 size_t QueueTypedPaths(FileSystem& fileSystem, const std::vector<std::string>& paths,
                        const AddWalkedPath& add, const std::function<bool()>& stop,
-                       std::vector<std::string>& ignored,
-                       const decltype(WalkOptions::leaveOut)& leaveOut = {},
-                       InputSet inputs = InputSet::Extended);
+                       std::vector<std::string>& ignored, WalkOptions walk = {});
 
 // "warning: <folder>: 10.jpg sorts before 2.jpg: pad the numbers, or use --natural-order" for
 // each folder whose queued files (paths in queue order) differ only in numbers that sort

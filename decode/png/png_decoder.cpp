@@ -158,7 +158,11 @@ RgbImage DecodePng(std::span<const uint8_t> data, uint64_t memoryLimit) {
 // The file's bytes stay in memory until the decode ends, so they count against the limit.
 RgbImage DecodePngFile(const std::string& path, uint64_t memoryLimit) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path, memoryLimit, ThrowIfDecodeStopped);
-  return DecodePngData(bytes, {memoryLimit, bytes.size()});
+  return DecodeHeldPng(bytes, memoryLimit);
+}
+
+RgbImage DecodeHeldPng(std::span<const uint8_t> data, uint64_t memoryLimit) {
+  return DecodePngData(data, {memoryLimit, data.size()});
 }
 
 }  // namespace tamsolo

@@ -119,10 +119,10 @@ TEST_F(ParallelConvertTest, BooksAreByteForByteTheSameForEveryJobCount) {
 // "stopped" rather than waiting for workers that start nothing more.
 TEST(PagePipeline, TakingAFileNoWorkerStartedEndsOnAStop) {
   const std::atomic<bool> stop{true};
-  PagePipeline pipeline({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}, {.jobs = 2}, stop);
+  PagePipeline pipeline({{"a.jpg"}, {"b.jpg"}, {"c.jpg"}, {"d.jpg"}}, {.jobs = 2}, stop);
   auto taken = std::async(std::launch::async, [&] {
     try {
-      pipeline.Take("a.jpg");
+      pipeline.Take({"a.jpg"});
       return std::string("taken");
     } catch (const Error& error) {
       return std::string(error.what());

@@ -116,8 +116,9 @@ class Recorder final : public SchedulerObserver {
   }
   void RemainChanged(size_t count) override { remain = count; }
   // A view of the queue that follows it only through these two calls, as the window's list.
-  void FileQueued(size_t index, const std::string& path) override {
-    view.insert(view.begin() + static_cast<std::ptrdiff_t>(std::min(index, view.size())), path);
+  void FileQueued(size_t index, const SourceRef& source) override {
+    view.insert(view.begin() + static_cast<std::ptrdiff_t>(std::min(index, view.size())),
+                source.path);
   }
   void FirstFileTaken() override {
     if (!view.empty())
@@ -435,7 +436,7 @@ class WindowsStyleTest : public SchedulerTest {
   WindowsStyleTest()
       : SchedulerTest(
             std::make_unique<testing::FakeFileSystem>(), PathStyle::Windows,
-            [](const std::string&) { return testing::MakeSamplePage(WidthFor(1), kHeight, 2); }),
+            [](const SourceRef&) { return testing::MakeSamplePage(WidthFor(1), kHeight, 2); }),
         fake_(static_cast<testing::FakeFileSystem&>(*fs_)) {}
   testing::FakeFileSystem& fake_;
 };
@@ -488,10 +489,10 @@ class CountingHandOver final : public HandOver {
 class OutOfMemoryTest : public SchedulerTest {
  protected:
   OutOfMemoryTest()
-      : SchedulerTest(MakeNativeFileSystem(), kNative, [](const std::string& path) {
-          if (path.ends_with("b.jpg"))
+      : SchedulerTest(MakeNativeFileSystem(), kNative, [](const SourceRef& source) {
+          if (source.path.ends_with("b.jpg"))
             throw std::bad_alloc();
-          return DecodeImageFile(path);
+          return DecodeImageFile(source.path);
         }) {}
 };
 
@@ -511,9 +512,9 @@ TEST(WindowSchedulerTest, NeverMoreThanOneJobAlive) {
     testing::WriteSampleFile(temp.Path() / "src" / name, WidthFor(2), kHeight, 1);
   CountingHandOver handOver;
   int decodedWhileAlive = 0;
-  const auto decode = [&](const std::string& path) {
+  const auto decode = [&](const SourceRef& source) {
     decodedWhileAlive += handOver.alive.load() != 0;
-    RgbImage image = DecodeImageFile(path);
+    RgbImage image = DecodeImageFile(source.path);
     ++handOver.alive;
     return image;
   };
