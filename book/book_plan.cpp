@@ -86,13 +86,13 @@ class Planner {
     const std::string base = PageBaseName(source, options_.style);
     for (int32_t v = 1; v <= pages.count; ++v) {
       const std::string name = book_.FreePageName(PageFileNameFor(base, pages.count, v));
-      book_.AddPage(name, {path, v, pages.count});
+      book_.AddPage(name, {path, v, pages.count, currentArchive_});
       ifDataDecodes_.push_back(pages.ifDataDecodes);
     }
   }
 
   void CloseBook() {
-    PlannedBook book{BookTitleOf(currentBook_, options_.style), currentArchive_, {}};
+    PlannedBook book{BookTitleOf(currentBook_, options_.style), {}};
     size_t sourcePage = 0;  // blanks are inserted, so the flags follow the sources' pages
     for (size_t i = 0; i < book_.PageList().size(); ++i) {
       const PageOrigin& origin = book_.Origins()[i];

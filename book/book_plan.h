@@ -25,7 +25,6 @@ struct PlannedPage {
 
 struct PlannedBook {
   std::string title;
-  std::string archive;  // the archive its pages come from; empty for a folder's files
   std::vector<PlannedPage> pages;
 };
 

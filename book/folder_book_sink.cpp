@@ -169,7 +169,7 @@ std::vector<BookPage> FolderBookSink::DescribePages(const std::vector<std::strin
       const PageOrigin& origin = origins[i];
       page.blank = origin.Blank();
       if (!origin.Blank()) {
-        page.source = FileNamePart(origin.source, style_);
+        page.source = SourceField(origin, style_);
         page.v = origin.v;
         page.n = origin.n;
       }

@@ -14,7 +14,7 @@ void WriteBookText(const PlannedBook& book, PathStyle style, std::ostream& out) 
   std::vector<bool> marked;
   for (const PlannedPage& page : book.pages) {
     const PageOrigin& origin = page.origin;
-    pages.push_back({page.name, origin.Blank() ? "" : FileNamePart(origin.source, style), origin.v,
+    pages.push_back({page.name, origin.Blank() ? "" : SourceField(origin, style), origin.v,
                      origin.n, origin.Blank()});
     marked.push_back(page.ifDataDecodes);
   }
@@ -32,14 +32,14 @@ bool AnyUnsure(const BookPlan& plan) {
 }
 
 // A page from an archive names it: its path is then the entry's displayed path.
-void WritePageJson(const PlannedPage& page, size_t position, const std::string& archive,
-                   PathStyle style, std::ostream& out) {
+void WritePageJson(const PlannedPage& page, size_t position, PathStyle style, std::ostream& out) {
+  const std::string& archive = page.origin.archive;
   out << "{\"position\": " << position << ", \"name\": " << JsonString(page.name);
   if (page.origin.Blank()) {
     out << ", \"blank\": true}";
     return;
   }
-  out << ", \"source\": " << JsonString(FileNamePart(page.origin.source, style))
+  out << ", \"source\": " << JsonString(SourceField(page.origin, style))
       << ", \"path\": " << JsonString(page.origin.source);
   if (!archive.empty())
     out << ", \"archive\": " << JsonString(archive);
@@ -52,7 +52,7 @@ void WriteBookJson(const PlannedBook& book, PathStyle style, std::ostream& out) 
   out << "    {\n      \"title\": " << JsonString(book.title) << ",\n      \"pages\": [";
   for (size_t i = 0; i < book.pages.size(); ++i) {
     out << (i ? ",\n        " : "\n        ");
-    WritePageJson(book.pages[i], i + 1, book.archive, style, out);
+    WritePageJson(book.pages[i], i + 1, style, out);
   }
   out << "\n      ],\n      \"pairs\": [";
   for (size_t i = 0; i < book.pages.size(); i += 2) {

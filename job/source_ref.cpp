@@ -30,19 +30,4 @@ std::string PageBaseName(const SourceRef& source, PathStyle style) {
   return MapFileName(BaseNameOf(source.innerPath, style), style);
 }
 
-std::string OriginText(const SourceRef& source, PathStyle style) {
-  if (!source.InArchive())
-    return source.path;
-  std::string inner = source.innerPath;
-  if (style == PathStyle::Windows) {
-    for (size_t i = 0; i < inner.size(); ++i) {
-      if (IsLeadByte(static_cast<unsigned char>(inner[i])))
-        ++i;  // a trail byte 0x5C is part of its character
-      else if (inner[i] == '\\')
-        inner[i] = '/';
-    }
-  }
-  return source.archive->Path() + "/" + inner;
-}
-
 }  // namespace tamsolo

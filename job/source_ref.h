@@ -38,8 +38,4 @@ RgbImage DecodeSource(const SourceRef& source, std::span<const uint8_t> entryByt
 // The base name its pages are named after: an entry's made one the file system can hold.
 std::string PageBaseName(const SourceRef& source, PathStyle style);
 
-// How a page's source is recorded: a file's path, or "<archive path>/<inner path>" with "/"
-// between the names inside, so that the archive's part can be told on any system.
-std::string OriginText(const SourceRef& source, PathStyle style);
-
 }  // namespace tamsolo

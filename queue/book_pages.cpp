@@ -28,6 +28,19 @@ void BookPages::InsertBlank(const std::string& name, int32_t position) {
   ++blanksInBook_;
 }
 
+std::string SourceField(const PageOrigin& origin, PathStyle style) {
+  if (origin.archive.empty())
+    return FileNamePart(origin.source, style);
+  std::string inner = origin.source.substr(std::min(origin.source.size(), origin.archive.size() + 1));
+  for (size_t i = 0; i < inner.size(); ++i) {
+    if (style == PathStyle::Windows && IsLeadByte(static_cast<unsigned char>(inner[i])))
+      ++i;  // a trail byte 0x5C is part of its character
+    else if (inner[i] == PathDelimiter(style))
+      inner[i] = '/';
+  }
+  return FileNamePart(origin.archive, style) + "/" + inner;
+}
+
 void BookPages::AddPage(const std::string& name, PageOrigin origin) {
   ++pagesAdded_;
   names_.Take(name);

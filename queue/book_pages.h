@@ -15,13 +15,18 @@ namespace tamsolo {
 // Where one page of a book comes from: page v of the n pages cut from a source file, or a
 // blank page.
 struct PageOrigin {
-  std::string source;  // the source file's path; empty for a blank page
+  std::string source;  // the source's path (an entry's displayed path); empty for a blank
   int32_t v = 0;
   int32_t n = 0;
+  std::string archive;  // the archive an entry is in; empty for a file
 
   bool Blank() const { return source.empty(); }
   bool operator==(const PageOrigin&) const = default;
 };
+
+// How a book names a page's source: a file by its name, an archive entry as
+// "<archive name>/<inner path>" with "/" between the names inside on any system.
+std::string SourceField(const PageOrigin& origin, PathStyle style);
 
 // The pages of the book being collected and the rules that place them: the blank pages that
 // keep the pages of a spread a facing pair (KeepSpreadParity) and the names that keep two

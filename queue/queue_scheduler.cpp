@@ -67,7 +67,6 @@ void QueueScheduler::StartNext() {
   currentBook_ = std::move(book.key);
   currentArchive_ = std::move(book.archive);
   jobPath_ = source.path;
-  jobOrigin_ = OriginText(source, settings_.style);
   jobPages_ = 0;
   jobIsSpread_ = false;
   jobPageCount_ = 1;
@@ -165,7 +164,7 @@ void QueueScheduler::StopJob() {
 
 void QueueScheduler::PageSaved(const std::string& folder, const std::string& name) {
   tempFileList_.push_back(folder + name);
-  book_.AddPage(name, {jobOrigin_, jobNextPage_++, jobPageCount_});
+  book_.AddPage(name, {jobPath_, jobNextPage_++, jobPageCount_, currentArchive_});
   ++jobPages_;
   Observer().PagesChanged();
 }

@@ -6,6 +6,7 @@
 
 #include "cli/exit_codes.h"
 #include "platform/file_bytes.h"
+#include "support/archive_writer.h"
 #include "support/cli/cli_runner.h"
 #include "support/rgb_image_maker.h"
 #include "support/sample_images.h"
@@ -79,6 +80,70 @@ TEST(CliConvertTest, ALosslessWebpGivesTheRgbPngsPagesUnlessSwitchedOff) {
   const testing::CliOutcome pagesOff =
       RunCli({"pages", webp, "-o", temp.File("y"), "--no-archives"});
   EXPECT_NE(pagesOff.out.find("no page: JPEG decoding failed"), std::string::npos) << pagesOff.out;
+}
+
+std::map<std::string, std::vector<uint8_t>> PageFiles(const fs::path& book) {
+  std::map<std::string, std::vector<uint8_t>> pages;
+  if (fs::is_directory(book)) {
+    for (const fs::directory_entry& page : fs::directory_iterator(book)) {
+      if (page.path().extension() == ".bmp")
+        pages[page.path().filename().string()] = ReadWholeFile(page.path().string(), 1 << 22);
+    }
+  }
+  return pages;
+}
+
+std::string FileText(const fs::path& path) {
+  const std::vector<uint8_t> bytes = ReadWholeFile(path.string(), 1 << 20);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// Every archive form written here gives the book its unpacked flat folder gives, page for
+// page; folders inside do not split the book; an archive beside a folder of its name stays a
+// book of its own; a generic .zip is read only when named.
+TEST(CliConvertTest, ArchivesGiveTheBooksTheirUnpackedFoldersGive) {
+  testing::TempFolder temp;
+  std::vector<testing::ArchiveFile> files;
+  for (const char* name : {"001.jpg", "002.png", "003.bmp"}) {
+    const fs::path path = temp.Path() / "x" / "vol1" / name;
+    testing::WriteSampleFile(path, name[2] == '2' ? 1600 : 700, 1008, name[2]);
+    const std::vector<uint8_t> bytes = ReadWholeFile(path.string(), 1 << 22);
+    files.push_back({name, std::string(bytes.begin(), bytes.end())});
+  }
+  ASSERT_EQ(RunCli({"convert", "--quiet", temp.File("x/vol1"), "-o", temp.File("flat")}).status,
+            kCliOk);
+  const auto flat = PageFiles(temp.Path() / "flat" / "vol1");
+  ASSERT_EQ(flat.size(), 5u);  // the spread's pages and a blank before them
+  using testing::ArchiveForm;
+  const std::pair<ArchiveForm, const char*> forms[] = {
+      {ArchiveForm::ZipStored, ".cbz"}, {ArchiveForm::ZipDeflated, ".cbz"},
+      {ArchiveForm::SevenZipLzma, ".cb7"}, {ArchiveForm::SevenZipLzma2, ".cb7"},
+      {ArchiveForm::Tar, ".cbt"},          {ArchiveForm::TarGz, ".cbt"}};
+  int n = 0;
+  for (const auto& [form, extension] : forms) {
+    const std::string archive = temp.File("a" + std::to_string(++n) + "/vol1" + extension);
+    fs::create_directories(fs::path(archive).parent_path());
+    testing::WriteArchive(archive, form, files);
+    const std::string books = temp.File("books" + std::to_string(n));
+    const testing::CliOutcome run = RunCli({"convert", "--quiet", archive, "-o", books});
+    EXPECT_EQ(run.status, kCliOk) << archive << run.out;
+    EXPECT_TRUE(PageFiles(fs::path(books) / "vol1") == flat) << archive;
+    const std::string bookText = FileText(fs::path(books) / "vol1" / "book.txt");
+    EXPECT_NE(bookText.find("\tvol1" + std::string(extension) + "/002.png\t"), std::string::npos)
+        << bookText;
+  }
+  std::vector<testing::ArchiveFile> nested = files;
+  nested[1].name = "inner/" + nested[1].name;
+  testing::WriteArchive(temp.Path() / "x" / "vol1.cbz", ArchiveForm::ZipStored, nested);
+  testing::WriteArchive(temp.Path() / "x" / "backup.zip", ArchiveForm::ZipStored, files);
+  const testing::CliOutcome both = RunCli({"convert", temp.File("x"), "-o", temp.File("both")});
+  EXPECT_EQ(both.status, kCliOk) << both.out;
+  EXPECT_NE(both.out.find("books: 2\npages: 8\nblank pages: 1\n"), std::string::npos) << both.out;
+  const testing::CliOutcome named =
+      RunCli({"plan", temp.File("x/backup.zip"), temp.File("x/vol1.cbz")});
+  EXPECT_NE(named.out.find("book \"backup\": 5 pages"), std::string::npos) << named.out;
+  EXPECT_NE(named.out.find("book \"vol1\": 4 pages"), std::string::npos) << named.out;
+  EXPECT_NE(named.out.find("vol1.cbz/inner/002.png 1/2"), std::string::npos) << named.out;
 }
 
 }  // namespace
