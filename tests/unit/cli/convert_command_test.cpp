@@ -146,5 +146,60 @@ TEST(CliConvertTest, ArchivesGiveTheBooksTheirUnpackedFoldersGive) {
   EXPECT_NE(named.out.find("vol1.cbz/inner/002.png 1/2"), std::string::npos) << named.out;
 }
 
+std::string Contents(const fs::path& path) {
+  return FileText(path);
+}
+
+// Hostile and broken archives: each refusal names the archive (and the entry), the rest of the
+// run goes on, and the run exits 1. Names with ../ or a root are only names.
+TEST(CliConvertTest, HostileArchivesAreRefusedByNameAndTheRunGoesOn) {
+  testing::TempFolder temp;
+  const std::string jpeg = Contents(testing::WriteSampleFile(temp.Path() / "s.jpg", 700, 1008, 1));
+  const fs::path in = temp.Path() / "in";
+  fs::create_directories(in);
+  using testing::ArchiveForm;
+  testing::WriteArchive(in / "locked.cbz", ArchiveForm::ZipEncrypted, {{"a.jpg", jpeg}});
+  testing::WriteArchive(in / "nest.cbz", ArchiveForm::ZipStored,
+                        {{"inner.cbz", "PK"}, {"inner2.zip", "PK"}, {"a.jpg", jpeg}});
+  testing::WriteArchive(in / "bomb.cbz", ArchiveForm::ZipDeflated,
+                        {{"big.jpg", std::string(40 << 20, '\0')}, {"b.jpg", jpeg}});
+  // A BMP whose header declares 100000 x 100000 pixels.
+  std::string huge = std::string("BM", 2) + std::string(52, '\0');
+  const auto put = [&huge](size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+      huge[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  for (const auto& [at, value] : {std::pair{10u, 54u}, {14u, 40u}, {18u, 100000u}, {22u, 100000u},
+                                  {26u, 1u | (24u << 16)}})
+    put(at, value);
+  testing::WriteArchive(in / "evil.cbt", ArchiveForm::Tar,
+                        {{"../../escape.jpg", jpeg}, {"/abs.jpg", jpeg}, {"huge.bmp", huge}});
+  testing::WriteArchive(in / "cut.cbt", ArchiveForm::Tar,
+                        {{"1.jpg", jpeg}, {"2.jpg", jpeg}, {"3.jpg", jpeg}});
+  const auto padded = [](size_t size) { return (size + 511) / 512 * 512; };
+  fs::resize_file(in / "cut.cbt", 3 * 512 + 2 * padded(jpeg.size()) + 100);  // inside 3.jpg
+  std::ofstream(in / "x.part1.rar") << "Rar!";
+
+  const std::string books = temp.File("books");
+  const testing::CliOutcome run = RunCli({"convert", in.string(), (in / "x.part1.rar").string(),
+                                          "-o", books, "--memory-limit", "32"});
+  EXPECT_EQ(run.status, kCliPartial);
+  const auto mentions = [&](const std::string& text) {
+    const size_t at = run.out.find(text);
+    return at != std::string::npos && run.out.find(text, at + 1) == std::string::npos;
+  };
+  EXPECT_TRUE(mentions("locked.cbz\", entry \"a.jpg\": it is encrypted")) << run.out;
+  EXPECT_TRUE(mentions("nest.cbz/inner.cbz\": an archive inside an archive is not opened"));
+  EXPECT_TRUE(mentions("nest.cbz/inner2.zip\": an archive inside an archive is not opened"));
+  EXPECT_TRUE(mentions("bomb.cbz\", entry \"big.jpg\": larger than the memory limit"));
+  EXPECT_TRUE(mentions("evil.cbt/huge.bmp: Image too large")) << run.out;
+  EXPECT_TRUE(mentions("cut.cbt\", entry \"3.jpg\""));
+  EXPECT_TRUE(mentions("x.part1.rar\": one part of a split archive"));
+  for (const auto& [book, count] : {std::pair{"nest", 1u}, {"bomb", 1u}, {"evil", 2u}, {"cut", 2u}})
+    EXPECT_EQ(PageFiles(fs::path(books) / book).size(), count) << book << run.out;
+  EXPECT_FALSE(fs::exists(temp.Path() / "escape.jpg"));
+  EXPECT_FALSE(fs::exists(fs::path(books) / "locked"));
+}
+
 }  // namespace
 }  // namespace tamsolo
