@@ -124,18 +124,19 @@ BookPlan MakeBookPlan(const PlanOptions& options, FileSystem& fs) {
   FileQueue queue(options.style, options.order);
   // As convert leaves them out; plan has no books folder of its own.
   BooksLeftOut leftOut(fs, "", options.style);
+  WalkOptions walk;
+  walk.leaveOut = [&leftOut](const std::string& path,
+                             const std::vector<FileSystem::Entry>& entries) {
+    return leftOut(path, entries);
+  };
+  walk.inputs = options.inputs;
+  walk.archiveEntryLimit = options.memoryLimit;
   QueueTypedPaths(
       fs, options.paths,
-      [&](const std::string& path, const WalkOptions& walk) {
-        return AddPath(fs, queue, path, walk);
+      [&](const std::string& path, const WalkOptions& given) {
+        return AddPath(fs, queue, path, given);
       },
-      options.stop, plan.ignored,
-      {.leaveOut = [&leftOut](const std::string& path,
-                              const std::vector<FileSystem::Entry>& entries) {
-         return leftOut(path, entries);
-       },
-       .inputs = options.inputs,
-       .archiveEntryLimit = options.memoryLimit});
+      options.stop, plan.ignored, walk);
   const std::vector<std::string> paths = queue.Paths();
   plan.warnings = RepeatedFileWarnings(paths);
   if (options.order == QueueOrder::Bytes) {

@@ -109,19 +109,20 @@ class Run {
   // Queues every path; what a path the user typed gives nothing for is reported in ignored.
   // The books folder and book folders written earlier are left out and noted in leftOut.
   size_t Queue(FileSystem& fs, std::vector<std::string>& ignored, BooksLeftOut& leftOut) {
+    WalkOptions walk;
+    walk.leaveOut = [&leftOut](const std::string& path,
+                               const std::vector<FileSystem::Entry>& entries) {
+      return leftOut(path, entries);
+    };
+    walk.inputs = options_.inputs;
+    walk.archiveEntryLimit = options_.memoryLimit;
+    walk.archiveBuffer = options_.memoryBudget / 4;
     return QueueTypedPaths(
         fs, options_.paths,
-        [this](const std::string& path, const WalkOptions& walk) {
-          return scheduler_.AddPath(path, walk);
+        [this](const std::string& path, const WalkOptions& given) {
+          return scheduler_.AddPath(path, given);
         },
-        [this] { return interrupted_.load(); }, ignored,
-        {.leaveOut = [&leftOut](const std::string& path,
-                                const std::vector<FileSystem::Entry>& entries) {
-           return leftOut(path, entries);
-         },
-         .inputs = options_.inputs,
-         .archiveEntryLimit = options_.memoryLimit,
-         .archiveBuffer = options_.memoryBudget / 4});
+        [this] { return interrupted_.load(); }, ignored, walk);
   }
 
   // Files queued more than once, and where the queue's byte order would scramble numbered

@@ -38,7 +38,7 @@ std::string NoPageReason(int width, int height) {
 std::vector<SourceRef> FileSources(const std::vector<std::string>& paths) {
   std::vector<SourceRef> sources;
   for (const std::string& path : paths)
-    sources.push_back(SourceRef{path});
+    sources.push_back(SourceRef::File(path));
   return sources;
 }
 
@@ -71,7 +71,7 @@ class PagesRun {
     PreparedPages pages;
     DecodeNotes notes;
     try {
-      pages = pipeline_.Take(SourceRef{path}, &notes);
+      pages = pipeline_.Take(SourceRef::File(path), &notes);
     } catch (const std::exception& error) {
       result.failure = ReasonOf(error);
       return result;

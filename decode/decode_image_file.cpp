@@ -24,8 +24,7 @@ RgbImage DecodeHeldImage(std::span<const uint8_t> data, DecoderKind kind, uint64
     case DecoderKind::Png:
       return DecodeHeldPng(data, memoryLimit);
     case DecoderKind::Bmp:
-      CheckDecodeBudget(data.size(), memoryLimit);
-      return DecodeBmp(data, memoryLimit - data.size(), notes);
+      return DecodeBmp(data, memoryLimit, notes);
     case DecoderKind::Webp:
       return DecodeHeldWebp(data, memoryLimit);
     case DecoderKind::Jpeg:

@@ -46,7 +46,8 @@ RgbImage DecodePngFile(const std::string& path, uint64_t memoryLimit = kDefaultD
 RgbImage DecodeWebpFile(const std::string& path, uint64_t memoryLimit = kDefaultDecodeMemoryLimit);
 
 // Bytes the caller holds whole (an archive entry's), counted against the limit as the file
-// decoders count a file's; a BMP's are counted whole too, since they stay held.
+// decoders count a file's. A BMP's are not, as its file decoder holds none of them, so that
+// an entry and the same file meet the limit alike.
 RgbImage DecodeHeldJpeg(std::span<const uint8_t> data, uint64_t memoryLimit,
                         DecodeNotes* notes = nullptr);
 RgbImage DecodeHeldPng(std::span<const uint8_t> data, uint64_t memoryLimit);

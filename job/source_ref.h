@@ -23,6 +23,7 @@ struct SourceRef {
   std::string innerPath;  // the entry's name as front-end text; empty for a file
 
   bool InArchive() const { return archive != nullptr; }
+  static SourceRef File(std::string path) { return {std::move(path), nullptr, 0, {}}; }
 };
 
 // The image, decoded from the file or from the entry's bytes, with the same limit either way

@@ -21,7 +21,7 @@ class FileQueue {
       : style_(style), order_(order) {}
 
   // Returns the index the path took.
-  size_t Add(const std::string& path) { return Add(SourceRef{path}); }
+  size_t Add(const std::string& path) { return Add(SourceRef::File(path)); }
   size_t Add(SourceRef source);
   size_t Count() const { return items_.size(); }
   bool Empty() const { return items_.empty(); }

@@ -13,6 +13,7 @@
 #include "app_support_win.h"
 #include "e2e_support_win.h"
 #include "platform/system_text.h"
+#include "support/archive_writer.h"
 #include "support/jpeg_encoder.h"
 #include "support/rgb_image_maker.h"
 #include "support/sample_images.h"
@@ -293,11 +294,18 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
   WritePage(root + "vol 2", "a.jpg", 800, 560, 3);  // a two-page spread
   WritePage(root + so, "1.jpg", 400, 560, 4);
   WritePage(root + work, "x.bmp", 400, 560, 5);
+  // An archive with unflagged Shift-JIS names (a 0x5C trail byte among them) and a folder.
+  const std::string cover = S("表紙ソ.jpg");
+  WritePage(root + "raw", "1.jpg", 400, 560, 6);
+  WritePage(root + "raw", "2.jpg", 800, 560, 7);
+  testing::WriteUnflaggedZip(root + "cb.cbz", {{cover, FileText(root + "raw\\1.jpg")},
+                                               {"sub/2.jpg", FileText(root + "raw\\2.jpg")}});
   ASSERT_NO_FATAL_FAILURE(Start());
   Drop({root + "vol", root + "vol 2"}, true);
-  Drop({root + so, root + work + "\\x.bmp"}, false);
-  ASSERT_TRUE(WaitForQueue(8, kStart));
-  const Names expected = {root + "vol 2\\a.jpg",   root + "vol\\p-2.jpg", root + "vol\\p2.jpg",
+  Drop({root + so, root + work + "\\x.bmp", root + "cb.cbz"}, false);
+  ASSERT_TRUE(WaitForQueue(10, kStart));
+  const Names expected = {"cb.cbz\\sub\\2.jpg",       "cb.cbz\\" + cover,
+                          root + "vol 2\\a.jpg",   root + "vol\\p-2.jpg", root + "vol\\p2.jpg",
                           root + "vol\\P3.jpg",    root + "vol\\p_1.jpg", root + "vol\\pa.jpg",
                           root + work + "\\x.bmp", root + so + "\\1.jpg"};
   EXPECT_EQ(app_->ListItems(), expected);
@@ -316,20 +324,20 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
         uniform = uniform && capture->At(x, y) == background;
       }
     }
-    if (row < 8)
+    if (row < 10)
       EXPECT_TRUE(text) << "row " << row << " shows no text";
     else
       EXPECT_TRUE(uniform) << "row " << row << " is not empty";
   }
 
   Click(kStartButton);
-  ASSERT_TRUE(standIn_->WaitForEvent("book 4", kBook)) << standIn_->Trace();
+  ASSERT_TRUE(standIn_->WaitForEvent("book 5", kBook)) << standIn_->Trace();
   ASSERT_TRUE(WaitForQueue(0, kStart));
   EXPECT_TRUE(PumpUntil([&] { return fs::is_empty(WorkFolder()); }, kStart))
       << "page files left in the work folder";
 
   const std::vector<std::string> inputs = {root + "vol", root + "vol 2", root + so,
-                                           root + work + "\\x.bmp"};
+                                           root + work + "\\x.bmp", root + "cb.cbz"};
   const auto convert = [&](const std::string& out, const char* jobs) {
     std::vector<std::string> args = {"convert", "--quiet", "--jobs", jobs, "-o", out};
     args.insert(args.end(), inputs.begin(), inputs.end());
@@ -348,7 +356,7 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
   std::vector<std::map<std::string, std::string>> cliBooks, builderBooks;
   for (const WIN32_FIND_DATAA& entry : Entries(out))
     cliBooks.push_back(BookPages(out + "\\" + entry.cFileName));
-  for (int book = 1; book <= 4; ++book)
+  for (int book = 1; book <= 5; ++book)
     builderBooks.push_back(BookPages(standIn_->BookFolder(book)));
   std::sort(cliBooks.begin(), cliBooks.end());
   std::sort(builderBooks.begin(), builderBooks.end());
@@ -359,9 +367,11 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
       names += name + " ";
     EXPECT_TRUE(builderBooks[i] == cliBooks[i]) << "the book of " << names << "differs";
   }
+  // The archive's pages carry its entries' names: ソ's trail byte is no separator.
+  EXPECT_EQ(BookPages(standIn_->BookFolder(1)).count(S("表紙ソ.bmp")), 1u);
   // Titles and author as typed, in queue order; the last title ends in ソ (0x83 0x5C).
-  const char* titles[] = {"766f6c2032", "766f6c", "8dec9569", "969f89e6835c"};
-  for (int book = 1; book <= 4; ++book) {
+  const char* titles[] = {"6362", "766f6c2032", "766f6c", "8dec9569", "969f89e6835c"};
+  for (int book = 1; book <= 5; ++book) {
     EXPECT_NE(standIn_->BookText(book).find(std::string("title-hex: ") + titles[book - 1] +
                                             "\nauthor: Tamsolo\n"),
               std::string::npos)

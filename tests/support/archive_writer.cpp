@@ -3,6 +3,8 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -69,6 +71,26 @@ void WriteArchive(const std::filesystem::path& path, ArchiveForm form,
       Check(writer.get(), ARCHIVE_FATAL);
   }
   Check(writer.get(), archive_write_close(writer.get()));
+}
+
+// Written with ASCII stand-ins of the same length, which the flag is never set for, then the
+// stand-ins replaced by the names' bytes in the local and central headers alike.
+void WriteUnflaggedZip(const std::filesystem::path& path, const std::vector<ArchiveFile>& files) {
+  std::vector<ArchiveFile> standIns = files;
+  for (size_t i = 0; i < files.size(); ++i)
+    standIns[i].name = std::string(files[i].name.size(), static_cast<char>('A' + i));
+  WriteArchive(path, ArchiveForm::ZipStored, standIns);
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string& standIn = standIns[i].name;
+    for (size_t at = bytes.find(standIn); at != std::string::npos; at = bytes.find(standIn, at))
+      bytes.replace(at, standIn.size(), files[i].name);
+  }
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 }  // namespace tamsolo::testing

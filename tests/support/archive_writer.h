@@ -27,4 +27,8 @@ enum class ArchiveForm {
 void WriteArchive(const std::filesystem::path& path, ArchiveForm form,
                   const std::vector<ArchiveFile>& files);
 
+// A stored ZIP whose names are written as the given bytes without the UTF-8 flag, as an
+// archiver on a Japanese Windows writes them (code page 932).
+void WriteUnflaggedZip(const std::filesystem::path& path, const std::vector<ArchiveFile>& files);
+
 }  // namespace tamsolo::testing

@@ -85,16 +85,8 @@ TEST(ArchiveReader, RefusesWhatPassesTheLimitAndKeepsWhatLiesBeforeDamage) {
 TEST(ArchiveReader, UnflaggedNamesComeAsTheirBytes) {
   testing::TempFolder temp;
   const fs::path path = temp.Path() / "sj.zip";
-  testing::WriteArchive(path, ArchiveForm::ZipStored, {{"XXXXXXXXXX", "x"}});
-  std::string bytes;
-  {
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-  }
   const std::string sjis = "\x95\x5C\x8E\x86\x83\x5C.jpg";  // 表紙ソ.jpg in CP932
-  for (size_t at = bytes.find("XXXXXXXXXX"); at != std::string::npos; at = bytes.find("XXXXXXXXXX"))
-    bytes.replace(at, 10, sjis);
-  std::ofstream(path, std::ios::binary) << bytes;
+  testing::WriteUnflaggedZip(path, {{sjis, "x"}});
   ArchiveReader reader(path.string(), 1 << 20);
   ASSERT_EQ(reader.Entries().size(), 1u);
   EXPECT_FALSE(reader.Entries()[0].nameIsUtf8);

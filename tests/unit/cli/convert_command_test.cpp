@@ -6,6 +6,7 @@
 
 #include "cli/exit_codes.h"
 #include "platform/file_bytes.h"
+#include "platform/paths.h"
 #include "support/archive_writer.h"
 #include "support/cli/cli_runner.h"
 #include "support/rgb_image_maker.h"
@@ -121,8 +122,9 @@ TEST(CliConvertTest, ArchivesGiveTheBooksTheirUnpackedFoldersGive) {
       {ArchiveForm::Tar, ".cbt"},          {ArchiveForm::TarGz, ".cbt"}};
   int n = 0;
   for (const auto& [form, extension] : forms) {
-    const std::string archive = temp.File("a" + std::to_string(++n) + "/vol1" + extension);
-    fs::create_directories(fs::path(archive).parent_path());
+    const fs::path folder = temp.Path() / std::to_string(++n);
+    fs::create_directories(folder);
+    const std::string archive = (folder / (std::string("vol1") + extension)).string();
     testing::WriteArchive(archive, form, files);
     const std::string books = temp.File("books" + std::to_string(n));
     const testing::CliOutcome run = RunCli({"convert", "--quiet", archive, "-o", books});
@@ -189,10 +191,11 @@ TEST(CliConvertTest, HostileArchivesAreRefusedByNameAndTheRunGoesOn) {
     return at != std::string::npos && run.out.find(text, at + 1) == std::string::npos;
   };
   EXPECT_TRUE(mentions("locked.cbz\", entry \"a.jpg\": it is encrypted")) << run.out;
-  EXPECT_TRUE(mentions("nest.cbz/inner.cbz\": an archive inside an archive is not opened"));
-  EXPECT_TRUE(mentions("nest.cbz/inner2.zip\": an archive inside an archive is not opened"));
+  const std::string sep(1, PathDelimiter(NativePathStyle()));
+  EXPECT_TRUE(mentions("nest.cbz" + sep + "inner.cbz\": an archive inside an archive is not opened"));
+  EXPECT_TRUE(mentions("nest.cbz" + sep + "inner2.zip\": an archive inside an archive is not opened"));
   EXPECT_TRUE(mentions("bomb.cbz\", entry \"big.jpg\": larger than the memory limit"));
-  EXPECT_TRUE(mentions("evil.cbt/huge.bmp: Image too large")) << run.out;
+  EXPECT_TRUE(mentions("evil.cbt" + sep + "huge.bmp: Image too large")) << run.out;
   EXPECT_TRUE(mentions("cut.cbt\", entry \"3.jpg\""));
   EXPECT_TRUE(mentions("x.part1.rar\": one part of a split archive"));
   for (const auto& [book, count] : {std::pair{"nest", 1u}, {"bomb", 1u}, {"evil", 2u}, {"cut", 2u}})

@@ -119,10 +119,13 @@ TEST_F(ParallelConvertTest, BooksAreByteForByteTheSameForEveryJobCount) {
 // "stopped" rather than waiting for workers that start nothing more.
 TEST(PagePipeline, TakingAFileNoWorkerStartedEndsOnAStop) {
   const std::atomic<bool> stop{true};
-  PagePipeline pipeline({{"a.jpg"}, {"b.jpg"}, {"c.jpg"}, {"d.jpg"}}, {.jobs = 2}, stop);
+  std::vector<SourceRef> files;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+    files.push_back(SourceRef::File(name));
+  PagePipeline pipeline(files, {.jobs = 2}, stop);
   auto taken = std::async(std::launch::async, [&] {
     try {
-      pipeline.Take({"a.jpg"});
+      pipeline.Take(SourceRef::File("a.jpg"));
       return std::string("taken");
     } catch (const Error& error) {
       return std::string(error.what());
