@@ -16,7 +16,9 @@ class HeaderTextScope {
   HeaderTextScope& operator=(const HeaderTextScope&) = delete;
 
  private:
-  void* saved_ = nullptr;
+  void* saved_ = nullptr;    // POSIX: the thread's locale before
+  std::string savedName_;    // Windows: the thread's LC_CTYPE before
+  int savedThreadMode_ = 0;  // Windows: whether the thread had its own locale
 };
 
 // The entry's name as UTF-8 (true), or its bytes as stored when they are no valid UTF-8 and the
