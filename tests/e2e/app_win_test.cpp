@@ -368,7 +368,10 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
     EXPECT_TRUE(builderBooks[i] == cliBooks[i]) << "the book of " << names << "differs";
   }
   // The archive's pages carry its entries' names: ソ's trail byte is no separator.
-  EXPECT_EQ(BookPages(standIn_->BookFolder(1)).count(S("表紙ソ.bmp")), 1u);
+  const auto archivePages = BookPages(standIn_->BookFolder(1));
+  EXPECT_TRUE(std::any_of(archivePages.begin(), archivePages.end(), [&](const auto& page) {
+    return page.first.ends_with(S("表紙ソ.bmp"));
+  })) << archivePages.begin()->first;
   // Titles and author as typed, in queue order; the last title ends in ソ (0x83 0x5C).
   const char* titles[] = {"6362", "766f6c2032", "766f6c", "8dec9569", "969f89e6835c"};
   for (int book = 1; book <= 5; ++book) {
