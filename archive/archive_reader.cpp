@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "archive/header_text.h"
@@ -60,7 +61,7 @@ struct ArchiveReader::Handle {
   struct archive* archive;
   archive_entry* entry = nullptr;
   uint64_t position = 0;
-  uint8_t piece[64 * 1024];
+  uint8_t piece[256 * 1024];
 };
 
 ArchiveReader::ArchiveReader(std::string path, uint64_t memoryLimit)
@@ -137,23 +138,31 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index) {
           (status == ARCHIVE_EOF ? "the archive ends before it" : ReasonOf(handle_->archive)));
     ++next_;
   }
-  // Read in pieces and counted, since a declared size can lie (or be absent).
-  std::vector<uint8_t> bytes;
+  // Into room for the declared size and a byte more, so that an entry as large as it says
+  // ends without the room growing; past that the room doubles, up to a byte past the limit,
+  // since a declared size can lie (or be absent).
+  const uint64_t cap = memoryLimit_ + 1;
+  std::vector<uint8_t> bytes(static_cast<size_t>(
+      std::min<uint64_t>(std::max<int64_t>(wanted.size, 0) + 1, cap)));
+  size_t at = 0;
   for (;;) {
-    const size_t at = bytes.size();
-    bytes.resize(at + sizeof handle_->piece);
-    const la_ssize_t got =
-        archive_read_data(handle_->archive, bytes.data() + at, sizeof handle_->piece);
+    if (at == bytes.size()) {
+      if (bytes.size() >= cap)
+        throw Error("Cannot read " + Where(&wanted) + ": larger than the memory limit");
+      bytes.resize(static_cast<size_t>(std::min<uint64_t>(
+          std::max<uint64_t>(bytes.size() * 2, sizeof handle_->piece), cap)));
+    }
+    const la_ssize_t got = archive_read_data(handle_->archive, bytes.data() + at, bytes.size() - at);
     if (got < 0) {
       const std::string reason = ReasonOf(handle_->archive);
       handle_.reset();  // a damaged stream is not read further; the next entry reopens
       throw Error("Cannot read " + Where(&wanted) + ": " + reason);
     }
-    bytes.resize(at + static_cast<size_t>(got));
-    if (got == 0)
+    if (got == 0) {
+      bytes.resize(at);
       return bytes;
-    if (bytes.size() > memoryLimit_)
-      throw Error("Cannot read " + Where(&wanted) + ": larger than the memory limit");
+    }
+    at += static_cast<size_t>(got);
   }
 }
 
