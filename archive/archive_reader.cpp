@@ -73,7 +73,7 @@ std::string ArchiveReader::Where(const ArchiveEntry* entry) const {
   return "\"" + path_ + "\"" + (entry ? ", entry \"" + entry->name + "\"" : "");
 }
 
-void ArchiveReader::Open() {
+void ArchiveReader::Open(bool forData) {
   handle_.reset();
   auto handle = std::make_unique<Handle>(path_);
   archive_read_support_format_zip(handle->archive);
@@ -89,13 +89,13 @@ void ArchiveReader::Open() {
     throw Error("Cannot read archive " + Where(nullptr) + ": " + ReasonOf(handle->archive));
   handle_ = std::move(handle);
   next_ = 0;
-  ++opens_;
+  opens_ += forData ? 1 : 0;
 }
 
 const std::vector<ArchiveEntry>& ArchiveReader::Entries() {
   if (listed_)
     return entries_;
-  Open();
+  Open(false);
   HeaderTextScope text;
   for (;;) {
     const int status = archive_read_next_header(handle_->archive, &handle_->entry);
@@ -128,7 +128,7 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index) {
   if (wanted.size > 0 && static_cast<uint64_t>(wanted.size) > memoryLimit_)
     throw Error("Cannot read " + Where(&wanted) + ": larger than the memory limit");
   if (!handle_ || index < next_)
-    Open();
+    Open(true);
   HeaderTextScope text;
   while (next_ <= index) {
     const int status = archive_read_next_header(handle_->archive, &handle_->entry);

@@ -45,7 +45,7 @@ class ArchiveReader {
 
  private:
   struct Handle;
-  void Open();
+  void Open(bool forData);
   std::string Where(const ArchiveEntry* entry) const;
 
   std::string path_;

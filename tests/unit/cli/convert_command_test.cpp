@@ -146,6 +146,9 @@ TEST(CliConvertTest, ArchivesGiveTheBooksTheirUnpackedFoldersGive) {
   EXPECT_NE(named.out.find("book \"backup\": 5 pages"), std::string::npos) << named.out;
   EXPECT_NE(named.out.find("book \"vol1\": 4 pages"), std::string::npos) << named.out;
   EXPECT_NE(named.out.find("vol1.cbz/inner/002.png 1/2"), std::string::npos) << named.out;
+  const testing::CliOutcome json = RunCli({"plan", "--json", temp.File("x/vol1.cbz")});
+  EXPECT_NE(json.out.find("\"archive\": "), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"source\": \"vol1.cbz/inner/002.png\""), std::string::npos);
 }
 
 std::string Contents(const fs::path& path) {
@@ -181,6 +184,12 @@ TEST(CliConvertTest, HostileArchivesAreRefusedByNameAndTheRunGoesOn) {
   const auto padded = [](size_t size) { return (size + 511) / 512 * 512; };
   fs::resize_file(in / "cut.cbt", 3 * 512 + 2 * padded(jpeg.size()) + 100);  // inside 3.jpg
   std::ofstream(in / "x.part1.rar") << "Rar!";
+  // 20,000 entries, 10 of them images: listed once, read forward once.
+  std::vector<testing::ArchiveFile> many;
+  for (int i = 0; i < 20000; ++i)
+    many.push_back({"t/" + std::to_string(100000 + i) + (i % 2000 ? ".txt" : ".jpg"),
+                    i % 2000 ? "" : jpeg});
+  testing::WriteArchive(in / "many.cbt", ArchiveForm::Tar, many);
 
   const std::string books = temp.File("books");
   const testing::CliOutcome run = RunCli({"convert", in.string(), (in / "x.part1.rar").string(),
@@ -198,7 +207,7 @@ TEST(CliConvertTest, HostileArchivesAreRefusedByNameAndTheRunGoesOn) {
   EXPECT_TRUE(mentions("evil.cbt" + sep + "huge.bmp: Image too large")) << run.out;
   EXPECT_TRUE(mentions("cut.cbt\", entry \"3.jpg\""));
   EXPECT_TRUE(mentions("x.part1.rar\": one part of a split archive"));
-  for (const auto& [book, count] : {std::pair{"nest", 1u}, {"bomb", 1u}, {"evil", 2u}, {"cut", 2u}})
+  for (const auto& [book, count] : {std::pair{"nest", 1u}, {"bomb", 1u}, {"evil", 2u}, {"cut", 2u}, {"many", 10u}})
     EXPECT_EQ(PageFiles(fs::path(books) / book).size(), count) << book << run.out;
   EXPECT_FALSE(fs::exists(temp.Path() / "escape.jpg"));
   EXPECT_FALSE(fs::exists(fs::path(books) / "locked"));
