@@ -142,17 +142,18 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index) {
   // ends without the room growing; past that the room doubles, up to a byte past the limit,
   // since a declared size can lie (or be absent).
   const uint64_t cap = memoryLimit_ + 1;
-  std::vector<uint8_t> bytes(static_cast<size_t>(
-      std::min<uint64_t>(std::max<int64_t>(wanted.size, 0) + 1, cap)));
+  std::vector<uint8_t> bytes(
+      static_cast<size_t>(std::min<uint64_t>(std::max<int64_t>(wanted.size, 0) + 1, cap)));
   size_t at = 0;
   for (;;) {
     if (at == bytes.size()) {
       if (bytes.size() >= cap)
         throw Error("Cannot read " + Where(&wanted) + ": larger than the memory limit");
-      bytes.resize(static_cast<size_t>(std::min<uint64_t>(
-          std::max<uint64_t>(bytes.size() * 2, sizeof handle_->piece), cap)));
+      bytes.resize(static_cast<size_t>(
+          std::min<uint64_t>(std::max<uint64_t>(bytes.size() * 2, sizeof handle_->piece), cap)));
     }
-    const la_ssize_t got = archive_read_data(handle_->archive, bytes.data() + at, bytes.size() - at);
+    const la_ssize_t got =
+        archive_read_data(handle_->archive, bytes.data() + at, bytes.size() - at);
     if (got < 0) {
       const std::string reason = ReasonOf(handle_->archive);
       handle_.reset();  // a damaged stream is not read further; the next entry reopens

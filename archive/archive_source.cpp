@@ -36,8 +36,8 @@ std::vector<uint8_t> ArchiveSource::Read(size_t index) {
 // Reads the wanted entries between the last one read and index while they fit; an entry's
 // failure is kept too, to be thrown when it is asked for.
 void ArchiveSource::KeepPassed(size_t index) {
-  for (auto wanted = wanted_.lower_bound(passed_);
-       wanted != wanted_.end() && wanted->first < index; ++wanted) {
+  for (auto wanted = wanted_.lower_bound(passed_); wanted != wanted_.end() && wanted->first < index;
+       ++wanted) {
     const ArchiveEntry& entry = reader_.Entries().at(wanted->first);
     if (entry.size < 0 || keptBytes_ + static_cast<uint64_t>(entry.size) > bufferLimit_)
       continue;

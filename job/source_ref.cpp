@@ -19,8 +19,7 @@ RgbImage DecodeSource(const SourceRef& source, std::span<const uint8_t> entryByt
                       uint64_t memoryLimit, DecodeNotes* notes, InputSet inputs) {
   if (!source.InArchive())
     return DecodeImageFile(source.path, memoryLimit, notes, inputs);
-  return DecodeHeldImage(entryBytes,
-                         DecoderForPath(source.innerPath, NativePathStyle(), inputs),
+  return DecodeHeldImage(entryBytes, DecoderForPath(source.innerPath, NativePathStyle(), inputs),
                          memoryLimit, notes);
 }
 
