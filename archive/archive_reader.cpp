@@ -121,7 +121,7 @@ const std::vector<ArchiveEntry>& ArchiveReader::Entries() {
   return entries_;
 }
 
-std::vector<uint8_t> ArchiveReader::Read(size_t index) {
+std::vector<uint8_t> ArchiveReader::Read(size_t index, const std::function<void()>& betweenPieces) {
   const ArchiveEntry& wanted = Entries().at(index);
   if (wanted.encrypted)
     throw Error("Cannot read " + Where(&wanted) + ": it is encrypted");
@@ -152,8 +152,11 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index) {
       bytes.resize(static_cast<size_t>(
           std::min<uint64_t>(std::max<uint64_t>(bytes.size() * 2, sizeof handle_->piece), cap)));
     }
+    if (betweenPieces)
+      betweenPieces();
+    constexpr size_t kPiece = size_t{1} << 20;
     const la_ssize_t got =
-        archive_read_data(handle_->archive, bytes.data() + at, bytes.size() - at);
+        archive_read_data(handle_->archive, bytes.data() + at, std::min(bytes.size() - at, kPiece));
     if (got < 0) {
       const std::string reason = ReasonOf(handle_->archive);
       handle_.reset();  // a damaged stream is not read further; the next entry reopens

@@ -15,7 +15,7 @@ void ArchiveSource::Want(size_t index) {
   ++wanted_[index];
 }
 
-std::vector<uint8_t> ArchiveSource::Read(size_t index) {
+std::vector<uint8_t> ArchiveSource::Read(size_t index, const std::function<void()>& betweenPieces) {
   std::lock_guard lock(mutex_);
   if (auto wanted = wanted_.find(index); wanted != wanted_.end() && --wanted->second <= 0)
     wanted_.erase(wanted);
@@ -27,15 +27,15 @@ std::vector<uint8_t> ArchiveSource::Read(size_t index) {
       std::rethrow_exception(entry.error);
     return std::move(entry.bytes);
   }
-  KeepPassed(index);
-  std::vector<uint8_t> bytes = reader_.Read(index);
+  KeepPassed(index, betweenPieces);
+  std::vector<uint8_t> bytes = reader_.Read(index, betweenPieces);
   passed_ = std::max(passed_, index + 1);
   return bytes;
 }
 
 // Reads the wanted entries between the last one read and index while they fit; an entry's
 // failure is kept too, to be thrown when it is asked for.
-void ArchiveSource::KeepPassed(size_t index) {
+void ArchiveSource::KeepPassed(size_t index, const std::function<void()>& betweenPieces) {
   for (auto wanted = wanted_.lower_bound(passed_); wanted != wanted_.end() && wanted->first < index;
        ++wanted) {
     const ArchiveEntry& entry = reader_.Entries().at(wanted->first);
@@ -43,7 +43,7 @@ void ArchiveSource::KeepPassed(size_t index) {
       continue;
     Kept kept;
     try {
-      kept.bytes = reader_.Read(wanted->first);
+      kept.bytes = reader_.Read(wanted->first, betweenPieces);
     } catch (...) {
       kept.error = std::current_exception();
     }

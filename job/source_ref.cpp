@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "decode/decode_limits.h"
 #include "platform/file_name_map.h"
 
 namespace tamsolo {
@@ -12,7 +13,10 @@ RgbImage DecodeSource(const SourceRef& source, uint64_t memoryLimit, DecodeNotes
 }
 
 std::vector<uint8_t> EntryBytes(const SourceRef& source) {
-  return source.InArchive() ? source.archive->Read(source.entry) : std::vector<uint8_t>();
+  if (!source.InArchive())
+    return {};
+  // Inflating a large entry of a solid archive takes a while: a stop is looked at between MiBs.
+  return source.archive->Read(source.entry, ThrowIfDecodeStopped);
 }
 
 RgbImage DecodeSource(const SourceRef& source, std::span<const uint8_t> entryBytes,
