@@ -142,8 +142,8 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index, const std::function<void(
   // ends without the room growing; past that the room doubles, up to a byte past the limit,
   // since a declared size can lie (or be absent).
   const uint64_t cap = memoryLimit_ + 1;
-  std::vector<uint8_t> bytes(
-      static_cast<size_t>(std::min<uint64_t>(std::max<int64_t>(wanted.size, 0) + 1, cap)));
+  std::vector<uint8_t> bytes(static_cast<size_t>(
+      std::min<uint64_t>(static_cast<uint64_t>(std::max<int64_t>(wanted.size, 0)) + 1, cap)));
   size_t at = 0;
   for (;;) {
     if (at == bytes.size()) {
