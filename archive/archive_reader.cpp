@@ -69,6 +69,10 @@ ArchiveReader::ArchiveReader(std::string path, uint64_t memoryLimit)
 
 ArchiveReader::~ArchiveReader() = default;
 
+void ArchiveReader::Close() {
+  handle_.reset();
+}
+
 std::string ArchiveReader::Where(const ArchiveEntry* entry) const {
   return "\"" + path_ + "\"" + (entry ? ", entry \"" + entry->name + "\"" : "");
 }

@@ -42,6 +42,8 @@ class ArchiveReader {
   // memory limit; the reader stays usable for the entries after it. betweenPieces, when set,
   // is called before each MiB is inflated; what it throws ends the read.
   std::vector<uint8_t> Read(size_t index, const std::function<void()>& betweenPieces = {});
+  // Closes the archive until an entry is read again.
+  void Close();
   // How many times the archive was opened for its data (1 while read in order).
   int Opens() const { return opens_; }
 

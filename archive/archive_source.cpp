@@ -19,6 +19,14 @@ std::vector<uint8_t> ArchiveSource::Read(size_t index, const std::function<void(
   std::lock_guard lock(mutex_);
   if (auto wanted = wanted_.find(index); wanted != wanted_.end() && --wanted->second <= 0)
     wanted_.erase(wanted);
+  // A run of many archives must not hold each one open to its end, read or failed.
+  struct CloseWhenDone {
+    ~CloseWhenDone() {
+      if (source.wanted_.empty())
+        source.reader_.Close();
+    }
+    ArchiveSource& source;
+  } closeWhenDone{*this};
   if (auto kept = kept_.find(index); kept != kept_.end()) {
     Kept entry = std::move(kept->second);
     kept_.erase(kept);
