@@ -143,11 +143,12 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index, const std::function<void(
     ++next_;
   }
   // Into room for the declared size and a byte more, so that an entry as large as it says
-  // ends without the room growing; past that the room doubles, up to a byte past the limit,
-  // since a declared size can lie (or be absent).
+  // ends without the room growing; past that the room doubles, up to a byte past the limit.
+  // A declared size can lie (or be absent), so no more than 64 MiB is taken on its word.
   const uint64_t cap = memoryLimit_ + 1;
-  std::vector<uint8_t> bytes(static_cast<size_t>(
-      std::min<uint64_t>(static_cast<uint64_t>(std::max<int64_t>(wanted.size, 0)) + 1, cap)));
+  constexpr uint64_t kTrusted = uint64_t{64} << 20;
+  const uint64_t declared = static_cast<uint64_t>(std::max<int64_t>(wanted.size, 0));
+  std::vector<uint8_t> bytes(static_cast<size_t>(std::min({declared + 1, kTrusted, cap})));
   size_t at = 0;
   for (;;) {
     if (at == bytes.size()) {
