@@ -125,7 +125,7 @@ const std::vector<ArchiveEntry>& ArchiveReader::Entries() {
   return entries_;
 }
 
-std::vector<uint8_t> ArchiveReader::Read(size_t index, const std::function<void()>& betweenPieces) {
+ByteBuffer ArchiveReader::Read(size_t index, const std::function<void()>& betweenPieces) {
   const ArchiveEntry& wanted = Entries().at(index);
   if (wanted.encrypted)
     throw Error("Cannot read " + Where(&wanted) + ": it is encrypted");
@@ -148,7 +148,7 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index, const std::function<void(
   const uint64_t cap = memoryLimit_ + 1;
   constexpr uint64_t kTrusted = uint64_t{64} << 20;
   const uint64_t declared = static_cast<uint64_t>(std::max<int64_t>(wanted.size, 0));
-  std::vector<uint8_t> bytes(static_cast<size_t>(std::min({declared + 1, kTrusted, cap})));
+  ByteBuffer bytes(static_cast<size_t>(std::min({declared + 1, kTrusted, cap})));
   size_t at = 0;
   for (;;) {
     if (at == bytes.size()) {

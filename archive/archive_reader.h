@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_buffer.h"
+
 namespace tamsolo {
 
 // One entry of an archive, in the order the archive stores it.
@@ -41,7 +43,7 @@ class ArchiveReader {
   // The bytes of entry index. Throws Error for an encrypted or damaged entry or one past the
   // memory limit; the reader stays usable for the entries after it. betweenPieces, when set,
   // is called before each MiB is inflated; what it throws ends the read.
-  std::vector<uint8_t> Read(size_t index, const std::function<void()>& betweenPieces = {});
+  ByteBuffer Read(size_t index, const std::function<void()>& betweenPieces = {});
   // Closes the archive until an entry is read again.
   void Close();
   // How many times the archive was opened for its data (1 while read in order).

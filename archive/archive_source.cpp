@@ -15,7 +15,7 @@ void ArchiveSource::Want(size_t index) {
   ++wanted_[index];
 }
 
-std::vector<uint8_t> ArchiveSource::Read(size_t index, const std::function<void()>& betweenPieces) {
+ByteBuffer ArchiveSource::Read(size_t index, const std::function<void()>& betweenPieces) {
   std::lock_guard lock(mutex_);
   if (auto wanted = wanted_.find(index); wanted != wanted_.end() && --wanted->second <= 0)
     wanted_.erase(wanted);
@@ -36,7 +36,7 @@ std::vector<uint8_t> ArchiveSource::Read(size_t index, const std::function<void(
     return std::move(entry.bytes);
   }
   KeepPassed(index, betweenPieces);
-  std::vector<uint8_t> bytes = reader_.Read(index, betweenPieces);
+  ByteBuffer bytes = reader_.Read(index, betweenPieces);
   passed_ = std::max(passed_, index + 1);
   return bytes;
 }

@@ -33,12 +33,12 @@ class ArchiveSource {
   void Want(size_t index);
   // The entry's bytes; throws the reader's Error (encrypted, damaged, past the limit) or what
   // betweenPieces throws (see ArchiveReader::Read).
-  std::vector<uint8_t> Read(size_t index, const std::function<void()>& betweenPieces = {});
+  ByteBuffer Read(size_t index, const std::function<void()>& betweenPieces = {});
   int Opens() const { return reader_.Opens(); }
 
  private:
   struct Kept {
-    std::vector<uint8_t> bytes;
+    ByteBuffer bytes;
     std::exception_ptr error;
   };
   void KeepPassed(size_t index, const std::function<void()>& betweenPieces);

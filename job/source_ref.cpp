@@ -12,7 +12,7 @@ RgbImage DecodeSource(const SourceRef& source, uint64_t memoryLimit, DecodeNotes
   return DecodeSource(source, EntryBytes(source), memoryLimit, notes, inputs);
 }
 
-std::vector<uint8_t> EntryBytes(const SourceRef& source) {
+ByteBuffer EntryBytes(const SourceRef& source) {
   if (!source.InArchive())
     return {};
   // Inflating a large entry of a solid archive takes a while: a stop is looked at between MiBs.
