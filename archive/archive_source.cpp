@@ -10,6 +10,11 @@ const std::vector<ArchiveEntry>& ArchiveSource::Entries() {
   return reader_.Entries();
 }
 
+uint64_t ArchiveSource::DecoderMemory() {
+  std::lock_guard lock(mutex_);
+  return reader_.DecoderMemory();
+}
+
 void ArchiveSource::Want(size_t index) {
   std::lock_guard lock(mutex_);
   ++wanted_[index];

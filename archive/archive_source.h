@@ -20,7 +20,8 @@ namespace tamsolo {
 // re-read from the archive's start.
 class ArchiveSource {
  public:
-  // entryLimit bounds one entry's bytes (the decode's memory limit, which they count against).
+  // entryLimit bounds one entry's bytes with the decompressors' memory (the decode's memory
+  // limit, which both count against).
   ArchiveSource(std::string path, uint64_t entryLimit, uint64_t bufferLimit);
 
   const std::string& Path() const { return path_; }
@@ -28,6 +29,9 @@ class ArchiveSource {
   const std::vector<ArchiveEntry>& Entries();
   // Why the listing stopped early; empty when the archive was listed whole.
   const std::string& Damage() const { return reader_.Damage(); }
+
+  // What the archive's decompressors hold while it is read; 0 until it is listed.
+  uint64_t DecoderMemory();
 
   // The entry will be asked for once more.
   void Want(size_t index);
