@@ -80,7 +80,8 @@ TEST(DecoderMemory, CountsWhatTheToolsChose) {
 
 // libarchive's RAR samples: RAR5's window counted twice (window and filtered copy), stored
 // entries nothing; an LZMA2 dictionary of 256 MiB refuses the archive under a smaller limit
-// with the sizes named, and is counted whole under a larger one.
+// with the sizes named, and under a larger one is counted whole and leaves the rest to the
+// entries.
 TEST(DecoderMemory, CountsRarWindowsAndRefusesWhatPassesTheLimit) {
   for (const auto& [name, memory] :
        {std::pair{"rar5.rar", 256 * kKiB}, {"rar5_stored.rar", 0}, {"rar4.rar", 0}})
@@ -100,6 +101,9 @@ TEST(DecoderMemory, CountsRarWindowsAndRefusesWhatPassesTheLimit) {
   }
   ArchiveReader reader(wide.string(), 300 * kMiB);
   EXPECT_EQ(reader.Read(0).size(), 100000u);
+  // What the dictionary leaves is what an entry may take.
+  ArchiveReader tight(wide.string(), LzmaNeeds(LZMA_FILTER_LZMA2, 256 << 20) + 50000);
+  EXPECT_THROW(tight.Read(0), Error);
 }
 
 }  // namespace
