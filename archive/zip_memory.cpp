@@ -2,6 +2,7 @@
 // decoder has a size of its own (LZMA, XZ, PPMd, Zstandard), it is read from the first bytes
 // of the entry's data, after its local header.
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ struct Directory {
 };
 
 bool HasSignature(std::span<const uint8_t> bytes, size_t at, const char* signature) {
-  return bytes.size() >= at + 4 && std::equal(signature, signature + 4, bytes.begin() + at);
+  return bytes.size() >= at + 4 && std::memcmp(bytes.data() + at, signature, 4) == 0;
 }
 
 // The directory found from its end record, the last one in the file's last 64 KiB and a bit;
@@ -99,7 +100,7 @@ uint64_t Zip64Offset(FileReader& file, uint64_t extraAt, uint64_t extraBytes,
       continue;
     HeaderBytes central(header.subspan(20), kWhat);
     const uint64_t packed = central.Little(4), unpacked = central.Little(4);
-    field.Skip((unpacked == 0xFFFFFFFF ? 8 : 0) + (packed == 0xFFFFFFFF ? 8 : 0));
+    field.Skip((unpacked == 0xFFFFFFFF ? 8u : 0u) + (packed == 0xFFFFFFFF ? 8u : 0u));
     return field.Little(8);
   }
   throw Error(std::string(kWhat) + " has no ZIP64 offset for an entry");
