@@ -40,10 +40,10 @@ uint64_t FilterMemory(FileReader& file, int filter) {
 
 }  // namespace
 
-uint64_t FindSignature(FileReader& file, const char* signature, size_t length, uint64_t from) {
-  constexpr uint64_t kSearched = uint64_t{1} << 20;
+uint64_t FindSignature(FileReader& file, const char* signature, size_t length, uint64_t from,
+                       uint64_t until) {
   constexpr size_t kPiece = size_t{64} << 10;
-  for (uint64_t at = from; at < kSearched; at += kPiece - length) {
+  for (uint64_t at = from; at < until; at += kPiece - length) {
     const std::vector<uint8_t> piece = ReadUpTo(file, at, kPiece);
     const auto found =
         std::search(piece.begin(), piece.end(), signature, signature + length,

@@ -21,8 +21,9 @@ inline constexpr uint64_t kBzip2Memory = 900000 * 4 + (uint64_t{64} << 10);
 // The branch converters and delta of 7z: a few buffers of the reader's.
 inline constexpr uint64_t kFilterMemory = uint64_t{256} << 10;
 
-// Where the signature first starts at or after from within the first MiB of the file (a
-// self-extracting archive puts a program before it), or UINT64_MAX.
-uint64_t FindSignature(FileReader& file, const char* signature, size_t length, uint64_t from = 0);
+// Where the signature first starts at or after from and before until (by default within the
+// first MiB of the file, where a self-extracting archive's program ends), or UINT64_MAX.
+uint64_t FindSignature(FileReader& file, const char* signature, size_t length, uint64_t from = 0,
+                       uint64_t until = uint64_t{1} << 20);
 
 }  // namespace tamsolo

@@ -2,6 +2,7 @@
 // decoder has a size of its own (LZMA, XZ, PPMd, Zstandard), it is read from the first bytes
 // of the entry's data, after its local header.
 #include <algorithm>
+#include <optional>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,56 +17,57 @@ namespace tamsolo {
 namespace {
 
 constexpr const char* kWhat = "its ZIP directory";
-constexpr uint64_t kEndBytes = 22, kMostComment = 0xFFFF;
-constexpr uint64_t kZip64EndBytes = 56, kZip64LocatorBytes = 20;
+constexpr const char* kLocal = "its ZIP entry's local header";
+constexpr uint64_t kEndBytes = 22, kLocalBytes = 30, kCentralBytes = 46;
 
 struct Directory {
-  uint64_t at = 0;    // where it is in the file
-  uint64_t size = 0;  // bytes
-  int64_t shift = 0;  // what the offsets it holds are off by (a program before the archive)
+  uint64_t at = 0;     // where it is in the file
+  uint64_t size = 0;   // bytes
+  uint64_t shift = 0;  // what the offsets it holds are off by (a program before the archive)
 };
 
 bool HasSignature(std::span<const uint8_t> bytes, size_t at, const char* signature) {
   return bytes.size() >= at + 4 && std::memcmp(bytes.data() + at, signature, 4) == 0;
 }
 
-// The directory found from its end record, the last one in the file's last 64 KiB and a bit;
-// ZIP64's record, when there is one, just before.
-Directory FindDirectory(FileReader& file) {
-  const uint64_t tailAt = file.Size() - std::min(file.Size(), kEndBytes + kMostComment);
-  const std::vector<uint8_t> tail = ReadUpTo(file, tailAt, kEndBytes + kMostComment);
-  size_t end = tail.size() < kEndBytes ? 0 : tail.size() - kEndBytes + 1;
-  while (end-- > 0 && !HasSignature(tail, end, "PK\5\6")) {
-  }
-  if (end == SIZE_MAX)
-    throw Error(std::string(kWhat) + " is not found");
-  HeaderBytes fields(std::span<const uint8_t>(tail).subspan(end + 12), kWhat);
-  uint64_t size = fields.Little(4);
-  uint64_t offset = fields.Little(4);
-  uint64_t endAt = tailAt + end;
-  if (endAt >= kZip64EndBytes + kZip64LocatorBytes) {
-    const uint64_t zip64At = endAt - kZip64LocatorBytes - kZip64EndBytes;
-    const std::vector<uint8_t> zip64 = ReadUpTo(file, zip64At, kZip64EndBytes);
-    if (HasSignature(zip64, 0, "PK\6\6")) {
-      HeaderBytes wide(std::span<const uint8_t>(zip64).subspan(40), kWhat);
-      size = wide.Little(8);
-      offset = wide.Little(8);
-      endAt = zip64At;
-    }
-  }
-  if (size > endAt)
-    throw Error(std::string(kWhat) + " is cut short");
-  return {endAt - size, size, static_cast<int64_t>(endAt - size - offset)};
+// ZIP64's end record, where its locator (just before the end record) says.
+std::optional<Directory> Zip64Directory(FileReader& file, std::span<const uint8_t> locator) {
+  HeaderBytes fields(locator.subspan(4), kWhat);
+  const uint64_t disk = fields.Little(4), recordAt = fields.Little(8), disks = fields.Little(4);
+  const std::vector<uint8_t> record = ReadUpTo(file, recordAt, 56);
+  if (disk != 0 || disks != 1 || record.size() < 56 || !HasSignature(record, 0, "PK\6\6"))
+    return std::nullopt;
+  HeaderBytes wide(std::span<const uint8_t>(record).subspan(40), kWhat);
+  const uint64_t size = wide.Little(8), offset = wide.Little(8);
+  if (offset > file.Size() || size > file.Size() - offset)
+    return std::nullopt;
+  return Directory{offset, size, 0};
 }
 
-// The first bytes of an entry's data, found through its local header.
-std::vector<uint8_t> DataStart(FileReader& file, uint64_t local, size_t count) {
-  const std::vector<uint8_t> header = ReadUpTo(file, local, 30);
-  if (!HasSignature(header, 0, "PK\3\4") || header.size() < 30)
-    throw Error("its ZIP entry's local header is not found");
-  HeaderBytes lengths(std::span<const uint8_t>(header).subspan(26), "its ZIP entry's local header");
-  const uint64_t skip = lengths.Little(2) + lengths.Little(2);
-  return ReadUpTo(file, local + 30 + skip, count);
+// As the reader's seeking half finds it: the last end record in the file's last 16 KiB (but
+// not at their very start), taken when its numbers hold together; ZIP64's when a locator
+// precedes it. Without one the reader reads the archive as a stream.
+std::optional<Directory> FindDirectory(FileReader& file) {
+  constexpr uint64_t kTail = uint64_t{16} << 10;
+  const uint64_t tailAt = file.Size() - std::min(file.Size(), kTail);
+  const std::vector<uint8_t> tail = ReadUpTo(file, tailAt, kTail);
+  for (size_t i = tail.size() < kEndBytes ? 0 : tail.size() - kEndBytes; i > 0; --i) {
+    if (!HasSignature(tail, i, "PK\5\6"))
+      continue;
+    if (i >= 20 && HasSignature(tail, i - 20, "PK\6\7")) {
+      if (auto wide = Zip64Directory(file, std::span<const uint8_t>(tail).subspan(i - 20, 20)))
+        return wide;
+    }
+    HeaderBytes fields(std::span<const uint8_t>(tail).subspan(i + 4), kWhat);
+    const uint64_t disk = fields.Little(2), directoryDisk = fields.Little(2);
+    const uint64_t here = fields.Little(2), all = fields.Little(2);
+    const uint64_t size = fields.Little(4), offset = fields.Little(4);
+    const uint64_t endAt = tailAt + i;
+    if (disk != 0 || directoryDisk != 0 || here != all || offset + size > endAt)
+      return std::nullopt;
+    return Directory{endAt - size, size, endAt - size - offset};
+  }
+  return std::nullopt;
 }
 
 // Zstandard's frame header: the window its decoder keeps, and a block or two more.
@@ -106,7 +108,8 @@ uint64_t Zip64Offset(FileReader& file, uint64_t extraAt, uint64_t extraBytes,
   throw Error(std::string(kWhat) + " has no ZIP64 offset for an entry");
 }
 
-uint64_t EntryMemory(FileReader& file, uint64_t method, uint64_t local) {
+// The decoder of a method, with its size read from the first bytes of the data where it has one.
+uint64_t MethodMemory(FileReader& file, uint64_t method, uint64_t data) {
   constexpr uint64_t kDeflate = 8, kBzip2 = 12, kLzma = 14, kZstd = 93, kXz = 95, kPpmd = 98;
   switch (method) {
     case kDeflate:
@@ -115,51 +118,89 @@ uint64_t EntryMemory(FileReader& file, uint64_t method, uint64_t local) {
       return kBzip2Memory;
     case kLzma: {
       // The LZMA SDK's version (2 bytes), the properties' size (2), then the properties.
-      const std::vector<uint8_t> start = DataStart(file, local, 9);
+      const std::vector<uint8_t> start = ReadUpTo(file, data, 9);
       HeaderBytes bytes(start, "its ZIP entry's LZMA header");
       bytes.Skip(4);
       return LzmaCoderMemory(false, bytes.Take(5), "its ZIP entry's LZMA header");
     }
     case kXz:
-      return XzStreamMemory(DataStart(file, local, 12 + 1024), "its ZIP entry's XZ data");
+      return XzStreamMemory(ReadUpTo(file, data, 12 + 1024), "its ZIP entry's XZ data");
     case kPpmd: {
       // Order (4 bits), then the model's size in MiB less one (8 bits), allocated whole.
-      const std::vector<uint8_t> start = DataStart(file, local, 2);
+      const std::vector<uint8_t> start = ReadUpTo(file, data, 2);
       HeaderBytes bytes(start, "its ZIP entry's PPMd header");
       return (((bytes.Little(2) >> 4) & 0xFF) + 1) << 20;
     }
     case kZstd:
-      return ZstdMemory(DataStart(file, local, 18));
+      return ZstdMemory(ReadUpTo(file, data, 18));
   }
   // Stored, or a method the reader cannot unpack: it allocates nothing for it and refuses
   // the entry.
   return 0;
 }
 
+struct Local {
+  uint64_t memory = 0;
+  uint64_t next = 0;  // where the next local header starts; 0 when the entry does not say
+};
+
+// One entry as its local header gives it: the reader goes by its method and flags, not the
+// directory's.
+Local LocalEntry(FileReader& file, uint64_t at) {
+  const std::vector<uint8_t> header = ReadUpTo(file, at, kLocalBytes);
+  if (header.size() < kLocalBytes || !HasSignature(header, 0, "PK\3\4"))
+    throw Error(std::string(kLocal) + " is not found");
+  HeaderBytes fields(std::span<const uint8_t>(header).subspan(6), kLocal);
+  const uint64_t flags = fields.Little(2), method = fields.Little(2);
+  fields.Skip(8);  // time, checksum
+  const uint64_t packed = fields.Little(4);
+  fields.Skip(4);  // unpacked size
+  const uint64_t nameBytes = fields.Little(2), extraBytes = fields.Little(2);
+  const uint64_t data = at + kLocalBytes + nameBytes + extraBytes;
+  Local entry;
+  // An encrypted entry is never unpacked: no password is asked for.
+  if ((flags & 1) == 0)
+    entry.memory = MethodMemory(file, method, data);
+  // Bit 3: the sizes follow the data, and only unpacking finds its end.
+  if ((flags & 8) == 0 && packed != 0xFFFFFFFF)
+    entry.next = data + packed;
+  return entry;
+}
+
+// As the reader's streaming half reads it: local headers one after another; past an entry
+// whose size is not said, any later local header may be the next one, so every one is read.
+uint64_t StreamedMemory(FileReader& file) {
+  uint64_t memory = 0;
+  for (uint64_t at = FindSignature(file, "PK\3\4", 4); at < file.Size();) {
+    if (!HasSignature(ReadUpTo(file, at, 4), 0, "PK\3\4"))
+      break;  // the directory, or damage: the reader ends there
+    const Local entry = LocalEntry(file, at);
+    memory = std::max(memory, entry.memory);
+    at = entry.next != 0 ? entry.next : FindSignature(file, "PK\3\4", 4, at + 4, UINT64_MAX);
+  }
+  return memory;
+}
+
 }  // namespace
 
 uint64_t ZipMemory(FileReader& file) {
-  const Directory directory = FindDirectory(file);
+  const std::optional<Directory> directory = FindDirectory(file);
+  if (!directory)
+    return StreamedMemory(file);
   uint64_t memory = 0;
-  for (uint64_t at = directory.at; at < directory.at + directory.size;) {
-    const std::vector<uint8_t> header = ReadHeader(file, at, 46, kWhat);
+  for (uint64_t at = directory->at; at < directory->at + directory->size;) {
+    const std::vector<uint8_t> header = ReadHeader(file, at, kCentralBytes, kWhat);
     if (!HasSignature(header, 0, "PK\1\2"))
       throw Error(std::string(kWhat) + " holds an entry without its signature");
-    HeaderBytes fields(std::span<const uint8_t>(header).subspan(8), kWhat);
-    const uint64_t flags = fields.Little(2);
-    const uint64_t method = fields.Little(2);
-    fields.Skip(16);  // time, checksum, sizes
+    HeaderBytes fields(std::span<const uint8_t>(header).subspan(28), kWhat);
     const uint64_t nameBytes = fields.Little(2), extraBytes = fields.Little(2);
     const uint64_t commentBytes = fields.Little(2);
     fields.Skip(8);  // disk, attributes
     uint64_t local = fields.Little(4);
     if (local == 0xFFFFFFFF)
-      local = Zip64Offset(file, at + 46 + nameBytes, extraBytes, header);
-    // An encrypted entry is never unpacked: no password is asked for.
-    if ((flags & 1) == 0)
-      memory = std::max(memory,
-                        EntryMemory(file, method, local + static_cast<uint64_t>(directory.shift)));
-    at += 46 + nameBytes + extraBytes + commentBytes;
+      local = Zip64Offset(file, at + kCentralBytes + nameBytes, extraBytes, header);
+    memory = std::max(memory, LocalEntry(file, local + directory->shift).memory);
+    at += kCentralBytes + nameBytes + extraBytes + commentBytes;
   }
   return memory;
 }
