@@ -151,8 +151,9 @@ Local LocalEntry(FileReader& file, uint64_t at) {
   if (header.size() < kLocalBytes || !HasSignature(header, 0, "PK\3\4"))
     throw Error(std::string(kLocal) + " is not found");
   HeaderBytes fields(std::span<const uint8_t>(header).subspan(6), kLocal);
-  const uint64_t flags = fields.Little(2), method = fields.Little(2);
-  fields.Skip(8);  // time, checksum
+  const uint64_t flags = fields.Little(2);
+  const uint64_t method = fields.Little(2) & 0xFF;  // the reader keeps only its low byte
+  fields.Skip(8);                                   // time, checksum
   const uint64_t packed = fields.Little(4);
   fields.Skip(4);  // unpacked size
   const uint64_t nameBytes = fields.Little(2), extraBytes = fields.Little(2);
