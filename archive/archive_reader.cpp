@@ -138,6 +138,11 @@ const std::vector<ArchiveEntry>& ArchiveReader::Entries() {
 void ArchiveReader::CountDecoderMemory() {
   const int format = archive_format(handle_->archive);
   const int filter = archive_filter_code(handle_->archive, 0);
+  // A filter's header is read from the file itself, which only the outermost one's is; the
+  // count includes the plain reading of the file.
+  if (archive_filter_count(handle_->archive) > 2)
+    throw Error("Cannot read archive " + Where(nullptr) +
+                ": a compressed stream inside another is not read");
   try {
     decoderMemory_ = tamsolo::DecoderMemory(handle_->file, format, filter, memoryLimit_);
   } catch (const Error& error) {

@@ -76,6 +76,11 @@ TEST(DecoderMemory, CountsWhatTheToolsChose) {
     EXPECT_GE(memory, row.low) << row.name;
     EXPECT_LE(memory, row.high) << row.name;
   }
+  // Only the outer stream's header can be read: a tar packed twice is refused.
+  ASSERT_EQ(
+      std::system(("cd '" + temp.Path().string() + "' && tar cf - data | gzip | xz >t").c_str()),
+      0);
+  EXPECT_THROW(MemoryOf(temp.Path() / "t"), Error);
 }
 
 // libarchive's RAR samples: RAR5's window counted twice (window and filtered copy), stored
