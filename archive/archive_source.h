@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -30,8 +31,9 @@ class ArchiveSource {
   // Why the listing stopped early; empty when the archive was listed whole.
   const std::string& Damage() const { return reader_.Damage(); }
 
-  // What the archive's decompressors hold while it is read; 0 until it is listed.
-  uint64_t DecoderMemory();
+  // What the archive's decompressors hold while it is read; 0 until it is listed. Without the
+  // lock, so that a decode need not wait for another worker's read.
+  uint64_t DecoderMemory() const { return decoderMemory_.load(std::memory_order_relaxed); }
 
   // The entry will be asked for once more.
   void Want(size_t index);
@@ -55,6 +57,7 @@ class ArchiveSource {
   std::map<size_t, Kept> kept_;
   uint64_t keptBytes_ = 0;
   size_t passed_ = 0;  // entries before this one were passed by the forward read
+  std::atomic<uint64_t> decoderMemory_{0};
 };
 
 }  // namespace tamsolo
