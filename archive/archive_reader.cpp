@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "archive/decoder_memory.h"
 #include "archive/header_text.h"
 #include "platform/error.h"
 #include "platform/file_reader.h"
@@ -85,7 +86,12 @@ void ArchiveReader::Open(bool forData) {
   archive_read_support_format_rar(handle->archive);
   archive_read_support_format_rar5(handle->archive);
   archive_read_support_format_tar(handle->archive);
-  archive_read_support_filter_all(handle->archive);
+  // Only the filters built in everywhere: for one it lacks, "all" would run an outside
+  // program (lz4, zstd, lzop ...) on whatever the archive holds.
+  archive_read_support_filter_gzip(handle->archive);
+  archive_read_support_filter_bzip2(handle->archive);
+  archive_read_support_filter_xz(handle->archive);
+  archive_read_support_filter_lzma(handle->archive);
   archive_read_set_callback_data(handle->archive, handle.get());
   archive_read_set_read_callback(handle->archive, &Handle::Pull);
   archive_read_set_seek_callback(handle->archive, &Handle::Seek);
@@ -111,6 +117,8 @@ const std::vector<ArchiveEntry>& ArchiveReader::Entries() {
       damage_ = ReasonOf(handle_->archive);
       break;
     }
+    if (entries_.empty())
+      CountDecoderMemory();
     ArchiveEntry entry;
     entry.index = entries_.size();
     entry.name = EntryName(handle_->entry, entry.nameIsUtf8);
@@ -125,11 +133,36 @@ const std::vector<ArchiveEntry>& ArchiveReader::Entries() {
   return entries_;
 }
 
+// Worked out from the file itself once libarchive has named its format, before any data is
+// unpacked: a decompressor that alone needs the limit refuses the archive.
+void ArchiveReader::CountDecoderMemory() {
+  const int format = archive_format(handle_->archive);
+  const int filter = archive_filter_code(handle_->archive, 0);
+  // A filter's header is read from the file itself, which only the outermost one's is; the
+  // count includes the plain reading of the file.
+  if (archive_filter_count(handle_->archive) > 2)
+    throw Error("Cannot read archive " + Where(nullptr) +
+                ": a compressed stream inside another is not read");
+  try {
+    decoderMemory_ = tamsolo::DecoderMemory(handle_->file, format, filter, memoryLimit_);
+  } catch (const Error& error) {
+    throw Error("Cannot read archive " + Where(nullptr) + ": " + error.what());
+  }
+  if (decoderMemory_ >= memoryLimit_) {
+    constexpr uint64_t kMiB = uint64_t{1} << 20;
+    throw Error("Cannot read archive " + Where(nullptr) + ": its decompressor needs " +
+                std::to_string((decoderMemory_ + kMiB - 1) / kMiB) +
+                " MiB, more than the memory limit (" + std::to_string(memoryLimit_ / kMiB) +
+                " MiB)");
+  }
+}
+
 ByteBuffer ArchiveReader::Read(size_t index, const std::function<void()>& betweenPieces) {
   const ArchiveEntry& wanted = Entries().at(index);
   if (wanted.encrypted)
     throw Error("Cannot read " + Where(&wanted) + ": it is encrypted");
-  if (wanted.size > 0 && static_cast<uint64_t>(wanted.size) > memoryLimit_)
+  const uint64_t entryLimit = memoryLimit_ - decoderMemory_;
+  if (wanted.size > 0 && static_cast<uint64_t>(wanted.size) > entryLimit)
     throw Error("Cannot read " + Where(&wanted) + ": larger than the memory limit");
   if (!handle_ || index < next_)
     Open(true);
@@ -145,7 +178,7 @@ ByteBuffer ArchiveReader::Read(size_t index, const std::function<void()>& betwee
   // Into room for the declared size and a byte more, so that an entry as large as it says
   // ends without the room growing; past that the room doubles, up to a byte past the limit.
   // A declared size can lie (or be absent), so no more than 64 MiB is taken on its word.
-  const uint64_t cap = memoryLimit_ + 1;
+  const uint64_t cap = entryLimit + 1;
   constexpr uint64_t kTrusted = uint64_t{64} << 20;
   const uint64_t declared = static_cast<uint64_t>(std::max<int64_t>(wanted.size, 0));
   ByteBuffer bytes(static_cast<size_t>(std::min({declared + 1, kTrusted, cap})));

@@ -29,16 +29,21 @@ struct ArchiveEntry {
 // archive and, where there is one, the entry.
 class ArchiveReader {
  public:
-  // memoryLimit bounds one entry's bytes; an entry that inflates past it is refused.
+  // memoryLimit bounds the decompressors' own memory and one entry's bytes together; an entry
+  // that inflates past what the decompressors leave is refused.
   ArchiveReader(std::string path, uint64_t memoryLimit);
   ~ArchiveReader();
   ArchiveReader(const ArchiveReader&) = delete;
   ArchiveReader& operator=(const ArchiveReader&) = delete;
 
-  // Every entry's header, read once; throws Error when the archive cannot be opened or is
-  // damaged before its first entry. A damaged later part ends the list: damage() says why.
+  // Every entry's header, read once; throws Error when the archive cannot be opened, is
+  // damaged before its first entry, has headers that do not say what its decompressors need,
+  // or needs for them alone the memory limit or more. A damaged later part ends the list:
+  // damage() says why.
   const std::vector<ArchiveEntry>& Entries();
   const std::string& Damage() const { return damage_; }
+  // What the decompressors hold while an entry is read (see DecoderMemory); known once listed.
+  uint64_t DecoderMemory() const { return decoderMemory_; }
 
   // The bytes of entry index. Throws Error for an encrypted or damaged entry or one past the
   // memory limit; the reader stays usable for the entries after it. betweenPieces, when set,
@@ -53,9 +58,11 @@ class ArchiveReader {
   struct Handle;
   void Open(bool forData);
   std::string Where(const ArchiveEntry* entry) const;
+  void CountDecoderMemory();
 
   std::string path_;
   uint64_t memoryLimit_;
+  uint64_t decoderMemory_ = 0;
   std::vector<ArchiveEntry> entries_;
   bool listed_ = false;
   std::string damage_;

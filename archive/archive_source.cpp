@@ -7,7 +7,9 @@ ArchiveSource::ArchiveSource(std::string path, uint64_t entryLimit, uint64_t buf
 
 const std::vector<ArchiveEntry>& ArchiveSource::Entries() {
   std::lock_guard lock(mutex_);
-  return reader_.Entries();
+  const std::vector<ArchiveEntry>& entries = reader_.Entries();
+  decoderMemory_.store(reader_.DecoderMemory(), std::memory_order_relaxed);
+  return entries;
 }
 
 void ArchiveSource::Want(size_t index) {
@@ -37,6 +39,7 @@ ByteBuffer ArchiveSource::Read(size_t index, const std::function<void()>& betwee
   }
   KeepPassed(index, betweenPieces);
   ByteBuffer bytes = reader_.Read(index, betweenPieces);
+  decoderMemory_.store(reader_.DecoderMemory(), std::memory_order_relaxed);  // listed by now
   passed_ = std::max(passed_, index + 1);
   return bytes;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -20,7 +21,8 @@ namespace tamsolo {
 // re-read from the archive's start.
 class ArchiveSource {
  public:
-  // entryLimit bounds one entry's bytes (the decode's memory limit, which they count against).
+  // entryLimit bounds one entry's bytes with the decompressors' memory (the decode's memory
+  // limit, which both count against).
   ArchiveSource(std::string path, uint64_t entryLimit, uint64_t bufferLimit);
 
   const std::string& Path() const { return path_; }
@@ -28,6 +30,10 @@ class ArchiveSource {
   const std::vector<ArchiveEntry>& Entries();
   // Why the listing stopped early; empty when the archive was listed whole.
   const std::string& Damage() const { return reader_.Damage(); }
+
+  // What the archive's decompressors hold while it is read; 0 until it is listed. Without the
+  // lock, so that a decode need not wait for another worker's read.
+  uint64_t DecoderMemory() const { return decoderMemory_.load(std::memory_order_relaxed); }
 
   // The entry will be asked for once more.
   void Want(size_t index);
@@ -51,6 +57,7 @@ class ArchiveSource {
   std::map<size_t, Kept> kept_;
   uint64_t keptBytes_ = 0;
   size_t passed_ = 0;  // entries before this one were passed by the forward read
+  std::atomic<uint64_t> decoderMemory_{0};
 };
 
 }  // namespace tamsolo

@@ -41,7 +41,7 @@ ImageHeader CountedHeader(const SourceRef& source, uint64_t memoryLimit, BookPla
     const FileReader& file;
     BookPlan& plan;
   } count{file, plan};
-  return ReadImageHeader(file, memoryLimit);
+  return ReadImageHeader(file, DecodeLimitOf(source, memoryLimit));
 }
 
 // The header stands in for the decode, the layout is the job's; both throw the texts that

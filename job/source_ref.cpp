@@ -24,7 +24,14 @@ RgbImage DecodeSource(const SourceRef& source, std::span<const uint8_t> entryByt
   if (!source.InArchive())
     return DecodeImageFile(source.path, memoryLimit, notes, inputs);
   return DecodeHeldImage(entryBytes, DecoderForPath(source.innerPath, NativePathStyle(), inputs),
-                         memoryLimit, notes);
+                         DecodeLimitOf(source, memoryLimit), notes);
+}
+
+// The archive's decompressors stay alive while its entries are decoded (other workers read
+// on): what they hold is taken from the limit, as the entry's bytes are.
+uint64_t DecodeLimitOf(const SourceRef& source, uint64_t memoryLimit) {
+  const uint64_t decoders = source.InArchive() ? source.archive->DecoderMemory() : 0;
+  return memoryLimit > decoders ? memoryLimit - decoders : 0;
 }
 
 std::string PageBaseName(const SourceRef& source, PathStyle style) {

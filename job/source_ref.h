@@ -27,7 +27,8 @@ struct SourceRef {
 };
 
 // The image, decoded from the file or from the entry's bytes, with the same limit either way
-// (an entry's bytes count against it as a file's do).
+// (an entry's bytes count against it as a file's do, and for an entry the memory its
+// archive's decompressors hold too).
 RgbImage DecodeSource(const SourceRef& source, uint64_t memoryLimit, DecodeNotes* notes,
                       InputSet inputs);
 // The same from an entry's bytes read already (EntryBytes), for a caller that may decode twice
@@ -35,6 +36,10 @@ RgbImage DecodeSource(const SourceRef& source, uint64_t memoryLimit, DecodeNotes
 ByteBuffer EntryBytes(const SourceRef& source);
 RgbImage DecodeSource(const SourceRef& source, std::span<const uint8_t> entryBytes,
                       uint64_t memoryLimit, DecodeNotes* notes, InputSet inputs);
+
+// What decoding the source may use of memoryLimit: all of it for a file, for an entry what its
+// archive's decompressors leave.
+uint64_t DecodeLimitOf(const SourceRef& source, uint64_t memoryLimit);
 
 // The base name its pages are named after: an entry's made one the file system can hold.
 std::string PageBaseName(const SourceRef& source, PathStyle style);

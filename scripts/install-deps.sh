@@ -4,7 +4,7 @@
 set -euo pipefail
 
 declare -A groups=(
-  [native]="cmake make ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev libwebp-dev libarchive-dev libgtest-dev clang-format clang-tidy"
+  [native]="cmake make ninja-build g++ pkg-config libjpeg62-turbo-dev zlib1g-dev libwebp-dev libarchive-dev liblzma-dev libgtest-dev clang-format clang-tidy"
   [fuzz]="clang libclang-rt-14-dev"
   [bench]="libbenchmark-dev libpng-dev"
   [windows]="cmake make ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev nasm pkg-config googletest wine wine64 xvfb xauth locales fonts-ipafont-gothic zip"

@@ -166,8 +166,10 @@ void WriteWebpSeeds(const fs::path& folder) {
 
 }  // namespace
 
-// One small archive of each form libarchive writes; the RAR seeds come from libarchive's own
-// test archives (no free tool writes RAR).
+// One small archive of each form libarchive writes and a hand-made 7z with a wide dictionary;
+// the RAR seeds come from libarchive's own test archives (no free tool writes RAR), and the
+// seeds of methods libarchive does not write (ZIP's LZMA, XZ and PPMd, 7z's PPMd and BZip2,
+// tars packed with xz, lzma and bzip2) from 7-Zip and xz-utils.
 void WriteArchiveSeeds(const fs::path& folder) {
   const std::vector<ArchiveFile> files = {{"a/001.jpg", "one"}, {"002.png", std::string(300, 'x')}};
   const std::pair<ArchiveForm, const char*> forms[] = {
@@ -177,6 +179,7 @@ void WriteArchiveSeeds(const fs::path& folder) {
       {ArchiveForm::TarGz, "packed.tar.gz"}};
   for (const auto& [form, name] : forms)
     WriteArchive(folder / name, form, files);
+  WriteSevenZipWindow(folder / "window.7z", files[1], 38);  // a 2 GiB dictionary
 }
 
 int main(int argc, char** argv) {

@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <lzma.h>
 
 #include <fstream>
 #include <iterator>
@@ -132,6 +133,57 @@ void WriteWithLibarchive(const std::filesystem::path& path, ArchiveForm form,
 
 void WriteUnflaggedZip(const std::filesystem::path& path, const std::vector<ArchiveFile>& files) {
   WriteZipNamed(path, ArchiveForm::ZipStored, files, false);
+}
+
+namespace {
+
+void PutLittle(std::string& out, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    out += static_cast<char>(value >> (8 * i));
+}
+
+// 7z's number: n leading one bits in the first byte, then n bytes, least significant first.
+std::string Number(uint64_t value) {
+  int n = 0;
+  while (n < 8 && value >> (7 * (n + 1)) != 0)
+    ++n;
+  std::string out(1, static_cast<char>(n == 8 ? 0xFF : (0xFF00 >> n) | (value >> (8 * n))));
+  PutLittle(out, value, n);
+  return out;
+}
+
+}  // namespace
+
+void WriteSevenZipWindow(const std::filesystem::path& path, const ArchiveFile& file,
+                         uint8_t dictionaryByte) {
+  std::string packed;
+  for (size_t at = 0; at < file.bytes.size(); at += 0x10000) {
+    const size_t size = std::min<size_t>(file.bytes.size() - at, 0x10000);
+    packed += at == 0 ? '\1' : '\2';  // an uncompressed chunk (the first resets the dictionary)
+    packed += static_cast<char>((size - 1) >> 8);
+    packed += static_cast<char>(size - 1);
+    packed += file.bytes.substr(at, size);
+  }
+  packed += '\0';
+  std::string name;
+  for (const char c : file.name + '\0')
+    name += std::string{c, '\0'};
+  const std::string header =
+      "\x01\x04\x06" + Number(0) + Number(1) + "\x09" + Number(packed.size()) + std::string(1, 0) +
+      "\x07\x0B" + Number(1) + std::string(1, 0) + Number(1) + "\x21\x21" + Number(1) +
+      static_cast<char>(dictionaryByte) + "\x0C" + Number(file.bytes.size()) + std::string(1, 0) +
+      "\x08" + std::string(2, 0) + "\x05" + Number(1) + "\x11" + Number(name.size() + 1) +
+      std::string(1, 0) + name + std::string(2, 0);
+  const auto crc = [](const std::string& bytes) {
+    return lzma_crc32(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 0);
+  };
+  std::string next;
+  PutLittle(next, packed.size(), 8);
+  PutLittle(next, header.size(), 8);
+  PutLittle(next, crc(header), 4);
+  std::string start("7z\xBC\xAF\x27\x1C\x00\x04", 8);
+  PutLittle(start, crc(next), 4);
+  std::ofstream(path, std::ios::binary) << start << next << packed << header;
 }
 
 }  // namespace tamsolo::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,5 +31,11 @@ void WriteArchive(const std::filesystem::path& path, ArchiveForm form,
 // A stored ZIP whose names are written as the given bytes without the UTF-8 flag, as an
 // archiver on a Japanese Windows writes them (code page 932).
 void WriteUnflaggedZip(const std::filesystem::path& path, const std::vector<ArchiveFile>& files);
+
+// A 7z of one file (ASCII name) in one LZMA2 folder whose dictionary property byte is the
+// given one (size (2 | byte & 1) << (byte / 2 + 11)), whatever the data needs: the data goes
+// in LZMA2's uncompressed chunks, so no encoder with such a dictionary has to run.
+void WriteSevenZipWindow(const std::filesystem::path& path, const ArchiveFile& file,
+                         uint8_t dictionaryByte);
 
 }  // namespace tamsolo::testing

@@ -183,6 +183,7 @@ TEST(CliConvertTest, HostileArchivesAreRefusedByNameAndTheRunGoesOn) {
                         {{"1.jpg", jpeg}, {"2.jpg", jpeg}, {"3.jpg", jpeg}});
   const auto padded = [](size_t size) { return (size + 511) / 512 * 512; };
   fs::resize_file(in / "cut.cbt", 3 * 512 + 2 * padded(jpeg.size()) + 100);  // inside 3.jpg
+  testing::WriteSevenZipWindow(in / "wide.cb7", {"a.jpg", jpeg}, 32);        // a 256 MiB dictionary
   std::ofstream(in / "x.part1.rar") << "Rar!";
   // 20,000 entries, 10 of them images: listed once, read forward once.
   std::vector<testing::ArchiveFile> many;
@@ -209,11 +210,18 @@ TEST(CliConvertTest, HostileArchivesAreRefusedByNameAndTheRunGoesOn) {
   EXPECT_TRUE(mentions("evil.cbt" + sep + "huge.bmp: Image too large")) << run.out;
   EXPECT_TRUE(mentions("cut.cbt\", entry \"3.jpg\""));
   EXPECT_TRUE(mentions("x.part1.rar\": one part of a split archive"));
+  EXPECT_TRUE(mentions("wide.cb7\": its decompressor needs 257 MiB, more than the memory limit"));
   for (const auto& [book, count] :
        {std::pair{"nest", 1u}, {"bomb", 1u}, {"evil", 2u}, {"cut", 2u}, {"many", 10u}})
     EXPECT_EQ(PageFiles(fs::path(books) / book).size(), count) << book << run.out;
   EXPECT_FALSE(fs::exists(temp.Path() / "escape.jpg"));
   EXPECT_FALSE(fs::exists(fs::path(books) / "locked"));
+  EXPECT_FALSE(fs::exists(fs::path(books) / "wide"));
+  // Under the default limit the dictionary leaves room for the entry and its decode.
+  const testing::CliOutcome wide =
+      RunCli({"convert", "--quiet", (in / "wide.cb7").string(), "-o", temp.File("wide")});
+  EXPECT_EQ(wide.status, kCliOk) << wide.out;
+  EXPECT_EQ(PageFiles(temp.Path() / "wide" / "wide").size(), 1u);
 }
 
 }  // namespace
