@@ -13,8 +13,11 @@ struct LumaPlane {
   int height = 0;
   std::vector<uint8_t> values;  // rows top to bottom
 
-  uint8_t At(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
-  const uint8_t* Row(int y) const { return values.data() + static_cast<size_t>(y) * width; }
+  size_t Index(int x, int y) const {
+    return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+  }
+  uint8_t At(int x, int y) const { return values[Index(x, y)]; }
+  const uint8_t* Row(int y) const { return values.data() + Index(0, y); }
 };
 
 // L = (30 R + 59 G + 11 B + 50) div 100 of every pixel; a known gray image reads one channel.

@@ -1,5 +1,7 @@
 #include "clean/page_clean.h"
 
+#include <utility>
+
 #include "clean/levels.h"
 #include "clean/luma_plane.h"
 #include "clean/rotate.h"
@@ -15,7 +17,7 @@ CleanReport CleanPage(RgbImage& image, const CleanSteps& steps) {
   if (steps.deskew) {
     report.angle = EstimateSkew(luma);
     if (report.angle != 0) {
-      image = Rotated(image, report.angle);
+      image = Rotated(std::move(image), report.angle);
       if (steps.crop)
         luma = LumaOf(image);
     }

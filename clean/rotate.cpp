@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace tamsolo {
 namespace {
 
-// Positions between pixels are taken to 1/kPhases of a pixel; the weights of each are made once.
-constexpr int kPhases = 256;
-
-using Weights = std::array<float, 4>;
+// Weights in fixed point, so the loops are integer arithmetic the compiler vectorises.
+constexpr int kWeightBits = 12;
+using Weights = std::array<int32_t, 4>;
 
 double Keys(double d) {
   d = std::abs(d);
@@ -21,72 +21,108 @@ double Keys(double d) {
   return 0;
 }
 
-std::array<Weights, kPhases + 1> WeightTable() {
-  std::array<Weights, kPhases + 1> table{};
-  for (size_t p = 0; p <= kPhases; ++p) {
-    const double t = static_cast<double>(p) / kPhases;
-    for (size_t k = 0; k < 4; ++k)
-      table[p][k] = static_cast<float>(Keys(t + 1 - static_cast<double>(k)));
-  }
-  return table;
+// Where a shifted line samples: its taps start at whole - 1 and take the four weights.
+struct Shift {
+  int whole;
+  Weights weights;
+};
+
+Shift ShiftOf(double offset) {
+  const double whole = std::floor(offset);
+  const double t = offset - whole;
+  Shift shift{static_cast<int>(whole), {}};
+  for (size_t k = 0; k < 4; ++k)
+    shift.weights[k] = static_cast<int32_t>(
+        std::lround(Keys(t + 1 - static_cast<double>(k)) * (1 << kWeightBits)));
+  return shift;
 }
 
-struct Source {
-  const RgbImage& image;
-  int channels;
+// A weighted sum back to a byte: rounded, then clamped.
+uint8_t ToByte(int32_t sum) {
+  sum = (sum + (1 << (kWeightBits - 1))) >> kWeightBits;
+  sum = sum > 0 ? sum : 0;
+  return static_cast<uint8_t>(sum < 255 ? sum : 255);
+}
 
-  // The four pixel offsets of a row (or column) around whole, clamped to the image.
-  static std::array<int, 4> Taps(int whole, int size) {
-    std::array<int, 4> taps{};
-    for (size_t k = 0; k < 4; ++k)
-      taps[k] = std::clamp(whole - 1 + static_cast<int>(k), 0, size - 1);
-    return taps;
+// Shifts every row by amount * (its centre's distance from the image's centre) pixels, in place.
+void ShearAcross(RgbImage& image, double amount) {
+  const int width = image.Width();
+  // The row padded by two pixels either side, repeating its end pixels.
+  std::vector<uint8_t> padded(static_cast<size_t>(width + 4) * 3);
+  const double centre = image.Height() / 2.0;
+  for (int y = 0; y < image.Height(); ++y) {
+    const Shift shift = ShiftOf(amount * (y + 0.5 - centre));
+    if (shift.whole == 0 && shift.weights[1] == 1 << kWeightBits)
+      continue;
+    uint8_t* row = image.Row(y);
+    for (int x = -2; x < width + 2; ++x) {
+      const int from = std::clamp(x + shift.whole, 0, width - 1);
+      for (size_t c = 0; c < 3; ++c)
+        padded[static_cast<size_t>(x + 2) * 3 + c] = row[static_cast<size_t>(from) * 3 + c];
+    }
+    // Output x reads source x + whole - 1 .. x + whole + 2, padded at x + 1 .. x + 4 after the
+    // shift by whole was folded into the padding.
+    const Weights& w = shift.weights;
+    for (size_t i = 0; i < static_cast<size_t>(width) * 3; ++i)
+      row[i] = ToByte(w[0] * padded[i + 3] + w[1] * padded[i + 6] + w[2] * padded[i + 9] +
+                      w[3] * padded[i + 12]);
   }
+}
 
-  void Sample(double x, double y, const std::array<Weights, kPhases + 1>& table,
-              uint8_t* out) const {
-    const double fx = std::floor(x), fy = std::floor(y);
-    const Weights& wx = table[static_cast<size_t>(std::lround((x - fx) * kPhases))];
-    const Weights& wy = table[static_cast<size_t>(std::lround((y - fy) * kPhases))];
-    const std::array<int, 4> cols = Taps(static_cast<int>(fx), image.Width());
-    const std::array<int, 4> rows = Taps(static_cast<int>(fy), image.Height());
-    for (int ch = 0; ch < channels; ++ch) {
-      float sum = 0;
-      for (size_t j = 0; j < 4; ++j) {
-        const uint8_t* row = image.Row(rows[j]) + ch;
-        float across = 0;
-        for (size_t i = 0; i < 4; ++i)
-          across += wx[i] * row[3 * cols[i]];
-        sum += wy[j] * across;
-      }
-      out[ch] = static_cast<uint8_t>(std::clamp(std::lround(sum), 0L, 255L));
+// Shifts every column by amount * (its centre's distance from the image's centre) pixels. The
+// columns fall into runs that read the same four rows; each run is one loop over its bytes with
+// each byte's weights laid out beside it.
+void ShearDown(const RgbImage& in, RgbImage& out, double amount) {
+  const int width = in.Width(), height = in.Height();
+  const double centre = width / 2.0;
+  const size_t bytes = static_cast<size_t>(width) * 3;
+  std::array<std::vector<int32_t>, 4> weights;
+  for (std::vector<int32_t>& w : weights)
+    w.resize(bytes);
+  struct Run {
+    size_t from, to;  // bytes of the row
+    int whole;
+  };
+  std::vector<Run> runs;
+  for (int x = 0; x < width; ++x) {
+    const Shift shift = ShiftOf(amount * (x + 0.5 - centre));
+    const size_t at = static_cast<size_t>(x) * 3;
+    for (size_t k = 0; k < 4; ++k)
+      std::fill_n(weights[k].begin() + static_cast<std::ptrdiff_t>(at), 3, shift.weights[k]);
+    if (runs.empty() || runs.back().whole != shift.whole)
+      runs.push_back({at, at, shift.whole});
+    runs.back().to = at + 3;
+  }
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = out.Row(y);
+    for (const Run& run : runs) {
+      std::array<const uint8_t*, 4> source{};
+      for (size_t k = 0; k < 4; ++k)
+        source[k] = in.Row(std::clamp(y + run.whole - 1 + static_cast<int>(k), 0, height - 1));
+      for (size_t i = run.from; i < run.to; ++i)
+        row[i] = ToByte(weights[0][i] * source[0][i] + weights[1][i] * source[1][i] +
+                        weights[2][i] * source[2][i] + weights[3][i] * source[3][i]);
     }
   }
-};
+}
 
 }  // namespace
 
-RgbImage Rotated(const RgbImage& image, double degrees) {
-  static const std::array<Weights, kPhases + 1> table = WeightTable();
-  RgbImage out(image.Width(), image.Height());
+RgbImage Rotated(RgbImage image, double degrees) {
+  if (degrees == 0 || image.Empty())
+    return image;
   const bool gray = image.KnownGray();
-  const Source source{image, gray ? 1 : 3};
-  const double a = degrees * M_PI / 180, c = std::cos(a), s = std::sin(a);
-  const double cx = image.Width() / 2.0, cy = image.Height() / 2.0;
-  for (int y = 0; y < out.Height(); ++y) {
-    uint8_t* row = out.Row(y);
-    const double dy = y + 0.5 - cy;
-    for (int x = 0; x < out.Width(); ++x) {
-      const double dx = x + 0.5 - cx;
-      // Pixel centres sit at whole + 0.5, so the sampled point in pixel indices is shifted back.
-      uint8_t* pixel = row + 3 * x;
-      source.Sample(c * dx - s * dy + cx - 0.5, s * dx + c * dy + cy - 0.5, table, pixel);
-      if (gray)
-        pixel[1] = pixel[2] = pixel[0];
-    }
-  }
-  out.SetKnownGray(gray);
-  return out;
+  // R(a) = across(-tan(a/2)) down(sin a) across(-tan(a/2)); sampling the result at s reads
+  // the input at R(a) s, so the shear applied to the input first is the rightmost one.
+  const double a = degrees * M_PI / 180;
+  const double across = -std::tan(a / 2), down = std::sin(a);
+  ShearAcross(image, across);
+  RgbImage sheared(image.Width(), image.Height());
+  ShearDown(image, sheared, down);
+  image = RgbImage();
+  ShearAcross(sheared, across);
+  sheared.SetKnownGray(gray);
+  return sheared;
 }
 
 }  // namespace tamsolo

@@ -80,7 +80,8 @@ double Sharpness(const EdgePoints& points, double degrees) {
     const std::vector<EdgePoint>& list = pass == 0 ? points.acrossRows : points.acrossColumns;
     for (const EdgePoint& p : list) {
       // Row of the straight page for horizontal lines, column for vertical ones.
-      const double at = (pass == 0 ? -s * p.x + c * p.y : c * p.x + s * p.y) + offset;
+      const double x = p.x, y = p.y;
+      const double at = (pass == 0 ? -s * x + c * y : c * x + s * y) + offset;
       const double whole = std::floor(at);
       const auto bin = static_cast<size_t>(whole);
       bins[bin] += 1 - (at - whole);

@@ -46,7 +46,7 @@ TEST_P(CleanScan, FindsTheAngleTheBlockAndThePaper) {
   EXPECT_NEAR(angle, scan.angle, 0.02);
 
   // Never into the block, and at most 3 pixels of margin left round it.
-  RgbImage straight = Rotated(scan.image, angle);
+  RgbImage straight = Rotated(scan.image.Clone(), angle);
   const ContentBox box = FindContentBox(LumaOf(straight));
   EXPECT_LE(box.left, scan.block.left + 0.5);
   EXPECT_LE(box.top, scan.block.top + 0.5);
@@ -76,8 +76,8 @@ INSTANTIATE_TEST_SUITE_P(Scans, CleanScan,
 TEST(EstimateSkew, LeavesPagesWithoutAClearTurnAlone) {
   const testing::CleanPage page = testing::MakeCleanPage(7);
   EXPECT_EQ(EstimateSkew(LumaOf(page.image)), 0);
-  EXPECT_EQ(EstimateSkew(LumaOf(Rotated(page.image, 0.01))), 0);
-  EXPECT_NEAR(EstimateSkew(LumaOf(Rotated(page.image, 0.7))), -0.7, 0.02);
+  EXPECT_EQ(EstimateSkew(LumaOf(Rotated(page.image.Clone(), 0.01))), 0);
+  EXPECT_NEAR(EstimateSkew(LumaOf(Rotated(page.image.Clone(), 0.7))), -0.7, 0.02);
   std::mt19937 random(5);
   EXPECT_EQ(EstimateSkew(LumaOf(testing::RandomImage(900, 1200, random))), 0);
   const RgbImage smooth = testing::MakeRgbImage(900, 1200, [](int x, int y) {
@@ -90,7 +90,7 @@ TEST(EstimateSkew, LeavesPagesWithoutAClearTurnAlone) {
 TEST(Rotated, ZeroTurnKeepsEveryByte) {
   std::mt19937 random(3);
   const RgbImage image = testing::RandomImage(37, 23, random);
-  EXPECT_TRUE(testing::SameImage(Rotated(image, 0), image));
+  EXPECT_TRUE(testing::SameImage(Rotated(image.Clone(), 0), image));
 }
 
 TEST(FindContentBox, KeepsBlankPagesWholeAndCleanPagesToTheirBlock) {
