@@ -93,19 +93,37 @@ Line RowOf(const LumaPlane& luma, int y, int from, int to) {
 // The tone of the last blank line passed on each side.
 using SideTones = std::array<int, 4>;
 
-ContentBox Shrink(const LumaPlane& luma, ContentBox box, const ContentBox& within,
-                  SideTones& tones) {
-  box.left += BlankLines(box.Width(), tones[0], true, [&](int i) {
-    return Column(luma, box.left + i, within.top, within.bottom);
-  });
-  box.right -= BlankLines(box.Width(), tones[2], true, [&](int i) {
-    return Column(luma, box.right - 1 - i, within.top, within.bottom);
-  });
+// On the first pass, dark lines thinner than a hundredth of the side are not a scanner bed but
+// the border of art that fills the image: they stay.
+int KeptBed(int passed, int side, int& tone, bool firstPass) {
+  if (firstPass && passed < side / 100 && tone >= 0 && tone < 128) {
+    tone = -1;
+    return 0;
+  }
+  return passed;
+}
+
+// Drops blank columns from both sides of box, judged over the rows of within, then blank rows,
+// judged over the columns left inside within. Stops where the two sides meet.
+ContentBox Shrink(const LumaPlane& luma, ContentBox box, const ContentBox& within, SideTones& tones,
+                  bool firstPass) {
+  const int width = luma.width, height = luma.height;
+  box.left += KeptBed(
+      BlankLines(box.Width(), tones[0], true,
+                 [&](int i) { return Column(luma, box.left + i, within.top, within.bottom); }),
+      width, tones[0], firstPass);
+  box.right -= KeptBed(
+      BlankLines(box.Width(), tones[2], true,
+                 [&](int i) { return Column(luma, box.right - 1 - i, within.top, within.bottom); }),
+      width, tones[2], firstPass);
   const int left = std::max(box.left, within.left), right = std::min(box.right, within.right);
-  box.top += BlankLines(box.Height(), tones[1], false,
-                        [&](int i) { return RowOf(luma, box.top + i, left, right); });
-  box.bottom -= BlankLines(box.Height(), tones[3], false,
-                           [&](int i) { return RowOf(luma, box.bottom - 1 - i, left, right); });
+  box.top += KeptBed(BlankLines(box.Height(), tones[1], false,
+                                [&](int i) { return RowOf(luma, box.top + i, left, right); }),
+                     height, tones[1], firstPass);
+  box.bottom -=
+      KeptBed(BlankLines(box.Height(), tones[3], false,
+                         [&](int i) { return RowOf(luma, box.bottom - 1 - i, left, right); }),
+              height, tones[3], firstPass);
   return box;
 }
 
@@ -115,13 +133,13 @@ ContentBox FindContentBox(const LumaPlane& luma) {
   const ContentBox whole{0, 0, luma.width, luma.height};
   // First the bed, which is blank over the whole image; its shrunk box is the page.
   SideTones tones{-1, -1, -1, -1};
-  const ContentBox page = Shrink(luma, whole, whole, tones);
+  const ContentBox page = Shrink(luma, whole, whole, tones, true);
   if (page.Width() <= 2 * kEdgeInset || page.Height() <= 2 * kEdgeInset)
     return whole;
   // Then the page's margin and shadow, blank along the page.
   const ContentBox along{page.left + kEdgeInset, page.top + kEdgeInset, page.right - kEdgeInset,
                          page.bottom - kEdgeInset};
-  const ContentBox content = Shrink(luma, page, along, tones);
+  const ContentBox content = Shrink(luma, page, along, tones, false);
   if (content.Width() <= 0 || content.Height() <= 0)
     return whole;
   return content;
