@@ -80,6 +80,20 @@ int BlankLines(int count, int& previous, bool columns, LineAt lineAt) {
   return count;
 }
 
+// BlankLines, except that dark lines at the start of a walk that meets content within a
+// hundredth of the side are not a scanner bed but the border of art that fills the image: they
+// stay, and the side's tone is as before.
+template <class LineAt>
+int Walk(int count, int side, int& previous, bool columns, LineAt lineAt) {
+  const int before = previous;
+  const int passed = BlankLines(count, previous, columns, lineAt);
+  if (passed > 0 && passed < count && passed < side / 100 && BlankTone(lineAt(0)) < 128) {
+    previous = before;
+    return 0;
+  }
+  return passed;
+}
+
 // A column of the plane over rows [from, to) and a row over columns [from, to).
 Line Column(const LumaPlane& luma, int x, int from, int to) {
   return {luma.Row(from) + x, static_cast<size_t>(luma.width), to - from};
@@ -88,42 +102,23 @@ Line RowOf(const LumaPlane& luma, int y, int from, int to) {
   return {luma.Row(y) + from, 1, to - from};
 }
 
-// Drops blank columns from both sides of box, judged over the rows of within, then blank rows,
-// judged over the columns left inside within. Stops where the two sides meet.
 // The tone of the last blank line passed on each side.
 using SideTones = std::array<int, 4>;
 
-// On the first pass, dark lines thinner than a hundredth of the side are not a scanner bed but
-// the border of art that fills the image: they stay.
-int KeptBed(int passed, int side, int& tone, bool firstPass) {
-  if (firstPass && passed < side / 100 && tone >= 0 && tone < 128) {
-    tone = -1;
-    return 0;
-  }
-  return passed;
-}
-
 // Drops blank columns from both sides of box, judged over the rows of within, then blank rows,
 // judged over the columns left inside within. Stops where the two sides meet.
-ContentBox Shrink(const LumaPlane& luma, ContentBox box, const ContentBox& within, SideTones& tones,
-                  bool firstPass) {
-  const int width = luma.width, height = luma.height;
-  box.left += KeptBed(
-      BlankLines(box.Width(), tones[0], true,
-                 [&](int i) { return Column(luma, box.left + i, within.top, within.bottom); }),
-      width, tones[0], firstPass);
-  box.right -= KeptBed(
-      BlankLines(box.Width(), tones[2], true,
-                 [&](int i) { return Column(luma, box.right - 1 - i, within.top, within.bottom); }),
-      width, tones[2], firstPass);
+ContentBox Shrink(const LumaPlane& luma, ContentBox box, const ContentBox& within,
+                  SideTones& tones) {
+  box.left += Walk(box.Width(), luma.width, tones[0], true,
+                   [&](int i) { return Column(luma, box.left + i, within.top, within.bottom); });
+  box.right -= Walk(box.Width(), luma.width, tones[2], true, [&](int i) {
+    return Column(luma, box.right - 1 - i, within.top, within.bottom);
+  });
   const int left = std::max(box.left, within.left), right = std::min(box.right, within.right);
-  box.top += KeptBed(BlankLines(box.Height(), tones[1], false,
-                                [&](int i) { return RowOf(luma, box.top + i, left, right); }),
-                     height, tones[1], firstPass);
-  box.bottom -=
-      KeptBed(BlankLines(box.Height(), tones[3], false,
-                         [&](int i) { return RowOf(luma, box.bottom - 1 - i, left, right); }),
-              height, tones[3], firstPass);
+  box.top += Walk(box.Height(), luma.height, tones[1], false,
+                  [&](int i) { return RowOf(luma, box.top + i, left, right); });
+  box.bottom -= Walk(box.Height(), luma.height, tones[3], false,
+                     [&](int i) { return RowOf(luma, box.bottom - 1 - i, left, right); });
   return box;
 }
 
@@ -133,13 +128,13 @@ ContentBox FindContentBox(const LumaPlane& luma) {
   const ContentBox whole{0, 0, luma.width, luma.height};
   // First the bed, which is blank over the whole image; its shrunk box is the page.
   SideTones tones{-1, -1, -1, -1};
-  const ContentBox page = Shrink(luma, whole, whole, tones, true);
+  const ContentBox page = Shrink(luma, whole, whole, tones);
   if (page.Width() <= 2 * kEdgeInset || page.Height() <= 2 * kEdgeInset)
     return whole;
   // Then the page's margin and shadow, blank along the page.
   const ContentBox along{page.left + kEdgeInset, page.top + kEdgeInset, page.right - kEdgeInset,
                          page.bottom - kEdgeInset};
-  const ContentBox content = Shrink(luma, page, along, tones, false);
+  const ContentBox content = Shrink(luma, page, along, tones);
   if (content.Width() <= 0 || content.Height() <= 0)
     return whole;
   return content;
