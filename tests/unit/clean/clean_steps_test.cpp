@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Scans, CleanScan,
                          ::testing::Values(ScanCase{3, false, Bleed::None, 62, 0},
                                            ScanCase{26, false, Bleed::Left, 246, 0.4},
                                            ScanCase{5, true, Bleed::Right, 14, 0.3},
-                                           ScanCase{9, true, Bleed::Top, 244, 0}));
+                                           ScanCase{12, false, Bleed::Top, 244, 0}));
 
 // A page that is straight already, nearly straight, or without lines is not turned.
 TEST(EstimateSkew, LeavesPagesWithoutAClearTurnAlone) {
