@@ -133,7 +133,7 @@ void Unharmed(uint32_t seed, bool fullBleed) {
     image = Cropped(page.image, block);
   }
   RgbImage cleaned = image.Clone();
-  const CleanReport report = CleanPage(cleaned);
+  const CleanReport report = CleanUpPage(cleaned);
   const double share =
       fullBleed ? Within(PagesOf(image), PagesOf(cleaned)) : BestAgainst(page, PagesOf(cleaned));
   std::printf("%3u %-10s angle %+.3f  box %d,%d,%d,%d of %dx%d  %5.1f%%\n", seed,

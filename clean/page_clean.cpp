@@ -9,7 +9,7 @@
 
 namespace tamsolo {
 
-CleanReport CleanPage(RgbImage& image, const CleanSteps& steps) {
+CleanReport CleanUpPage(RgbImage& image, const CleanSteps& steps) {
   CleanReport report{0, {0, 0, image.Width(), image.Height()}};
   if (image.Empty())
     return report;

@@ -20,6 +20,6 @@ struct CleanReport {
 // Straightens image, crops it to its content and stretches paper to white and ink to black, in
 // that order: the crop must not see the bed round a turned page, and the levels judge the page
 // without bed and margin. Steps not asked for are skipped. Returns what was done.
-CleanReport CleanPage(RgbImage& image, const CleanSteps& steps = {});
+CleanReport CleanUpPage(RgbImage& image, const CleanSteps& steps = {});
 
 }  // namespace tamsolo

@@ -31,7 +31,7 @@ struct ScanCase {
   double shadow;  // the spine shadow's strength
 };
 
-// Each step on its own against the scan's truth, then all three through CleanPage.
+// Each step on its own against the scan's truth, then all three through CleanUpPage.
 class CleanScan : public ::testing::TestWithParam<ScanCase> {};
 
 TEST_P(CleanScan, FindsTheAngleTheBlockAndThePaper) {
@@ -58,7 +58,7 @@ TEST_P(CleanScan, FindsTheAngleTheBlockAndThePaper) {
   EXPECT_LE(box.bottom, scan.block.bottom + 3);
 
   RgbImage cleaned = scan.image.Clone();
-  const CleanReport report = CleanPage(cleaned);
+  const CleanReport report = CleanUpPage(cleaned);
   EXPECT_EQ(report.angle, angle);
   EXPECT_EQ(report.box, box);
   EXPECT_EQ(cleaned.Width(), box.Width());
