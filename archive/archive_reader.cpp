@@ -69,6 +69,10 @@ ArchiveReader::ArchiveReader(std::string path, uint64_t memoryLimit)
 
 ArchiveReader::~ArchiveReader() = default;
 
+void ArchiveReader::Close() {
+  handle_.reset();
+}
+
 std::string ArchiveReader::Where(const ArchiveEntry* entry) const {
   return "\"" + path_ + "\"" + (entry ? ", entry \"" + entry->name + "\"" : "");
 }
@@ -121,7 +125,7 @@ const std::vector<ArchiveEntry>& ArchiveReader::Entries() {
   return entries_;
 }
 
-std::vector<uint8_t> ArchiveReader::Read(size_t index) {
+ByteBuffer ArchiveReader::Read(size_t index, const std::function<void()>& betweenPieces) {
   const ArchiveEntry& wanted = Entries().at(index);
   if (wanted.encrypted)
     throw Error("Cannot read " + Where(&wanted) + ": it is encrypted");
@@ -139,20 +143,25 @@ std::vector<uint8_t> ArchiveReader::Read(size_t index) {
     ++next_;
   }
   // Into room for the declared size and a byte more, so that an entry as large as it says
-  // ends without the room growing; past that the room doubles, up to a byte past the limit,
-  // since a declared size can lie (or be absent).
+  // ends without the room growing; past that the room doubles, up to a byte past the limit.
+  // A declared size can lie (or be absent), so no more than 64 MiB is taken on its word.
   const uint64_t cap = memoryLimit_ + 1;
-  std::vector<uint8_t> bytes(static_cast<size_t>(
-      std::min<uint64_t>(std::max<int64_t>(wanted.size, 0) + 1, cap)));
+  constexpr uint64_t kTrusted = uint64_t{64} << 20;
+  const uint64_t declared = static_cast<uint64_t>(std::max<int64_t>(wanted.size, 0));
+  ByteBuffer bytes(static_cast<size_t>(std::min({declared + 1, kTrusted, cap})));
   size_t at = 0;
   for (;;) {
     if (at == bytes.size()) {
       if (bytes.size() >= cap)
         throw Error("Cannot read " + Where(&wanted) + ": larger than the memory limit");
-      bytes.resize(static_cast<size_t>(std::min<uint64_t>(
-          std::max<uint64_t>(bytes.size() * 2, sizeof handle_->piece), cap)));
+      bytes.resize(static_cast<size_t>(
+          std::min<uint64_t>(std::max<uint64_t>(bytes.size() * 2, sizeof handle_->piece), cap)));
     }
-    const la_ssize_t got = archive_read_data(handle_->archive, bytes.data() + at, bytes.size() - at);
+    if (betweenPieces)
+      betweenPieces();
+    constexpr size_t kPiece = size_t{1} << 20;
+    const la_ssize_t got =
+        archive_read_data(handle_->archive, bytes.data() + at, std::min(bytes.size() - at, kPiece));
     if (got < 0) {
       const std::string reason = ReasonOf(handle_->archive);
       handle_.reset();  // a damaged stream is not read further; the next entry reopens

@@ -2,9 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/byte_buffer.h"
 
 namespace tamsolo {
 
@@ -38,8 +41,11 @@ class ArchiveReader {
   const std::string& Damage() const { return damage_; }
 
   // The bytes of entry index. Throws Error for an encrypted or damaged entry or one past the
-  // memory limit; the reader stays usable for the entries after it.
-  std::vector<uint8_t> Read(size_t index);
+  // memory limit; the reader stays usable for the entries after it. betweenPieces, when set,
+  // is called before each MiB is inflated; what it throws ends the read.
+  ByteBuffer Read(size_t index, const std::function<void()>& betweenPieces = {});
+  // Closes the archive until an entry is read again.
+  void Close();
   // How many times the archive was opened for its data (1 while read in order).
   int Opens() const { return opens_; }
 

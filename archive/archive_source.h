@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -30,16 +31,17 @@ class ArchiveSource {
 
   // The entry will be asked for once more.
   void Want(size_t index);
-  // The entry's bytes; throws the reader's Error (encrypted, damaged, past the limit).
-  std::vector<uint8_t> Read(size_t index);
+  // The entry's bytes; throws the reader's Error (encrypted, damaged, past the limit) or what
+  // betweenPieces throws (see ArchiveReader::Read).
+  ByteBuffer Read(size_t index, const std::function<void()>& betweenPieces = {});
   int Opens() const { return reader_.Opens(); }
 
  private:
   struct Kept {
-    std::vector<uint8_t> bytes;
+    ByteBuffer bytes;
     std::exception_ptr error;
   };
-  void KeepPassed(size_t index);
+  void KeepPassed(size_t index, const std::function<void()>& betweenPieces);
 
   std::string path_;
   uint64_t bufferLimit_;

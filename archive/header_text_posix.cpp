@@ -1,4 +1,3 @@
-#include <archive_entry.h>
 #include <locale.h>
 
 #include "archive/header_text.h"
@@ -21,13 +20,6 @@ HeaderTextScope::HeaderTextScope() : saved_(uselocale(Utf8Locale())) {}
 
 HeaderTextScope::~HeaderTextScope() {
   uselocale(static_cast<locale_t>(saved_));
-}
-
-std::string EntryName(archive_entry* entry, bool& isUtf8) {
-  const char* utf8 = archive_entry_pathname_utf8(entry);
-  isUtf8 = utf8 != nullptr;
-  const char* name = utf8 ? utf8 : archive_entry_pathname(entry);
-  return name ? name : "";
 }
 
 }  // namespace tamsolo

@@ -1,4 +1,3 @@
-#include <archive_entry.h>
 #include <locale.h>
 
 #include "archive/header_text.h"
@@ -19,13 +18,6 @@ HeaderTextScope::HeaderTextScope()
 HeaderTextScope::~HeaderTextScope() {
   setlocale(LC_CTYPE, savedName_.empty() ? "C" : savedName_.c_str());
   _configthreadlocale(savedThreadMode_);
-}
-
-std::string EntryName(archive_entry* entry, bool& isUtf8) {
-  const char* utf8 = archive_entry_pathname_utf8(entry);
-  isUtf8 = utf8 != nullptr;
-  const char* name = utf8 ? utf8 : archive_entry_pathname(entry);
-  return name ? name : "";
 }
 
 }  // namespace tamsolo

@@ -1,6 +1,7 @@
 #include "book/book_plan.h"
 
 #include <exception>
+#include <functional>
 
 #include "book/books_left_out.h"
 #include "queue/typed_paths.h"
@@ -125,10 +126,7 @@ BookPlan MakeBookPlan(const PlanOptions& options, FileSystem& fs) {
   // As convert leaves them out; plan has no books folder of its own.
   BooksLeftOut leftOut(fs, "", options.style);
   WalkOptions walk;
-  walk.leaveOut = [&leftOut](const std::string& path,
-                             const std::vector<FileSystem::Entry>& entries) {
-    return leftOut(path, entries);
-  };
+  walk.leaveOut = std::ref(leftOut);
   walk.inputs = options.inputs;
   walk.archiveEntryLimit = options.memoryLimit;
   QueueTypedPaths(

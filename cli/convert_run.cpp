@@ -1,6 +1,7 @@
 #include "cli/convert_run.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -110,10 +111,7 @@ class Run {
   // The books folder and book folders written earlier are left out and noted in leftOut.
   size_t Queue(FileSystem& fs, std::vector<std::string>& ignored, BooksLeftOut& leftOut) {
     WalkOptions walk;
-    walk.leaveOut = [&leftOut](const std::string& path,
-                               const std::vector<FileSystem::Entry>& entries) {
-      return leftOut(path, entries);
-    };
+    walk.leaveOut = std::ref(leftOut);
     walk.inputs = options_.inputs;
     walk.archiveEntryLimit = options_.memoryLimit;
     walk.archiveBuffer = options_.memoryBudget / 4;

@@ -43,8 +43,7 @@ void WritePageJson(const PlannedPage& page, size_t position, PathStyle style, st
       << ", \"path\": " << JsonString(page.origin.source);
   if (!archive.empty())
     out << ", \"archive\": " << JsonString(archive);
-  out << ", \"v\": " << page.origin.v
-      << ", \"n\": " << page.origin.n
+  out << ", \"v\": " << page.origin.v << ", \"n\": " << page.origin.n
       << ", \"ifDataDecodes\": " << (page.ifDataDecodes ? "true" : "false") << "}";
 }
 

@@ -67,7 +67,7 @@ ImageHeader ReadPngHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLi
 ImageHeader ReadWebpHeader(FileReader& file, uint64_t fileSize, uint64_t memoryLimit) {
   std::vector<uint8_t> start;
   std::optional<WebpFeatures> features;
-  for (uint64_t wanted = 64; !features; wanted *= 4) {
+  for (uint64_t wanted = kWebpFirstPrefix; !features; wanted *= 4) {
     ReadOn(file, fileSize, wanted, start);
     features = ReadWebpFeatures(start);
     if (!features && start.size() >= fileSize)

@@ -86,7 +86,7 @@ RgbImage DecodeFirstFrame(std::span<const uint8_t> data, RgbImage image) {
 }
 
 RgbImage DecodeWebpData(std::span<const uint8_t> data, const DecodeBudget& budget) {
-  const std::optional<WebpFeatures> features = ReadWebpFeatures(data);
+  const std::optional<WebpFeatures> features = ReadWebpFeaturesByPrefix(data);
   if (!features)
     throw Error("WebP file ends early");
   budget.Check(WebpDecodeBytes(*features));

@@ -31,6 +31,15 @@ std::optional<WebpFeatures> ReadWebpFeatures(std::span<const uint8_t> data) {
   return features;
 }
 
+std::optional<WebpFeatures> ReadWebpFeaturesByPrefix(std::span<const uint8_t> data) {
+  for (size_t wanted = kWebpFirstPrefix;; wanted *= 4) {
+    std::optional<WebpFeatures> features =
+        ReadWebpFeatures(data.first(std::min(wanted, data.size())));
+    if (features || wanted >= data.size())
+      return features;
+  }
+}
+
 uint64_t WebpDecodeBytes(const WebpFeatures& features) {
   const uint64_t width = static_cast<uint64_t>(features.width);
   const uint64_t pixels = width * static_cast<uint64_t>(features.height);

@@ -154,7 +154,7 @@ RgbImage PagePipeline::Decode(size_t index, bool shared, DecodeNotes& notes) {
   const SourceRef& source = sources_[index];
   DecodeStopScope scope(stop_);
   const uint64_t limit = settings_.decodeMemoryLimit;
-  const std::vector<uint8_t> entryBytes = EntryBytes(source);
+  const ByteBuffer entryBytes = EntryBytes(source);
   if (shared && decodeCharge_ < limit) {
     try {
       return DecodeSource(source, entryBytes, decodeCharge_, &notes, settings_.inputs);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "decode/decode_limits.h"
 #include "platform/file_name_map.h"
 
 namespace tamsolo {
@@ -11,16 +12,18 @@ RgbImage DecodeSource(const SourceRef& source, uint64_t memoryLimit, DecodeNotes
   return DecodeSource(source, EntryBytes(source), memoryLimit, notes, inputs);
 }
 
-std::vector<uint8_t> EntryBytes(const SourceRef& source) {
-  return source.InArchive() ? source.archive->Read(source.entry) : std::vector<uint8_t>();
+ByteBuffer EntryBytes(const SourceRef& source) {
+  if (!source.InArchive())
+    return {};
+  // Inflating a large entry of a solid archive takes a while: a stop is looked at between MiBs.
+  return source.archive->Read(source.entry, ThrowIfDecodeStopped);
 }
 
 RgbImage DecodeSource(const SourceRef& source, std::span<const uint8_t> entryBytes,
                       uint64_t memoryLimit, DecodeNotes* notes, InputSet inputs) {
   if (!source.InArchive())
     return DecodeImageFile(source.path, memoryLimit, notes, inputs);
-  return DecodeHeldImage(entryBytes,
-                         DecoderForPath(source.innerPath, NativePathStyle(), inputs),
+  return DecodeHeldImage(entryBytes, DecoderForPath(source.innerPath, NativePathStyle(), inputs),
                          memoryLimit, notes);
 }
 

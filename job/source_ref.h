@@ -32,7 +32,7 @@ RgbImage DecodeSource(const SourceRef& source, uint64_t memoryLimit, DecodeNotes
                       InputSet inputs);
 // The same from an entry's bytes read already (EntryBytes), for a caller that may decode twice
 // and must not read a forward-only archive twice; a file is read here as above.
-std::vector<uint8_t> EntryBytes(const SourceRef& source);
+ByteBuffer EntryBytes(const SourceRef& source);
 RgbImage DecodeSource(const SourceRef& source, std::span<const uint8_t> entryBytes,
                       uint64_t memoryLimit, DecodeNotes* notes, InputSet inputs);
 

@@ -5,7 +5,7 @@
 
 namespace tamsolo {
 
-FileReader::FileReader(std::string name, std::vector<uint8_t> bytes)
+FileReader::FileReader(std::string name, ByteBuffer bytes)
     : path_(std::move(name)), inMemory_(true), memory_(std::move(bytes)), size_(memory_.size()) {}
 
 int64_t FileReader::MemoryRead(void* data, size_t size) noexcept {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_buffer.h"
+
 namespace tamsolo {
 
 // A source file read from its start piece by piece, without read-ahead, so that a reader that
@@ -18,7 +20,7 @@ class FileReader {
   // <reason>" naming the system's reason or the kind of thing the path is.
   explicit FileReader(const std::string& path);
   // Bytes already in memory (an archive entry's), read as the file name would be.
-  FileReader(std::string name, std::vector<uint8_t> bytes);
+  FileReader(std::string name, ByteBuffer bytes);
   ~FileReader();
   FileReader(const FileReader&) = delete;
   FileReader& operator=(const FileReader&) = delete;
@@ -47,7 +49,7 @@ class FileReader {
 
   std::string path_;
   bool inMemory_ = false;
-  std::vector<uint8_t> memory_;
+  ByteBuffer memory_;
   uint64_t memoryPosition_ = 0;
   intptr_t handle_ = -1;
   uint64_t size_ = 0;

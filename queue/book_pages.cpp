@@ -31,7 +31,8 @@ void BookPages::InsertBlank(const std::string& name, int32_t position) {
 std::string SourceField(const PageOrigin& origin, PathStyle style) {
   if (origin.archive.empty())
     return FileNamePart(origin.source, style);
-  std::string inner = origin.source.substr(std::min(origin.source.size(), origin.archive.size() + 1));
+  std::string inner =
+      origin.source.substr(std::min(origin.source.size(), origin.archive.size() + 1));
   for (size_t i = 0; i < inner.size(); ++i) {
     if (style == PathStyle::Windows && IsLeadByte(static_cast<unsigned char>(inner[i])))
       ++i;  // a trail byte 0x5C is part of its character

@@ -75,8 +75,8 @@ class FolderWalk {
                            "\": one part of a split archive, which is not read");
     if (name != ArchiveName::Comic && !(name == ArchiveName::Generic && direct))
       return;
-    auto archive = std::make_shared<ArchiveSource>(path, options_.archiveEntryLimit,
-                                                   options_.archiveBuffer);
+    auto archive =
+        std::make_shared<ArchiveSource>(path, options_.archiveEntryLimit, options_.archiveBuffer);
     const std::vector<ArchiveEntry>* entries = nullptr;
     try {
       entries = &archive->Entries();

@@ -42,7 +42,8 @@ sed 's/$/\r/' >"$stage/Tamsolo.ini" <<'INI'
 ; Tamsolo settings. Remove the ";" before a key to change it.
 ; ResampleFilter: 0 Box, 1 Triangle, 2 Hermite, 3 Bell, 4 B-Spline, 5 Lanczos3 (default),
 ; 6 Mitchell
-; Archives: 1 (default) also reads .webp images; 0 reads only JPEG, PNG and BMP, as before.
+; Archives: 1 (default) also reads comic archives (.cbz .cbr .cb7 .cbt; .zip .rar .7z .tar
+; when dropped themselves) and .webp images; 0 reads only JPEG, PNG and BMP, as before.
 [Config]
 ;ResampleFilter=5
 ;Archives=1
@@ -60,16 +61,17 @@ Tamsolo (日本語)
 使い方
 1. LumoraBuilder を起動し、「オリジナル書籍」の「イメージデータ」の画面を開きます。
 2. Tamsolo.exe を起動します。画面が開いていないと、エラーを表示して終了します。
-3. 画像ファイル（JPEG、PNG、BMP、WebP）かフォルダをウィンドウにドラッグ＆ドロップします。
-   一覧に並んだ順に変換されます。同じ名前のフォルダの連続したファイルが一冊の本になります。
+3. 画像ファイル（JPEG、PNG、BMP、WebP）、コミックアーカイブ（.cbz .cbr .cb7 .cbt）か
+   フォルダをウィンドウにドラッグ＆ドロップします。一覧に並んだ順に変換されます。
+   同じ名前のフォルダの連続したファイルが一冊の本に、アーカイブ一つが一冊の本になります。
 4. 「変換する」を押すと変換が始まり、本が LumoraBuilder に作られます。
    「変換するの待つ」を押すと、変換中のファイルの後で止まります。
 5. ウィンドウを閉じると、作業フォルダを消し、LumoraBuilder も閉じます。
 
 設定
 Tamsolo.exe と同じフォルダの Tamsolo.ini の [Config] の ResampleFilter で、縮小フィルタを
-0～6 で選べます（既定は 5、Lanczos3）。Archives=0 にすると WebP を読まず、JPEG、PNG、BMP
-だけを読みます（既定は 1）。
+0～6 で選べます（既定は 5、Lanczos3）。Archives=0 にするとアーカイブと WebP を読まず、
+JPEG、PNG、BMP だけを読みます（既定は 1）。
 
 tamsolo-cli.exe はコマンドラインで同じ変換をし、本をフォルダに書き出します
 （tamsolo-cli.exe --help）。
@@ -83,16 +85,17 @@ Tamsolo turns scanned manga pages into Lumora reader pages and has LumoraBuilder
 How to use it
 1. Start LumoraBuilder and open its "オリジナル書籍" / "イメージデータ" screen.
 2. Start Tamsolo.exe. Without that screen it shows an error and ends.
-3. Drag image files (JPEG, PNG, BMP, WebP) or folders onto the window. They are converted in the
-   order the list shows; consecutive files from folders of one name make one book.
+3. Drag image files (JPEG, PNG, BMP, WebP), comic archives (.cbz .cbr .cb7 .cbt) or folders
+   onto the window. They are converted in the order the list shows; consecutive files from
+   folders of one name make one book, and each archive makes one book.
 4. Press "変換する" (convert): the files are converted and the books are made in LumoraBuilder.
    Press "変換するの待つ" (hold) to stop after the file being converted.
 5. Closing the window removes the work folder and closes LumoraBuilder as well.
 
 Settings
 Tamsolo.ini, beside Tamsolo.exe: ResampleFilter in [Config] chooses the scaling filter,
-0 to 6 (default 5, Lanczos3); Archives=0 reads only JPEG, PNG and BMP, leaving .webp files
-out (default 1, WebP read too).
+0 to 6 (default 5, Lanczos3); Archives=0 reads only JPEG, PNG and BMP, leaving archives and
+.webp files out (default 1, both read too).
 
 tamsolo-cli.exe does the same conversion on the command line and writes the books into
 folders (tamsolo-cli.exe --help).

@@ -18,10 +18,10 @@ jobs=$(nproc)
 stages=(
   "format|native|||120|format_check|format check"
   "native|native bench|3600|native_build|600|native_run|native build and unit tests"
-  "names|native|||1800|names_stage|names (clang-tidy)"
   "lint|native|3600|lint_build|||lint build"
   "sanitize|native|3600|sanitizer_build|900|sanitizer_run|sanitizer build and unit tests"
   "fuzz|native fuzz|3600|fuzz_build|600|scripts/fuzz-stage.sh|deterministic fuzzing"
+  "names|native windows|||1800|names_stage|names (clang-tidy)"
   "windows|native windows|3600|windows_cross_build|||windows cross build"
   "wine-unit|windows|||1200|windows_unit_tests|unit tests under wine"
   "wine-e2e|windows|||1200|windows_e2e_tests|end-to-end tests under wine"
@@ -72,7 +72,8 @@ fuzz_build() {
   cmake --build --preset fuzz -j "$jobs"
 }
 
-# The Windows build: MinGW-w64 with its libraries cross-built once and cached.
+# The Windows build: MinGW-w64 with its libraries cross-built once and cached (usually by the
+# background build below by now).
 windows_cross_build() {
   scripts/build-mingw-deps.sh
   scripts/configure.sh mingw
@@ -196,11 +197,49 @@ for wanted in "$@"; do
   fi
 done
 
+# The Windows libraries' cold cross-build is mostly serial configure checks (several minutes):
+# it runs in the background at the lowest priority from the start, on the CPU the stages
+# before the first one that needs it leave idle, under the builds' bound.
+deps_pid=""
+deps_log=build/mingw-deps.log
+start_mingw_deps() {
+  mkdir -p build
+  timeout --kill-after=30 3600 nice -n 19 scripts/build-mingw-deps.sh >"$deps_log" 2>&1 &
+  deps_pid=$!
+  deps_start=$SECONDS
+  trap '[[ -z $deps_pid ]] || kill -TERM "$deps_pid" 2>/dev/null || true' EXIT
+}
+
+wait_for_mingw_deps() {
+  [[ -n $deps_pid ]] || return 0
+  local waited=$SECONDS status=0
+  wait "$deps_pid" || status=$?
+  deps_pid=""
+  if ((status != 0)); then
+    tail -n 40 "$deps_log" >&2
+    echo "=== the Windows libraries' cross-build failed (exit $status); log: $deps_log" >&2
+    exit 1
+  fi
+  echo "=== Windows libraries cross-built in the background in $((SECONDS - deps_start)) s" \
+    "(waited $((SECONDS - waited)) s)"
+}
+
+needs_mingw_deps() {
+  [[ $(field "$1" 1) == *windows* ]]
+}
+
 total_start=$SECONDS
 TAMSOLO_TEST_GROUPS=$(printf '%s\n' "${groups[@]}" | sort -u | tr '\n' ' ')
 export TAMSOLO_TEST_GROUPS
 run_stage "install||||1800|install_packages|install what is missing"
 for entry in "${selected[@]}"; do
+  if needs_mingw_deps "$entry"; then
+    start_mingw_deps
+    break
+  fi
+done
+for entry in "${selected[@]}"; do
+  needs_mingw_deps "$entry" && wait_for_mingw_deps
   run_stage "$entry"
 done
 echo "=== all stages passed in $((SECONDS - total_start)) s"

@@ -304,10 +304,10 @@ TEST_F(AppTest, DroppedFoldersAreConvertedIntoTheBooksTheCommandLineMakes) {
   Drop({root + "vol", root + "vol 2"}, true);
   Drop({root + so, root + work + "\\x.bmp", root + "cb.cbz"}, false);
   ASSERT_TRUE(WaitForQueue(10, kStart));
-  const Names expected = {"cb.cbz\\sub\\2.jpg",       "cb.cbz\\" + cover,
-                          root + "vol 2\\a.jpg",   root + "vol\\p-2.jpg", root + "vol\\p2.jpg",
-                          root + "vol\\P3.jpg",    root + "vol\\p_1.jpg", root + "vol\\pa.jpg",
-                          root + work + "\\x.bmp", root + so + "\\1.jpg"};
+  const Names expected = {"cb.cbz\\sub\\2.jpg",  "cb.cbz\\" + cover,   root + "vol 2\\a.jpg",
+                          root + "vol\\p-2.jpg", root + "vol\\p2.jpg", root + "vol\\P3.jpg",
+                          root + "vol\\p_1.jpg", root + "vol\\pa.jpg", root + work + "\\x.bmp",
+                          root + so + "\\1.jpg"};
   EXPECT_EQ(app_->ListItems(), expected);
 
   // The screen: one text row of 12 pixels per item, nothing below.

@@ -83,8 +83,7 @@ void WriteZipNamed(const std::filesystem::path& path, ArchiveForm form,
     for (size_t at = bytes.find(standIn); at != std::string::npos;
          at = bytes.find(standIn, at + standIn.size())) {
       const bool local = at >= kLocalName && bytes.compare(at - kLocalName, 4, "PK\3\4") == 0;
-      const bool central =
-          at >= kCentralName && bytes.compare(at - kCentralName, 4, "PK\1\2") == 0;
+      const bool central = at >= kCentralName && bytes.compare(at - kCentralName, 4, "PK\1\2") == 0;
       if (!local && !central)
         continue;  // the same letters inside an entry's data
       bytes.replace(at, standIn.size(), files[i].name);
@@ -108,7 +107,7 @@ void WriteArchive(const std::filesystem::path& path, ArchiveForm form,
 namespace {
 
 void WriteWithLibarchive(const std::filesystem::path& path, ArchiveForm form,
-                  const std::vector<ArchiveFile>& files) {
+                         const std::vector<ArchiveFile>& files) {
   const std::unique_ptr<struct archive, int (*)(struct archive*)> writer(archive_write_new(),
                                                                          archive_write_free);
   ChooseForm(writer.get(), form);

@@ -44,6 +44,10 @@ ChildProcess::ChildProcess(const std::string& program, const ChildSetup& setup) 
   ::dup2(err, STDERR_FILENO);
   const rlimit limit{setup.fileSizeLimit, setup.fileSizeLimit};
   ::setrlimit(RLIMIT_FSIZE, &limit);
+  if (setup.openFilesLimit != RLIM_INFINITY) {
+    const rlimit files{setup.openFilesLimit, setup.openFilesLimit};
+    ::setrlimit(RLIMIT_NOFILE, &files);
+  }
   if (setup.unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
     ::_exit(126);
   ::execve(argv[0].c_str(), args.data(), envp.data());

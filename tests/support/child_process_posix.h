@@ -21,6 +21,7 @@ struct ChildSetup {
   std::string err = "/dev/null";  // where stderr goes
   int errFd = -1;                 // or this descriptor, when set
   rlim_t fileSizeLimit = RLIM_INFINITY;
+  rlim_t openFilesLimit = RLIM_INFINITY;  // how many files the child may have open
   // Run as nobody when the test runs as root, so that file modes bind the child too.
   bool unprivileged = false;
 };

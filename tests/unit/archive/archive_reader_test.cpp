@@ -47,7 +47,7 @@ TEST(ArchiveReader, ReadsEveryFormForwardInStorageOrder) {
     for (size_t i = 0; i < kFiles.size(); ++i) {
       EXPECT_EQ(entries[i].name, kFiles[i].name) << path;
       EXPECT_TRUE(entries[i].nameIsUtf8) << path;
-      const std::vector<uint8_t> bytes = reader.Read(i);
+      const ByteBuffer bytes = reader.Read(i);
       EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kFiles[i].bytes) << path << " " << i;
     }
     const int opens = reader.Opens();

@@ -117,7 +117,7 @@ TEST(CliConvertTest, ArchivesGiveTheBooksTheirUnpackedFoldersGive) {
   ASSERT_EQ(flat.size(), 5u);  // the spread's pages and a blank before them
   using testing::ArchiveForm;
   const std::pair<ArchiveForm, const char*> forms[] = {
-      {ArchiveForm::ZipStored, ".cbz"}, {ArchiveForm::ZipDeflated, ".cbz"},
+      {ArchiveForm::ZipStored, ".cbz"},    {ArchiveForm::ZipDeflated, ".cbz"},
       {ArchiveForm::SevenZipLzma, ".cb7"}, {ArchiveForm::SevenZipLzma2, ".cb7"},
       {ArchiveForm::Tar, ".cbt"},          {ArchiveForm::TarGz, ".cbt"}};
   int n = 0;
@@ -174,8 +174,8 @@ TEST(CliConvertTest, HostileArchivesAreRefusedByNameAndTheRunGoesOn) {
     for (int i = 0; i < 4; ++i)
       huge[at + i] = static_cast<char>(value >> (8 * i));
   };
-  for (const auto& [at, value] : {std::pair{10u, 54u}, {14u, 40u}, {18u, 100000u}, {22u, 100000u},
-                                  {26u, 1u | (24u << 16)}})
+  for (const auto& [at, value] :
+       {std::pair{10u, 54u}, {14u, 40u}, {18u, 100000u}, {22u, 100000u}, {26u, 1u | (24u << 16)}})
     put(at, value);
   testing::WriteArchive(in / "evil.cbt", ArchiveForm::Tar,
                         {{"../../escape.jpg", jpeg}, {"/abs.jpg", jpeg}, {"huge.bmp", huge}});
@@ -187,13 +187,13 @@ TEST(CliConvertTest, HostileArchivesAreRefusedByNameAndTheRunGoesOn) {
   // 20,000 entries, 10 of them images: listed once, read forward once.
   std::vector<testing::ArchiveFile> many;
   for (int i = 0; i < 20000; ++i)
-    many.push_back({"t/" + std::to_string(100000 + i) + (i % 2000 ? ".txt" : ".jpg"),
-                    i % 2000 ? "" : jpeg});
+    many.push_back(
+        {"t/" + std::to_string(100000 + i) + (i % 2000 ? ".txt" : ".jpg"), i % 2000 ? "" : jpeg});
   testing::WriteArchive(in / "many.cbt", ArchiveForm::Tar, many);
 
   const std::string books = temp.File("books");
-  const testing::CliOutcome run = RunCli({"convert", in.string(), (in / "x.part1.rar").string(),
-                                          "-o", books, "--memory-limit", "32"});
+  const testing::CliOutcome run = RunCli(
+      {"convert", in.string(), (in / "x.part1.rar").string(), "-o", books, "--memory-limit", "32"});
   EXPECT_EQ(run.status, kCliPartial);
   const auto mentions = [&](const std::string& text) {
     const size_t at = run.out.find(text);
@@ -201,13 +201,16 @@ TEST(CliConvertTest, HostileArchivesAreRefusedByNameAndTheRunGoesOn) {
   };
   EXPECT_TRUE(mentions("locked.cbz\", entry \"a.jpg\": it is encrypted")) << run.out;
   const std::string sep(1, PathDelimiter(NativePathStyle()));
-  EXPECT_TRUE(mentions("nest.cbz" + sep + "inner.cbz\": an archive inside an archive is not opened"));
-  EXPECT_TRUE(mentions("nest.cbz" + sep + "inner2.zip\": an archive inside an archive is not opened"));
+  EXPECT_TRUE(
+      mentions("nest.cbz" + sep + "inner.cbz\": an archive inside an archive is not opened"));
+  EXPECT_TRUE(
+      mentions("nest.cbz" + sep + "inner2.zip\": an archive inside an archive is not opened"));
   EXPECT_TRUE(mentions("bomb.cbz\", entry \"big.jpg\": larger than the memory limit"));
   EXPECT_TRUE(mentions("evil.cbt" + sep + "huge.bmp: Image too large")) << run.out;
   EXPECT_TRUE(mentions("cut.cbt\", entry \"3.jpg\""));
   EXPECT_TRUE(mentions("x.part1.rar\": one part of a split archive"));
-  for (const auto& [book, count] : {std::pair{"nest", 1u}, {"bomb", 1u}, {"evil", 2u}, {"cut", 2u}, {"many", 10u}})
+  for (const auto& [book, count] :
+       {std::pair{"nest", 1u}, {"bomb", 1u}, {"evil", 2u}, {"cut", 2u}, {"many", 10u}})
     EXPECT_EQ(PageFiles(fs::path(books) / book).size(), count) << book << run.out;
   EXPECT_FALSE(fs::exists(temp.Path() / "escape.jpg"));
   EXPECT_FALSE(fs::exists(fs::path(books) / "locked"));
