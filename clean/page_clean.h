@@ -15,6 +15,8 @@ struct CleanSteps {
 struct CleanReport {
   double angle = 0;  // degrees turned back; 0 when the page was not turned
   ContentBox box;    // the part kept, in the straightened image's pixels
+
+  bool operator==(const CleanReport&) const = default;
 };
 
 // Straightens image, crops it to its content and stretches paper to white and ink to black, in

@@ -87,7 +87,8 @@ class Run {
                     .pageNameRoom = NameRoom(AddTrailingDelimiter(workFolder, options.style).size(),
                                              options.style),
                     .order = options.order,
-                    .prepare = [this](const SourceRef& source) { return Prepare(source); }}) {
+                    .prepare = [this](const SourceRef& source) { return Prepare(source); },
+                    .clean = std::nullopt}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
     // Drawn from the copies just made, as `preview` draws a book folder written earlier.
     if (options.preview)
@@ -143,11 +144,11 @@ class Run {
     sink_.SetLostPages([&report] { return report.LostInOpenBook(); });
     // Nothing is added once the run converts, so the queue's order is the order the
     // scheduler will take the files in.
-    pipeline_ =
-        std::make_unique<PagePipeline>(scheduler_.Queue().Sources(),
-                                       PipelineSettings{options_.jobs, options_.memoryBudget,
-                                                        options_.filterIndex, options_.memoryLimit},
-                                       interrupted_);
+    pipeline_ = std::make_unique<PagePipeline>(
+        scheduler_.Queue().Sources(),
+        PipelineSettings{options_.jobs, options_.memoryBudget, options_.filterIndex,
+                         options_.memoryLimit, InputSet::Extended, options_.clean},
+        interrupted_);
     converting_ = true;
     SteadyClock clock;
     TickDriver ticks([this] { scheduler_.MainTimerTimer(); }, clock);

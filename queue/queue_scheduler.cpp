@@ -81,6 +81,7 @@ std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const SourceRef& source)
   recipe.outputFolder = WorkFolderPrefix();
   recipe.baseName = PageBaseName(source, settings_.style);
   recipe.filterIndex = settings_.filterIndex;
+  recipe.clean = settings_.clean;
   recipe.onPageSaved = [this](const std::string& folder, const std::string& name) {
     PageSaved(folder, name);
   };
