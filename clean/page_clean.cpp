@@ -4,6 +4,7 @@
 
 #include "clean/levels.h"
 #include "clean/luma_plane.h"
+#include "clean/page_count_box.h"
 #include "clean/rotate.h"
 #include "clean/skew_estimate.h"
 
@@ -23,7 +24,7 @@ CleanReport CleanUpPage(RgbImage& image, const CleanSteps& steps) {
     }
   }
   if (steps.crop) {
-    report.box = FindContentBox(luma);
+    report.box = KeepPageCount(FindContentBox(luma), image.Width(), image.Height());
     if (report.box != ContentBox{0, 0, image.Width(), image.Height()})
       image = Cropped(image, report.box);
   }

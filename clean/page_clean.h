@@ -19,9 +19,10 @@ struct CleanReport {
   bool operator==(const CleanReport&) const = default;
 };
 
-// Straightens image, crops it to its content and stretches paper to white and ink to black, in
-// that order: the crop must not see the bed round a turned page, and the levels judge the page
-// without bed and margin. Steps not asked for are skipped. Returns what was done.
+// Straightens image, crops it to its content (widened where the crop would change the page
+// count) and stretches paper to white and ink to black, in that order: the crop must not see
+// the bed round a turned page, and the levels judge the page without bed and margin. Steps not
+// asked for are skipped. Returns what was done.
 CleanReport CleanUpPage(RgbImage& image, const CleanSteps& steps = {});
 
 }  // namespace tamsolo

@@ -12,7 +12,7 @@ set(uses_archive platform)
 set(uses_decode image)
 set(uses_resample image)
 set(uses_page image)
-set(uses_clean image)
+set(uses_clean page)
 set(uses_job decode resample page clean archive)
 set(uses_queue job)
 set(uses_book queue)
@@ -94,7 +94,6 @@ if(checked EQUAL 0)
 endif()
 if(count GREATER 0)
   message(FATAL_ERROR
-          "${count} include(s) against the direction platform <- image <- decode, resample, page, "
-          "clean "
-          "<- job <- queue <- book <- preview <- cli, queue <- builder <- app:\n${bad}")
+          "${count} include(s) against the direction platform <- image <- decode, resample, page "
+          "(<- clean) <- job <- queue <- book <- preview <- cli, queue <- builder <- app:\n${bad}")
 endif()

@@ -7,6 +7,7 @@
 #include "clean/levels.h"
 #include "clean/luma_plane.h"
 #include "clean/page_clean.h"
+#include "clean/page_count_box.h"
 #include "clean/rotate.h"
 #include "clean/skew_estimate.h"
 #include "support/rgb_image_maker.h"
@@ -112,6 +113,24 @@ TEST(FindContentBox, KeepsBlankPagesWholeAndCleanPagesToTheirBlock) {
     const ContentBox kept = FindContentBox(LumaOf(art));
     EXPECT_LE(kept.left + kept.top + art.Width() - kept.right + art.Height() - kept.bottom, 2);
   }
+}
+
+// Worked through ScaledWidth and the half-page rounding: 1300 x 1139 is the shortest box of
+// 1300 columns that scales to one page (1150 columns), 2170 x 1900 the narrowest of 1900 rows
+// that scales to two (1152).
+TEST(KeepPageCount, GrowsTheShortAxisJustEnoughToKeepTheCount) {
+  const struct {
+    int width, height;
+    ContentBox box, kept;
+  } cases[] = {
+      {1400, 2000, {100, 100, 1300, 1900}, {100, 100, 1300, 1900}},
+      {1400, 2000, {50, 400, 1350, 1500}, {50, 381, 1350, 1520}},
+      {1400, 1300, {50, 0, 1350, 1100}, {50, 0, 1350, 1139}},
+      {2800, 1900, {900, 0, 1900, 1900}, {315, 0, 2485, 1900}},
+      {2800, 1900, {0, 0, 1000, 1900}, {0, 0, 2170, 1900}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(KeepPageCount(c.box, c.width, c.height), c.kept) << c.box.left << "," << c.box.top;
 }
 
 TEST(Levels, CurveRunsFromInkToPaperAndNeverFalls) {
