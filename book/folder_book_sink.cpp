@@ -164,7 +164,7 @@ std::vector<BookPage> FolderBookSink::DescribePages(const std::vector<std::strin
                                                     const std::vector<PageOrigin>& origins) const {
   std::vector<BookPage> pages;
   for (size_t i = 0; i < pageList.size(); ++i) {
-    BookPage page{pageList[i], "", 0, 0, false};
+    BookPage page{pageList[i], "", 0, 0, false, std::nullopt};
     if (i < origins.size()) {
       const PageOrigin& origin = origins[i];
       page.blank = origin.Blank();
@@ -172,6 +172,7 @@ std::vector<BookPage> FolderBookSink::DescribePages(const std::vector<std::strin
         page.source = SourceField(origin, style_);
         page.v = origin.v;
         page.n = origin.n;
+        page.clean = origin.clean;
       }
     }
     pages.push_back(std::move(page));

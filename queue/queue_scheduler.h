@@ -155,6 +155,7 @@ class QueueScheduler {
   // own end-of-job handler.
   std::unique_ptr<TConvertThread> finishedJob_;
   std::string jobPath_;
+  std::optional<CleanReport> jobClean_;  // the prepared pages' clean-up, for their origins
   int jobPages_ = 0;
   bool jobIsSpread_ = false;
   int32_t jobPageCount_ = 1;  // n of the job's pages: 1 unless a count was announced
