@@ -37,4 +37,8 @@ void WriteBenchmarkVolume(const std::string& root);
 // and BMPs, singles and spreads of 2 and 3 pages at about 1700 and 3400 rows (127 pages).
 void WriteScanVolume(const std::string& root);
 
+// Home scans for the clean-up: count simulated scans of synthetic comic pages (every third a
+// spread, every fourth with art bleeding to one side) as JPEGs, "scan01.jpg" and on.
+void WriteDegradedScans(const std::string& root, int count);
+
 }  // namespace tamsolo::testing
