@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 namespace tamsolo {
@@ -114,7 +115,7 @@ RgbImage Rotated(RgbImage image, double degrees) {
   const bool gray = image.KnownGray();
   // R(a) = across(-tan(a/2)) down(sin a) across(-tan(a/2)); sampling the result at s reads
   // the input at R(a) s, so the shear applied to the input first is the rightmost one.
-  const double a = degrees * M_PI / 180;
+  const double a = degrees * std::numbers::pi / 180;
   const double across = -std::tan(a / 2), down = std::sin(a);
   ShearAcross(image, across);
   RgbImage sheared(image.Width(), image.Height());

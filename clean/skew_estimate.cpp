@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdlib>
 #include <vector>
 
@@ -75,7 +76,7 @@ constexpr int kBinsPerPixel = 2;
 // nearly the same wherever it falls between bins, so the score does not favour angles that put
 // whole lines on bin boundaries.
 double Sharpness(const EdgePoints& points, double degrees) {
-  const double a = degrees * M_PI / 180;
+  const double a = degrees * std::numbers::pi / 180;
   const double c = std::cos(a) * kBinsPerPixel, s = std::sin(a) * kBinsPerPixel;
   std::vector<double> bins(static_cast<size_t>(2 * kBinsPerPixel * points.extent + 4));
   double sum = 0;

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <vector>
 
 namespace tamsolo::testing {
 namespace {
+
+// 1/sqrt(2), the value <cmath> names M_SQRT1_2 only where the C library defines it.
+constexpr double kSqrtHalf = 0.70710678118654752440;
 
 constexpr int kPageWidth = 1400;
 constexpr int kPageHeight = 2000;
@@ -150,8 +154,8 @@ class PageDrawer {
     const double period = std::array{4.0, 5.0, 6.0, 8.0}[static_cast<size_t>(Pick(4))];
     const double size = Uniform(0.2, 0.45);
     canvas_.Paint(box, [&](double x, double y, float old) {
-      const double u = (x + y) * M_SQRT1_2 / period;
-      const double v = (x - y) * M_SQRT1_2 / period;
+      const double u = (x + y) * kSqrtHalf / period;
+      const double v = (x - y) * kSqrtHalf / period;
       const double d = std::hypot(u - std::round(u), v - std::round(v)) * period;
       const double share = graded ? (y - box.top) / (box.bottom - box.top) : 1.0;
       const double radius = period * (graded ? 0.05 + 0.4 * share : size);
@@ -189,7 +193,7 @@ class PageDrawer {
     const double cx = Uniform(box.left, box.right);
     const double cy = Uniform(box.top, box.bottom);
     for (int i = 0; i < 40; ++i) {
-      const double angle = Uniform(0, 2 * M_PI);
+      const double angle = Uniform(0, 2 * std::numbers::pi);
       const double reach =
           Uniform(0.3, 0.6) * std::hypot(box.right - box.left, box.bottom - box.top);
       const double from = Uniform(0.2, 0.5) * reach;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <stdexcept>
 
@@ -99,7 +100,7 @@ std::vector<float> NormalTable(std::mt19937& random) {
   std::vector<float> table(65536);
   for (size_t i = 0; i < table.size(); i += 2) {
     const double r = std::sqrt(-2 * std::log(Uniform(random, 0, 1)));
-    const double a = 2 * M_PI * Uniform(random, 0, 1);
+    const double a = 2 * std::numbers::pi * Uniform(random, 0, 1);
     table[i] = static_cast<float>(r * std::cos(a));
     table[i + 1] = static_cast<float>(r * std::sin(a));
   }
@@ -131,7 +132,7 @@ ScanSetup RandomScanSetup(uint32_t seed, Bleed bleed) {
 
 Scan SimulateScan(const CleanPage& page, const ScanSetup& setup, uint32_t seed) {
   const int pw = page.image.Width(), ph = page.image.Height();
-  const double a = setup.angle * M_PI / 180, c = std::cos(a), s = std::sin(a);
+  const double a = setup.angle * std::numbers::pi / 180, c = std::cos(a), s = std::sin(a);
   // The bed margins lie round the turned page's bounding box.
   const double boxWidth = pw * std::abs(c) + ph * std::abs(s);
   const double boxHeight = pw * std::abs(s) + ph * std::abs(c);
