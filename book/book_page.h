@@ -17,7 +17,8 @@ struct BookPage {
   int32_t v = 0;       // 0 when there is no source
   int32_t n = 0;
   bool blank = false;
-  std::optional<CleanReport> clean;  // what the clean-up did to the source, when it ran
+  std::optional<CleanReport> clean =
+      std::nullopt;  // what the clean-up did to the source, when it ran
 
   bool Blank() const { return blank; }
   bool HasSource() const { return n > 0; }

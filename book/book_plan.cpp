@@ -87,7 +87,7 @@ class Planner {
     const std::string base = PageBaseName(source, options_.style);
     for (int32_t v = 1; v <= pages.count; ++v) {
       const std::string name = book_.FreePageName(PageFileNameFor(base, pages.count, v));
-      book_.AddPage(name, {path, v, pages.count, currentArchive_, std::nullopt});
+      book_.AddPage(name, {path, v, pages.count, currentArchive_});
       ifDataDecodes_.push_back(pages.ifDataDecodes);
     }
   }

@@ -164,7 +164,7 @@ std::vector<BookPage> FolderBookSink::DescribePages(const std::vector<std::strin
                                                     const std::vector<PageOrigin>& origins) const {
   std::vector<BookPage> pages;
   for (size_t i = 0; i < pageList.size(); ++i) {
-    BookPage page{pageList[i], "", 0, 0, false, std::nullopt};
+    BookPage page{pageList[i], "", 0, 0, false};
     if (i < origins.size()) {
       const PageOrigin& origin = origins[i];
       page.blank = origin.Blank();

@@ -87,8 +87,7 @@ class Run {
                     .pageNameRoom = NameRoom(AddTrailingDelimiter(workFolder, options.style).size(),
                                              options.style),
                     .order = options.order,
-                    .prepare = [this](const SourceRef& source) { return Prepare(source); },
-                    .clean = std::nullopt}) {
+                    .prepare = [this](const SourceRef& source) { return Prepare(source); }}) {
     sink_.SetStopRequested([this] { return interrupted_.load(); });
     // Drawn from the copies just made, as `preview` draws a book folder written earlier.
     if (options.preview)

@@ -15,7 +15,7 @@ void WriteBookText(const PlannedBook& book, PathStyle style, std::ostream& out) 
   for (const PlannedPage& page : book.pages) {
     const PageOrigin& origin = page.origin;
     pages.push_back({page.name, origin.Blank() ? "" : SourceField(origin, style), origin.v,
-                     origin.n, origin.Blank(), std::nullopt});
+                     origin.n, origin.Blank()});
     marked.push_back(page.ifDataDecodes);
   }
   WriteBookListing(book.title, pages, marked, out);

@@ -25,7 +25,8 @@ struct PipelineSettings {
   int32_t filterIndex = kDefaultFilterIndex;
   uint64_t decodeMemoryLimit = kDefaultDecodeMemoryLimit;  // what decoding one file may use
   InputSet inputs = InputSet::Extended;                    // which decoder an extension chooses
-  std::optional<CleanSteps> clean;  // the clean-up each decoded image gets before scaling
+  std::optional<CleanSteps> clean =
+      std::nullopt;  // the clean-up each decoded image gets before scaling
 };
 
 // The command line's workers: they decode and convert the files of a run, in the order the

@@ -84,7 +84,7 @@ class QueueScheduler {
     Preparer prepare = {};
     // The clean-up each job gives its decoded image before scaling (the window's Clean=1);
     // prepared pages had theirs already.
-    std::optional<CleanSteps> clean;
+    std::optional<CleanSteps> clean = std::nullopt;
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);

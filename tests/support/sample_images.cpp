@@ -212,9 +212,9 @@ void WriteScanVolume(const std::string& root) {
   }
 }
 
-void WriteDegradedScans(const std::string& root, int count) {
+void WriteDegradedScans(const std::string& root, int count, int first) {
   std::filesystem::create_directories(root);
-  for (int i = 1; i <= count; ++i) {
+  for (int i = first; i < first + count; ++i) {
     const auto seed = static_cast<uint32_t>(i);
     const Bleed bleed = i % 4 == 0 ? Bleed::Left : Bleed::None;
     const Scan scan =

@@ -38,7 +38,8 @@ void WriteBenchmarkVolume(const std::string& root);
 void WriteScanVolume(const std::string& root);
 
 // Home scans for the clean-up: count simulated scans of synthetic comic pages (every third a
-// spread, every fourth with art bleeding to one side) as JPEGs, "scan01.jpg" and on.
-void WriteDegradedScans(const std::string& root, int count);
+// spread, every fourth with art bleeding to one side) as JPEGs, "scan<first>.jpg" and on
+// ("scan01.jpg"); scan k is drawn from seed k.
+void WriteDegradedScans(const std::string& root, int count, int first = 1);
 
 }  // namespace tamsolo::testing

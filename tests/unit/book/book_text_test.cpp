@@ -9,11 +9,11 @@ namespace tamsolo {
 namespace {
 
 BookPage Blank(const char* name) {
-  return {name, "", 0, 0, true, std::nullopt};
+  return {name, "", 0, 0, true};
 }
 
 BookPage Cut(const char* name, const char* source, int v, int n) {
-  return {name, source, v, n, false, std::nullopt};
+  return {name, source, v, n, false};
 }
 
 // Names holding what the format uses itself (TAB, LF, backslash), a source named like a

@@ -104,22 +104,7 @@ std::string FileText(const fs::path& path) {
 // each source's pages, and gives the same bytes with one job or two.
 TEST(CliConvertTest, CleanKeepsThePageCountsAndRecordsWhatItDid) {
   testing::TempFolder temp;
-  double angle = 0;
-  const struct {
-    const char* name;
-    uint32_t seed;
-    bool spread;
-  } scans[] = {{"s3.jpg", 3, false}, {"s5.jpg", 5, true}};
-  for (const auto& [name, seed, spread] : scans) {
-    const testing::Scan scan =
-        testing::SimulateScan(testing::MakeCleanPage(seed, {spread, testing::Bleed::None}),
-                              testing::RandomScanSetup(seed), seed);
-    fs::create_directories(temp.Path() / "vol1");
-    std::ofstream(temp.Path() / "vol1" / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(scan.jpeg.data()),
-               static_cast<std::streamsize>(scan.jpeg.size()));
-    angle = scan.angle;
-  }
+  testing::WriteDegradedScans(temp.File("vol1"), 2, 2);  // a single page, then a spread
   // The page counts are those of the page lines: 1/1 for the single page, 2/2 for the spread.
   std::map<std::string, std::vector<uint8_t>> pages[2];
   std::string texts[2];
@@ -135,11 +120,12 @@ TEST(CliConvertTest, CleanKeepsThePageCountsAndRecordsWhatItDid) {
   EXPECT_EQ(pages[0].size(), 4u);  // with the blank before the spread
   EXPECT_TRUE(pages[0] == pages[1]);
   EXPECT_EQ(texts[0], texts[1]);
-  EXPECT_NE(texts[0].find("s3.jpg\t1/1\nclean: s3.jpg\t"), std::string::npos) << texts[0];
-  const size_t line = texts[0].find("s5.jpg\t2/2\nclean: s5.jpg\t");
+  EXPECT_NE(texts[0].find("scan02.jpg\t1/1\nclean: scan02.jpg\t"), std::string::npos) << texts[0];
+  const std::string spread = "scan03.jpg\t2/2\nclean: scan03.jpg\t";
+  const size_t line = texts[0].find(spread);
   ASSERT_NE(line, std::string::npos) << texts[0];
-  const size_t at = texts[0].find("clean: s5.jpg\t", line) + 15;
-  EXPECT_NEAR(std::stod(texts[0].substr(at)), angle, 0.03) << texts[0].substr(at);
+  EXPECT_NEAR(std::stod(texts[0].substr(line + spread.size())), testing::RandomScanSetup(3).angle,
+              0.03);
 }
 
 // Every archive form written here gives the book its unpacked flat folder gives, page for
