@@ -62,6 +62,13 @@ InputSet InputSetFromSetting(std::string_view text) {
   return ParseSettingInteger(text) == 0 ? InputSet::Classic : InputSet::Extended;
 }
 
+std::optional<CleanSteps> CleanFromSetting(std::string_view text) {
+  const std::optional<int32_t> value = ParseSettingInteger(text);
+  if (!value || *value == 0)
+    return std::nullopt;
+  return CleanSteps{};
+}
+
 std::string SettingsFilePath(std::string_view executablePath) {
   return FolderPart(executablePath, PathStyle::Windows) +
          BaseNameOf(executablePath, PathStyle::Windows) + ".ini";

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "clean/page_clean.h"
 #include "decode/image_kind.h"
 #include "resample/filters.h"
 
@@ -21,6 +22,10 @@ int32_t FilterIndexFromSetting(std::string_view text);
 // The files an "Archives" value collects: exactly 0 keeps to JPEG, PNG and BMP, as before
 // WebP was read; anything else, a missing key included, reads WebP too.
 InputSet InputSetFromSetting(std::string_view text);
+
+// The clean-up a "Clean" value asks for: every step for a nonzero integer, none for 0, a
+// missing key or anything else, so the pages stay as they were unless it is switched on.
+std::optional<CleanSteps> CleanFromSetting(std::string_view text);
 
 // The settings file of an executable: its full path with the extension replaced by ".ini".
 std::string SettingsFilePath(std::string_view executablePath);

@@ -47,6 +47,13 @@ InputSet ReadInputSet() {
   return InputSetFromSetting(value);
 }
 
+std::optional<CleanSteps> ReadClean() {
+  char value[256] = {};
+  GetPrivateProfileStringA("Config", "Clean", "", value, sizeof value,
+                           SettingsFilePath(ExecutablePath()).c_str());
+  return CleanFromSetting(value);
+}
+
 // Sleeps, but answers messages sent to this thread meanwhile: a watcher thread may be
 // reading our windows' texts and must not wait for us.
 void SleepServingSent(DWORD milliseconds) {
@@ -248,12 +255,13 @@ void TTamsoloForm::FormCreate() {
   phase_ = FormPhase::Running;
   // The lists and counters start empty inside the scheduler, made below once the folder and
   // the filter are settled.
+  QueueScheduler::Settings settings;
   const bool created = CreateWorkFolder();
   if (created) {
     FilterIndex = ReadFilterIndex();
     inputs_ = ReadInputSet();
+    settings.clean = ReadClean();
   }
-  QueueScheduler::Settings settings;
   settings.workFolder = WorkFolder;
   settings.style = kStyle;
   settings.filterIndex = FilterIndex;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "clean/page_clean.h"
 
 namespace tamsolo {
 
@@ -14,6 +17,8 @@ struct BookPage {
   int32_t v = 0;       // 0 when there is no source
   int32_t n = 0;
   bool blank = false;
+  std::optional<CleanReport> clean =
+      std::nullopt;  // what the clean-up did to the source, when it ran
 
   bool Blank() const { return blank; }
   bool HasSource() const { return n > 0; }

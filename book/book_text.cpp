@@ -1,5 +1,7 @@
 #include "book/book_text.h"
 
+#include <charconv>
+
 #include "platform/control_bytes.h"
 #include "platform/error.h"
 
@@ -31,6 +33,31 @@ std::string PageRecord(const BookPage& page) {
     value += std::to_string(page.n);
   }
   return Record("page", value);
+}
+
+// "clean: <source>\t<angle>\t<left>,<top>,<right>,<bottom>", the angle in degrees to a
+// thousandth, written the same in every locale.
+std::string CleanRecord(const BookPage& page) {
+  const CleanReport& clean = *page.clean;
+  char angle[32];
+  const auto written =
+      std::to_chars(angle, angle + sizeof angle, clean.angle, std::chars_format::fixed, 3);
+  const ContentBox& box = clean.box;
+  return Record("clean", EscapeBookValue(page.source) + "\t" + std::string(angle, written.ptr) +
+                             "\t" + std::to_string(box.left) + "," + std::to_string(box.top) + "," +
+                             std::to_string(box.right) + "," + std::to_string(box.bottom));
+}
+
+// The clean record follows the last page line of its source: the next page comes from
+// another source or starts one anew (two files of one name in a book).
+bool EndsCleanedSource(const std::vector<BookPage>& pages, size_t i) {
+  const BookPage& page = pages[i];
+  if (!page.clean)
+    return false;
+  if (i + 1 == pages.size())
+    return true;
+  const BookPage& next = pages[i + 1];
+  return next.source != page.source || next.v <= page.v || next.clean != page.clean;
 }
 
 std::vector<std::string_view> Fields(std::string_view value) {
@@ -151,8 +178,11 @@ std::string FormatBookText(const BookText& book) {
   text += Record("status", book.lost.empty() ? "complete" : "incomplete");
   for (const LostPage& lost : book.lost)
     text += Record("lost", EscapeBookValue(lost.source) + "\t" + EscapeBookValue(lost.reason));
-  for (const BookPage& page : book.pages)
-    text += PageRecord(page);
+  for (size_t i = 0; i < book.pages.size(); ++i) {
+    text += PageRecord(book.pages[i]);
+    if (EndsCleanedSource(book.pages, i))
+      text += CleanRecord(book.pages[i]);
+  }
   return text;
 }
 

@@ -31,7 +31,9 @@ struct BookText {
 
 // title, author, status (complete or incomplete), one lost line per given-up page, then the
 // page lines in book order: "page: <name>\t<source>\t<v>/<n>" for a page cut from a source,
-// "page: <name>\tblank" for a blank page.
+// "page: <name>\tblank" for a blank page. After the last page line of a source the clean-up
+// ran on: "clean: <source>\t<angle>\t<left>,<top>,<right>,<bottom>", the angle it turned the
+// scan back by in degrees and the box it kept, in the straightened image's pixels.
 std::string FormatBookText(const BookText& book);
 
 // Reads what FormatBookText writes. Keys it does not know are skipped, a CR before a line end

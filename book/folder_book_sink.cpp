@@ -172,6 +172,7 @@ std::vector<BookPage> FolderBookSink::DescribePages(const std::vector<std::strin
         page.source = SourceField(origin, style_);
         page.v = origin.v;
         page.n = origin.n;
+        page.clean = origin.clean;
       }
     }
     pages.push_back(std::move(page));

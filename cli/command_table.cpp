@@ -10,7 +10,7 @@ std::span<const CliCommand> TamsoloCommands() {
   static const CliCommand kCommands[] = {
       {"pages",
        "pages FILE... -o DIR [--filter NAME|INDEX] [--memory-limit MIB] [--natural-order] "
-       "[--no-archives] [--jobs N] [--memory SIZE]",
+       "[--no-archives] [--jobs N] [--memory SIZE] [--clean[=STEPS]]",
        RunPagesCommand},
       {"decode", "decode FILE -o OUT.ppm [--memory-limit MIB]", RunDecodeCommand},
       {"convert", kConvertUsageLine, RunConvertCommand},

@@ -20,7 +20,8 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
                                                    {"--preview", false},
                                                    {"--jobs", true},
                                                    {"--memory", true},
-                                                   {"--no-archives", false}});
+                                                   {"--no-archives", false},
+                                                   {"--clean", false, IsCleanStepList}});
   ConvertRunOptions options;
   options.paths = parsed.positional;
   if (options.paths.empty())
@@ -35,6 +36,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
     options.order = QueueOrder::Natural;
   options.preview = parsed.Has("--preview");
   options.inputs = InputSetOption(parsed);
+  options.clean = CleanOption(parsed);
   const ParallelOptions parallel = ParallelOptionsOf(parsed);
   options.jobs = parallel.jobs;
   options.memoryBudget = parallel.memoryBudget;

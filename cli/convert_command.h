@@ -8,7 +8,7 @@ namespace tamsolo {
 
 inline constexpr const char* kConvertUsageLine =
     "convert PATH... -o OUTDIR [--filter NAME|INDEX] [--memory-limit MIB] [--natural-order] "
-    "[--no-archives] [--preview] [--quiet] [--jobs N] [--memory SIZE]";
+    "[--no-archives] [--preview] [--quiet] [--jobs N] [--memory SIZE] [--clean[=STEPS]]";
 
 // Queues every PATH as a drop would, converts until the last book is built and writes each
 // book into a folder of its own under OUTDIR. Progress on err (unless --quiet), the summary

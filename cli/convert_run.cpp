@@ -143,11 +143,11 @@ class Run {
     sink_.SetLostPages([&report] { return report.LostInOpenBook(); });
     // Nothing is added once the run converts, so the queue's order is the order the
     // scheduler will take the files in.
-    pipeline_ =
-        std::make_unique<PagePipeline>(scheduler_.Queue().Sources(),
-                                       PipelineSettings{options_.jobs, options_.memoryBudget,
-                                                        options_.filterIndex, options_.memoryLimit},
-                                       interrupted_);
+    pipeline_ = std::make_unique<PagePipeline>(
+        scheduler_.Queue().Sources(),
+        PipelineSettings{options_.jobs, options_.memoryBudget, options_.filterIndex,
+                         options_.memoryLimit, InputSet::Extended, options_.clean},
+        interrupted_);
     converting_ = true;
     SteadyClock clock;
     TickDriver ticks([this] { scheduler_.MainTimerTimer(); }, clock);

@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "clean/page_clean.h"
 #include "decode/decode_limits.h"
 #include "decode/image_kind.h"
 #include "platform/file_system.h"
@@ -31,6 +33,7 @@ struct ConvertRunOptions {
   int jobs = 1;                                  // files converted at once
   uint64_t memoryBudget = kDefaultMemoryBudget;  // what the files in flight may hold
   InputSet inputs = InputSet::Extended;          // which files are collected
+  std::optional<CleanSteps> clean;               // --clean: the steps each image gets
 };
 
 // Returns a CliExit: kCliPartial when a file gave no page, a page was given up or a book

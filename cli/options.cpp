@@ -55,12 +55,15 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args,
       throw UsageError(name + " given twice");
     std::string value;
     if (equals != std::string::npos) {
-      if (!spec->takesValue)
+      if (!spec->takesValue && spec->acceptsValue == nullptr)
         throw UsageError(name + " takes no value");
       value = arg.substr(equals + 1);
     } else if (spec->takesValue) {
       if (i + 1 >= args.size())
         throw UsageError(name + " needs a value");
+      value = args[++i];
+    } else if (spec->acceptsValue != nullptr && i + 1 < args.size() &&
+               spec->acceptsValue(args[i + 1])) {
       value = args[++i];
     }
     parsed.values.emplace(name, std::move(value));
@@ -100,6 +103,41 @@ uint64_t MemoryLimitOption(const ParsedOptions& options) {
     throw UsageError("--memory-limit takes a whole number of MiB from 1 to 1048576, not \"" + text +
                      "\"");
   return mib << 20;
+}
+
+CleanSteps ParseCleanSteps(std::string_view text) {
+  if (text.empty())
+    return CleanSteps{};
+  CleanSteps steps{false, false, false};
+  for (size_t start = 0; start <= text.size();) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    const std::string_view step = text.substr(start, comma - start);
+    bool* chosen = step == "levels"   ? &steps.levels
+                   : step == "crop"   ? &steps.crop
+                   : step == "deskew" ? &steps.deskew
+                                      : nullptr;
+    if (chosen == nullptr || *chosen)
+      throw UsageError("--clean takes levels, crop and deskew, each once, not \"" +
+                       std::string(text) + "\"");
+    *chosen = true;
+    start = comma + 1;
+  }
+  return steps;
+}
+
+bool IsCleanStepList(std::string_view text) {
+  try {
+    return !text.empty() && (ParseCleanSteps(text), true);
+  } catch (const UsageError&) {
+    return false;
+  }
+}
+
+std::optional<CleanSteps> CleanOption(const ParsedOptions& options) {
+  const auto found = options.values.find(std::string_view("--clean"));
+  if (found == options.values.end())
+    return std::nullopt;
+  return ParseCleanSteps(found->second);
 }
 
 uint64_t ParseByteCount(std::string_view text) {

@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "clean/page_clean.h"
 #include "decode/decode_limits.h"
 #include "decode/image_kind.h"
 #include "platform/paths.h"
@@ -23,6 +25,9 @@ class UsageError : public std::runtime_error {
 struct OptionSpec {
   std::string_view name;  // "-o", "--filter", "--quiet"
   bool takesValue = false;
+  // A flag that may take a value: "--name=value" always, "--name value" only when the next
+  // argument is one this accepts, so that a path after the flag stays a path.
+  bool (*acceptsValue)(std::string_view text) = nullptr;
 };
 
 struct ParsedOptions {
@@ -52,6 +57,12 @@ uint64_t MemoryLimitOption(const ParsedOptions& options);
 
 // "--no-archives": only what was read before WebP (JPEG, PNG, BMP); else the extended set.
 InputSet InputSetOption(const ParsedOptions& options);
+
+// "levels,crop,deskew" or any of them, each once; "" for all three. UsageError otherwise.
+CleanSteps ParseCleanSteps(std::string_view text);
+bool IsCleanStepList(std::string_view text);
+// "--clean[=STEPS]": the clean-up steps, or none when it was not given.
+std::optional<CleanSteps> CleanOption(const ParsedOptions& options);
 
 // "2G", "512M", "64MiB", "100000": a byte count with an optional K, M, G or T (powers of
 // 1024, optionally followed by "iB" or "B"); UsageError otherwise or for 0.

@@ -49,10 +49,10 @@ class PagesRun {
   // a name something in the folder has already is never used, nor one too long for it.
   PagesRun(std::string folder, int32_t filterIndex, uint64_t memoryLimit, PathStyle style,
            FileSystem& files, std::vector<std::string> paths, const ParallelOptions& parallel,
-           InputSet inputs)
+           InputSet inputs, std::optional<CleanSteps> clean)
       : pipeline_(FileSources(paths),
                   PipelineSettings{parallel.jobs, parallel.memoryBudget, filterIndex, memoryLimit,
-                                   inputs},
+                                   inputs, clean},
                   StopRequested()),
         folder_(std::move(folder)),
         filterIndex_(filterIndex),
@@ -172,7 +172,8 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
                                                     {"--natural-order", false},
                                                     {"--jobs", true},
                                                     {"--memory", true},
-                                                    {"--no-archives", false}});
+                                                    {"--no-archives", false},
+                                                    {"--clean", false, IsCleanStepList}});
   const ParallelOptions parallel = ParallelOptionsOf(options);
   const PathStyle style = NativePathStyle();
   const std::string folder = UnifyDelimiters(options.Required("-o"), style);
@@ -196,7 +197,7 @@ int RunPagesCommand(const std::vector<std::string>& args, std::ostream& out, std
   for (const std::string& path : order)
     paths.push_back(UnifyDelimiters(path, style));
   PagesRun run(folder, filterIndex, memoryLimit, style, *files, paths, parallel,
-               InputSetOption(options));
+               InputSetOption(options), CleanOption(options));
   bool everyFileGavePages = true;
   for (const std::string& path : order) {
     if (StopRequested())

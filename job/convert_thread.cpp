@@ -69,6 +69,9 @@ void TConvertThread::Execute() {
     return;
   if (!PageBitmap)
     PageBitmap = std::make_unique<tamsolo::PageBitmap>();
+  if (Clean)
+    CleanUpPage(*SourceImage, *Clean);
+  ThrowIfStopped();
   RgbImage scaled;
   ResampleScratch resample;
   const PageLayout layout =

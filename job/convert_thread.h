@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -11,6 +12,7 @@
 #include "page/page_bitmap.h"
 #include "page/page_image.h"
 #include "image/rgb_image.h"
+#include "clean/page_clean.h"
 #include "job/prepared_pages.h"
 #include "platform/file_system.h"
 #include "platform/hand_over.h"
@@ -61,6 +63,8 @@ class TConvertThread {
   FileSystem* files = nullptr;
   FileSystem::Create pageCreate = FileSystem::Create::Replace;
   int32_t FilterIndex = kDefaultFilterIndex;
+  // The clean-up SourceImage gets on the job's thread before it is scaled; none when unset.
+  std::optional<CleanSteps> Clean;
   PageSavedHandler OnPageSaved;
   PageCountHandler OnPageCount;
   // Asked on the owning thread before each write for the file name to use; unset keeps it.

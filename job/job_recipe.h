@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "image/rgb_image.h"
@@ -17,7 +18,8 @@ struct JobRecipe {
   std::string outputFolder;  // with its trailing delimiter
   std::string baseName;
   int32_t filterIndex = kDefaultFilterIndex;
-  FileSystem* files = nullptr;  // the native file system when unset
+  std::optional<CleanSteps> clean;  // the clean-up before scaling; none when unset
+  FileSystem* files = nullptr;      // the native file system when unset
   FileSystem::Create pageCreate = FileSystem::Create::Replace;
   TConvertThread::PageSavedHandler onPageSaved;
   TConvertThread::PageCountHandler onPageCount;

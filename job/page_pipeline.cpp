@@ -68,9 +68,8 @@ PreparedPages PagePipeline::Take(const SourceRef& source, DecodeNotes* notes) {
       sources_[index].archive != source.archive || sources_[index].entry != source.entry) {
     lock.unlock();
     DecodeStopScope scope(stop_);
-    const RgbImage image =
-        DecodeSource(source, settings_.decodeMemoryLimit, notes, settings_.inputs);
-    return PreparePages(image, settings_.filterIndex, scratch_, stop_);
+    return Prepare(DecodeSource(source, settings_.decodeMemoryLimit, notes, settings_.inputs),
+                   scratch_);
   }
   if (workers_.empty()) {
     lock.unlock();
@@ -124,10 +123,13 @@ void PagePipeline::Make(size_t index, PageScratch& scratch) {
   std::exception_ptr error;
   try {
     RgbImage image = Decode(index, shared, notes);
+    // The clean-up's turn needs one more image-sized buffer.
+    const uint64_t imageBytes = image.ByteSize() * (settings_.clean ? 2 : 1);
+    const uint64_t workBytes = PagesWorkBytes(image.Width(), image.Height());
     if (shared)
-      Charge(index, image.ByteSize() + PagesWorkBytes(image.Width(), image.Height()));
-    pages = PreparePages(image, settings_.filterIndex, scratch, stop_);
-    if (PagesWorkBytes(image.Width(), image.Height()) > retainLimit_ / 2)
+      Charge(index, imageBytes + workBytes);
+    pages = Prepare(std::move(image), scratch);
+    if (workBytes > retainLimit_ / 2)
       scratch = PageScratch();
   } catch (...) {
     error = std::current_exception();
@@ -166,6 +168,17 @@ RgbImage PagePipeline::Decode(size_t index, bool shared, DecodeNotes& notes) {
     Charge(index, limit);
   }
   return DecodeSource(source, entryBytes, limit, &notes, settings_.inputs);
+}
+
+PreparedPages PagePipeline::Prepare(RgbImage image, PageScratch& scratch) {
+  std::optional<CleanReport> report;
+  if (settings_.clean) {
+    ThrowIfStopped(stop_);
+    report = CleanUpPage(image, *settings_.clean);
+  }
+  PreparedPages pages = PreparePages(image, settings_.filterIndex, scratch, stop_);
+  pages.clean = report;
+  return pages;
 }
 
 void PagePipeline::Charge(size_t index, uint64_t bytes) {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "clean/page_clean.h"
 #include "decode/decoders.h"
 #include "image/raster_recycler.h"
 #include "job/prepared_pages.h"
@@ -24,6 +25,8 @@ struct PipelineSettings {
   int32_t filterIndex = kDefaultFilterIndex;
   uint64_t decodeMemoryLimit = kDefaultDecodeMemoryLimit;  // what decoding one file may use
   InputSet inputs = InputSet::Extended;                    // which decoder an extension chooses
+  std::optional<CleanSteps> clean =
+      std::nullopt;  // the clean-up each decoded image gets before scaling
 };
 
 // The command line's workers: they decode and convert the files of a run, in the order the
@@ -61,6 +64,8 @@ class PagePipeline {
   void WaitUntil(std::unique_lock<std::mutex>& lock, Predicate predicate);
   void Make(size_t index, PageScratch& scratch);
   RgbImage Decode(size_t index, bool shared, DecodeNotes& notes);
+  // The clean-up, when asked for, then the pages.
+  PreparedPages Prepare(RgbImage image, PageScratch& scratch);
   // Sets the file's share to bytes, first waiting until it fits (or the file is the next
   // one asked for, which must never wait).
   void Charge(size_t index, uint64_t bytes);

@@ -3,9 +3,11 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "clean/page_clean.h"
 #include "image/rgb_image.h"
 #include "page/page_bitmap.h"
 #include "page/page_image.h"
@@ -28,6 +30,7 @@ struct PreparedPages {
   // page is cut when it is taken, so that its pages are never all in memory at once.
   std::unique_ptr<const RgbImage> scaled;
   PageLayout layout;
+  std::optional<CleanReport> clean;  // what the clean-up did, when it ran
 
   // What the pages hold in memory.
   uint64_t Bytes() const;

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "clean/page_clean.h"
 #include "job/page_names.h"
 #include "platform/paths.h"
 
@@ -19,6 +21,8 @@ struct PageOrigin {
   int32_t v = 0;
   int32_t n = 0;
   std::string archive;  // the archive an entry is in; empty for a file
+  std::optional<CleanReport> clean =
+      std::nullopt;  // what the clean-up did to the source, when it ran
 
   bool Blank() const { return source.empty(); }
   bool operator==(const PageOrigin&) const = default;

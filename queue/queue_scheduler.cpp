@@ -67,6 +67,7 @@ void QueueScheduler::StartNext() {
   currentBook_ = std::move(book.key);
   currentArchive_ = std::move(book.archive);
   jobPath_ = source.path;
+  jobClean_.reset();
   jobPages_ = 0;
   jobIsSpread_ = false;
   jobPageCount_ = 1;
@@ -81,6 +82,7 @@ std::unique_ptr<TConvertThread> QueueScheduler::MakeJob(const SourceRef& source)
   recipe.outputFolder = WorkFolderPrefix();
   recipe.baseName = PageBaseName(source, settings_.style);
   recipe.filterIndex = settings_.filterIndex;
+  recipe.clean = settings_.clean;
   recipe.onPageSaved = [this](const std::string& folder, const std::string& name) {
     PageSaved(folder, name);
   };
@@ -100,6 +102,7 @@ void QueueScheduler::StartJob(std::unique_ptr<TConvertThread> job, const SourceR
     fs_.CreateFolders(job->OutputFolder);
     if (settings_.prepare) {
       job->prepared = std::make_unique<PreparedPages>(settings_.prepare(source));
+      jobClean_ = job->prepared->clean;
       convThread_ = std::move(job);
       convThread_->Start();
       return;
@@ -164,7 +167,7 @@ void QueueScheduler::StopJob() {
 
 void QueueScheduler::PageSaved(const std::string& folder, const std::string& name) {
   tempFileList_.push_back(folder + name);
-  book_.AddPage(name, {jobPath_, jobNextPage_++, jobPageCount_, currentArchive_});
+  book_.AddPage(name, {jobPath_, jobNextPage_++, jobPageCount_, currentArchive_, jobClean_});
   ++jobPages_;
   Observer().PagesChanged();
 }

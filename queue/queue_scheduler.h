@@ -4,9 +4,11 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "clean/page_clean.h"
 #include "decode/decode_limits.h"
 #include "job/convert_thread.h"
 #include "job/page_names.h"
@@ -80,6 +82,9 @@ class QueueScheduler {
     // When set, it is asked instead of decode, and each job only hands its prepared pages
     // over: the command line converts upcoming files on other threads this way.
     Preparer prepare = {};
+    // The clean-up each job gives its decoded image before scaling (the window's Clean=1);
+    // prepared pages had theirs already.
+    std::optional<CleanSteps> clean = std::nullopt;
   };
 
   QueueScheduler(FileSystem& fileSystem, HandOver& handOver, BookSink& sink, Settings settings);
@@ -150,6 +155,7 @@ class QueueScheduler {
   // own end-of-job handler.
   std::unique_ptr<TConvertThread> finishedJob_;
   std::string jobPath_;
+  std::optional<CleanReport> jobClean_;  // the prepared pages' clean-up, for their origins
   int jobPages_ = 0;
   bool jobIsSpread_ = false;
   int32_t jobPageCount_ = 1;  // n of the job's pages: 1 unless a count was announced

@@ -44,9 +44,12 @@ sed 's/$/\r/' >"$stage/Tamsolo.ini" <<'INI'
 ; 6 Mitchell
 ; Archives: 1 (default) also reads comic archives (.cbz .cbr .cb7 .cbt; .zip .rar .7z .tar
 ; when dropped themselves) and .webp images; 0 reads only JPEG, PNG and BMP, as before.
+; Clean: 1 straightens each scan, crops the scanner bed and blank margins off and turns the
+; paper white and the ink black before it is scaled; 0 (default) leaves the images as they are.
 [Config]
 ;ResampleFilter=5
 ;Archives=1
+;Clean=0
 INI
 
 # UTF-8 with a byte-order mark, so that Notepad shows the Japanese text on any Windows.
@@ -71,7 +74,8 @@ Tamsolo (日本語)
 設定
 Tamsolo.exe と同じフォルダの Tamsolo.ini の [Config] の ResampleFilter で、縮小フィルタを
 0～6 で選べます（既定は 5、Lanczos3）。Archives=0 にするとアーカイブと WebP を読まず、
-JPEG、PNG、BMP だけを読みます（既定は 1）。
+JPEG、PNG、BMP だけを読みます（既定は 1）。Clean=1 にすると、スキャン画像の傾きを直し、
+スキャナの台と余白を切り取り、紙を白く、インクを黒くしてから変換します（既定は 0）。
 
 tamsolo-cli.exe はコマンドラインで同じ変換をし、本をフォルダに書き出します
 （tamsolo-cli.exe --help）。
@@ -95,7 +99,9 @@ How to use it
 Settings
 Tamsolo.ini, beside Tamsolo.exe: ResampleFilter in [Config] chooses the scaling filter,
 0 to 6 (default 5, Lanczos3); Archives=0 reads only JPEG, PNG and BMP, leaving archives and
-.webp files out (default 1, both read too).
+.webp files out (default 1, both read too). Clean=1 straightens each scan, crops the scanner
+bed and blank margins off and turns the paper white and the ink black before scaling (default
+0, images as they are).
 
 tamsolo-cli.exe does the same conversion on the command line and writes the books into
 folders (tamsolo-cli.exe --help).

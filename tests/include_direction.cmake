@@ -5,14 +5,15 @@ cmake_minimum_required(VERSION 3.25)
 
 # The folders each folder stands on directly; it may also use everything those stand on.
 # builder/ and cli/ are siblings: neither uses the other, and app/ never uses cli/.
-set(folders platform image archive decode resample page job queue book preview cli builder app)
+set(folders platform image archive decode resample page clean job queue book preview cli builder app)
 set(uses_platform "")
 set(uses_image platform)
 set(uses_archive platform)
 set(uses_decode image)
 set(uses_resample image)
 set(uses_page image)
-set(uses_job decode resample page archive)
+set(uses_clean page)
+set(uses_job decode resample page clean archive)
 set(uses_queue job)
 set(uses_book queue)
 set(uses_preview book)
@@ -94,5 +95,5 @@ endif()
 if(count GREATER 0)
   message(FATAL_ERROR
           "${count} include(s) against the direction platform <- image <- decode, resample, page "
-          "<- job <- queue <- book <- preview <- cli, queue <- builder <- app:\n${bad}")
+          "(<- clean) <- job <- queue <- book <- preview <- cli, queue <- builder <- app:\n${bad}")
 endif()

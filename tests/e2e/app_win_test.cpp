@@ -610,6 +610,22 @@ TEST_F(AppTest, ArchivesZeroLeavesWebpFilesOut) {
   }
 }
 
+// Clean=1 cleans each scan up before scaling as pages --clean does.
+TEST_F(AppTest, CleanOneGivesThePagesOfPagesClean) {
+  const std::string root = src_.Path().string() + "\\";
+  testing::WriteDegradedScans(root + "c", 1);
+  ASSERT_EQ(
+      RunProgram(Cli({"pages", "--clean", "-o", root + "out", root + "c\\scan01.jpg"}), kBook), 0);
+  ASSERT_NO_FATAL_FAILURE(Start({}, {"[Config]\r\nClean=1\r\n", "", ""}));
+  Drop({root + "c"}, true);
+  Click(kStartButton);
+  ASSERT_TRUE(standIn_->WaitForEvent("book 1", kBook));
+  EXPECT_TRUE(FileText(standIn_->BookFolder(1) + "\\0001_scan01.bmp") ==
+              FileText(root + "out\\scan01.bmp"));
+  ASSERT_TRUE(standIn_->CloseAndWait(kExit));
+  CloseAndCheck(kExit);
+}
+
 // The settings value decides the filter: the pages equal those the command line writes
 // with the filter it names.
 TEST_F(AppTest, TheSettingsFileChoosesTheFilter) {
@@ -654,6 +670,7 @@ TEST_F(AppTest, TheSettingsFileChoosesTheFilter) {
   const std::string packaged = FileText(PackageFolder() + "\\Tamsolo.ini");
   ASSERT_NE(packaged.find(";ResampleFilter=5"), std::string::npos) << "no package was made";
   EXPECT_NE(packaged.find(";Archives=1"), std::string::npos);
+  EXPECT_NE(packaged.find(";Clean=0"), std::string::npos);
   ASSERT_NO_FATAL_FAILURE(Start({}, {packaged, "", PackageFolder() + "\\Tamsolo.exe"}));
   Drop({root + "f"}, true);
   Click(kStartButton);

@@ -10,9 +10,10 @@
 
 int main(int argc, char** argv) {
   const std::string option = argc == 3 ? argv[2] : "";
-  const bool volume = option == "--volume", scans = option == "--scans";
-  if (argc != 2 && !volume && !scans) {
-    std::fprintf(stderr, "usage: make_samples OUTDIR [--volume|--scans]\n");
+  const bool volume = option == "--volume", scans = option == "--scans",
+             degraded = option == "--degraded";
+  if (argc != 2 && !volume && !scans && !degraded) {
+    std::fprintf(stderr, "usage: make_samples OUTDIR [--volume|--scans|--degraded]\n");
     return 2;
   }
   try {
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
       tamsolo::testing::WriteBenchmarkVolume(argv[1]);
     else if (scans)
       tamsolo::testing::WriteScanVolume(argv[1]);
+    else if (degraded)
+      tamsolo::testing::WriteDegradedScans(argv[1], 8);
     else
       tamsolo::testing::WriteSampleVolume(argv[1]);
   } catch (const std::exception& e) {

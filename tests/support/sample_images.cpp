@@ -1,6 +1,7 @@
 #include "support/sample_images.h"
 
 #include <cstdio>
+#include <fstream>
 #include <algorithm>
 #include <cctype>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "support/bmp_writer.h"
 #include "support/jpeg_encoder.h"
 #include "support/rgb_image_maker.h"
+#include "support/scan_simulator.h"
 #include "image/png_writer.h"
 #include "support/temp_folder.h"
 #include "support/webp_encoder.h"
@@ -207,6 +209,21 @@ void WriteScanVolume(const std::string& root) {
                                   : kind < 72 ? EncodeJpeg(page, {.quality = 90})
                                   : kind < 92 ? EncodePng(page, kind < 86)
                                               : EncodeBmp(page));
+  }
+}
+
+void WriteDegradedScans(const std::string& root, int count, int first) {
+  std::filesystem::create_directories(root);
+  for (int i = first; i < first + count; ++i) {
+    const auto seed = static_cast<uint32_t>(i);
+    const Bleed bleed = i % 4 == 0 ? Bleed::Left : Bleed::None;
+    const Scan scan =
+        SimulateScan(MakeCleanPage(seed, {i % 3 == 0, bleed}), RandomScanSetup(seed, bleed), seed);
+    char name[32];
+    std::snprintf(name, sizeof name, "scan%02d.jpg", i);
+    std::ofstream(std::filesystem::path(root) / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(scan.jpeg.data()),
+               static_cast<std::streamsize>(scan.jpeg.size()));
   }
 }
 

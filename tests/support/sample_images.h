@@ -37,4 +37,9 @@ void WriteBenchmarkVolume(const std::string& root);
 // and BMPs, singles and spreads of 2 and 3 pages at about 1700 and 3400 rows (127 pages).
 void WriteScanVolume(const std::string& root);
 
+// Home scans for the clean-up: count simulated scans of synthetic comic pages (every third a
+// spread, every fourth with art bleeding to one side) as JPEGs, "scan<first>.jpg" and on
+// ("scan01.jpg"); scan k is drawn from seed k.
+void WriteDegradedScans(const std::string& root, int count, int first = 1);
+
 }  // namespace tamsolo::testing

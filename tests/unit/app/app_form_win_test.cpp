@@ -24,6 +24,8 @@ TEST(FilterSetting, ValuesOfTheSettingsFile) {
   EXPECT_EQ(ParseSettingInteger("$FFFFFFFF"), -1);
   EXPECT_EQ(ParseSettingInteger("-2147483648"), INT32_MIN);
   EXPECT_EQ(ParseSettingInteger("2147483648"), std::nullopt);
+  EXPECT_TRUE(CleanFromSetting("1") && CleanFromSetting("1")->deskew && CleanFromSetting(" 2"));
+  EXPECT_FALSE(CleanFromSetting("0") || CleanFromSetting("") || CleanFromSetting("yes"));
 }
 
 TEST(FilterSetting, SettingsFileLiesBesideTheProgram) {

@@ -26,6 +26,8 @@ TEST(BookText, PagesSayWhereTheyComeFromAndReadBackExactly) {
   book.pages = {Blank("PGXblnk1_2.bmp"), Cut("PGXblnk1.bmp", "PGXblnk1.jpg", 1, 1),
                 Cut("a\tb-1.bmp", "a\tb.jpg", 1, 2), Cut("a\tb-2.bmp", "a\tb.jpg", 2, 2),
                 Cut("x.bmp", "back\\slash.png", 1, 1)};
+  book.pages[2].clean = book.pages[3].clean = CleanReport{1.23456, {12, 0, 2790, 1999}};
+  book.pages[4].clean = CleanReport{-0.5, {0, 0, 300, 400}};
   const std::string text = FormatBookText(book);
   EXPECT_EQ(text,
             "title: vol\\t1\\\\\nauthor: Tamsolo\nstatus: incomplete\n"
@@ -34,13 +36,17 @@ TEST(BookText, PagesSayWhereTheyComeFromAndReadBackExactly) {
             "page: PGXblnk1.bmp\tPGXblnk1.jpg\t1/1\n"
             "page: a\\tb-1.bmp\ta\\tb.jpg\t1/2\n"
             "page: a\\tb-2.bmp\ta\\tb.jpg\t2/2\n"
-            "page: x.bmp\tback\\\\slash.png\t1/1\n");
+            "clean: a\\tb.jpg\t1.235\t12,0,2790,1999\n"
+            "page: x.bmp\tback\\\\slash.png\t1/1\n"
+            "clean: back\\\\slash.png\t-0.500\t0,0,300,400\n");
   const BookText read = ParseBookText(text);
   EXPECT_EQ(read.title, book.title);
   EXPECT_EQ(read.author, book.author);
   ASSERT_EQ(read.lost.size(), 1u);
   EXPECT_EQ(read.lost[0].source, "b\n.jpg");
   EXPECT_EQ(read.lost[0].reason, "No space left on device");
+  for (BookPage& page : book.pages)
+    page.clean.reset();  // skipped like any key the reader does not know
   EXPECT_EQ(read.pages, book.pages);
 }
 

@@ -71,7 +71,7 @@ TEST(CliDispatch, HelpVersionAndUsageErrors) {
       "tamsolo-cli: unknown filter \"Gauss\" (Box, Triangle, Hermite, Bell, B-Spline, "
       "Lanczos3, Mitchell or 0..6); usage: tamsolo-cli pages FILE... -o DIR [--filter "
       "NAME|INDEX] [--memory-limit MIB] [--natural-order] [--no-archives] [--jobs N] [--memory "
-      "SIZE]\n");
+      "SIZE] [--clean[=STEPS]]\n");
 }
 
 TEST(CliPages, EachFileGetsOneLineAndClashesAreNotOverwritten) {

@@ -11,6 +11,7 @@
 #include "support/cli/cli_runner.h"
 #include "support/rgb_image_maker.h"
 #include "support/sample_images.h"
+#include "support/scan_simulator.h"
 #include "support/temp_folder.h"
 
 namespace tamsolo {
@@ -97,6 +98,34 @@ std::map<std::string, std::vector<uint8_t>> PageFiles(const fs::path& book) {
 std::string FileText(const fs::path& path) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path.string(), 1 << 20);
   return std::string(bytes.begin(), bytes.end());
+}
+
+// --clean on simulated scans keeps each file's page count, records the angle and box after
+// each source's pages, and gives the same bytes with one job or two.
+TEST(CliConvertTest, CleanKeepsThePageCountsAndRecordsWhatItDid) {
+  testing::TempFolder temp;
+  testing::WriteDegradedScans(temp.File("vol1"), 2, 2);  // a single page, then a spread
+  // The page counts are those of the page lines: 1/1 for the single page, 2/2 for the spread.
+  std::map<std::string, std::vector<uint8_t>> pages[2];
+  std::string texts[2];
+  for (int jobs = 1; jobs <= 2; ++jobs) {
+    const std::string books = temp.File("books" + std::to_string(jobs));
+    ASSERT_EQ(RunCli({"convert", "--quiet", temp.File("vol1"), "-o", books, "--clean", "--jobs",
+                      std::to_string(jobs)})
+                  .status,
+              kCliOk);
+    pages[jobs - 1] = PageFiles(fs::path(books) / "vol1");
+    texts[jobs - 1] = FileText(fs::path(books) / "vol1" / "book.txt");
+  }
+  EXPECT_EQ(pages[0].size(), 4u);  // with the blank before the spread
+  EXPECT_TRUE(pages[0] == pages[1]);
+  EXPECT_EQ(texts[0], texts[1]);
+  EXPECT_NE(texts[0].find("scan02.jpg\t1/1\nclean: scan02.jpg\t"), std::string::npos) << texts[0];
+  const std::string spread = "scan03.jpg\t2/2\nclean: scan03.jpg\t";
+  const size_t line = texts[0].find(spread);
+  ASSERT_NE(line, std::string::npos) << texts[0];
+  EXPECT_NEAR(std::stod(texts[0].substr(line + spread.size())), testing::RandomScanSetup(3).angle,
+              0.03);
 }
 
 // Every archive form written here gives the book its unpacked flat folder gives, page for

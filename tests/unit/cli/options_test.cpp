@@ -22,6 +22,32 @@ TEST(CliOptions, ParsesValuesFlagsAndPositionals) {
   }
 }
 
+// --clean takes a step list after it only when the next argument is one; a path stays a path.
+TEST(CliOptions, CleanStepsAreAnOptionalValue) {
+  const struct {
+    std::vector<std::string> args;
+    const char* steps;  // deskew, crop, levels as "dcl", "-" where off; "" for no clean-up
+    size_t positional;
+  } cases[] = {{{"a.jpg"}, "", 1},
+               {{"--clean", "a.jpg"}, "dcl", 1},
+               {{"--clean", "crop,levels", "a.jpg"}, "-cl", 1},
+               {{"--clean=deskew"}, "d--", 0},
+               {{"--clean", "crop,", "a.jpg"}, "dcl", 2},
+               {{"a.jpg", "--clean", "levels,crop,deskew"}, "dcl", 1}};
+  for (const auto& c : cases) {
+    const ParsedOptions parsed = ParseOptions(c.args, {{"--clean", false, IsCleanStepList}});
+    const std::optional<CleanSteps> steps = CleanOption(parsed);
+    std::string got;
+    if (steps)
+      got = std::string{steps->deskew ? 'd' : '-', steps->crop ? 'c' : '-',
+                        steps->levels ? 'l' : '-'};
+    EXPECT_EQ(got, c.steps) << c.args[0];
+    EXPECT_EQ(parsed.positional.size(), c.positional) << c.args[0];
+  }
+  for (const char* bad : {"crop,crop", "crop,", "Crop", "sharpen", ",levels"})
+    EXPECT_THROW(ParseCleanSteps(bad), UsageError) << bad;
+}
+
 TEST(CliOptions, MemoryLimitInWholeMiB) {
   const auto limit = [](const std::string& value) {
     return MemoryLimitOption(ParseOptions({"--memory-limit", value}, {{"--memory-limit", true}}));
