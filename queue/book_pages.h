@@ -20,9 +20,8 @@ struct PageOrigin {
   std::string source;  // the source's path (an entry's displayed path); empty for a blank
   int32_t v = 0;
   int32_t n = 0;
-  std::string archive;  // the archive an entry is in; empty for a file
-  std::optional<CleanReport> clean =
-      std::nullopt;  // what the clean-up did to the source, when it ran
+  std::string archive;                              // the archive an entry is in; empty for a file
+  std::optional<CleanReport> clean = std::nullopt;  // what the clean-up did, when it ran
 
   bool Blank() const { return source.empty(); }
   bool operator==(const PageOrigin&) const = default;

@@ -68,7 +68,7 @@ TEST_F(FolderSinkTest, BookTextSaysWhereEachPageComesFromAndTheOwnersFilesComeWi
     std::ofstream(fs::path(folder) / "extra.txt") << book.pages.size();
   });
   const std::vector<PageOrigin> origins = {
-      {}, {(temp_.Path() / "src" / "vol1" / "b.jpg").string(), 1, 2}, {"b.jpg", 2, 2}};
+      {}, {(temp_.Path() / "src" / "vol1" / "b.jpg").string(), 1, 2, {}}, {"b.jpg", 2, 2, {}}};
   sink_.BuildBookWithOrigins(K("vol1"), {"PGXblnk1.bmp", "b-1.bmp", "b-2.bmp"}, origins,
                              temp_.File("work"));
   const fs::path book = temp_.Path() / "out" / "vol1";
