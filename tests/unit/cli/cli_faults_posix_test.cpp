@@ -498,9 +498,12 @@ TEST_F(CliFaults, SigtermWhileABookIsWrittenLeavesNoHalfBook) {
   while (!firstCopy() && steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::microseconds(200));  // the copies take ~10 ms
   child.Signal(SIGTERM);
-  EXPECT_EQ(child.Wait().signal, SIGTERM);
+  // On a busy machine the run may end between the look and the signal: its book is then whole.
+  const ChildEnd end = child.Wait();
+  const bool finished = end.exitCode == 0;
+  EXPECT_TRUE(finished || end.signal == SIGTERM) << end.exitCode << " " << end.signal;
   const Names written = FolderNames(Path("out"));
-  if (otherTemp) {
+  if (otherTemp && !finished) {
     EXPECT_TRUE(written.empty());
   } else if (!written.empty()) {
     EXPECT_EQ(FolderNames(Path("out/vol1")).size(), 41u);  // 40 pages and book.txt
