@@ -69,8 +69,8 @@ void TConvertThread::Execute() {
     return;
   if (!PageBitmap)
     PageBitmap = std::make_unique<tamsolo::PageBitmap>();
-  if (Clean)
-    CleanUpPage(*SourceImage, *Clean);
+  if (clean)
+    CleanUpPage(*SourceImage, *clean);
   ThrowIfStopped();
   RgbImage scaled;
   ResampleScratch resample;

@@ -64,7 +64,7 @@ class TConvertThread {
   FileSystem::Create pageCreate = FileSystem::Create::Replace;
   int32_t FilterIndex = kDefaultFilterIndex;
   // The clean-up SourceImage gets on the job's thread before it is scaled; none when unset.
-  std::optional<CleanSteps> Clean;
+  std::optional<CleanSteps> clean;
   PageSavedHandler OnPageSaved;
   PageCountHandler OnPageCount;
   // Asked on the owning thread before each write for the file name to use; unset keeps it.

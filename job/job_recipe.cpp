@@ -10,7 +10,7 @@ std::unique_ptr<TConvertThread> MakeJob(HandOver& handOver, JobRecipe recipe) {
   job->OutputFolder = std::move(recipe.outputFolder);
   job->BaseName = std::move(recipe.baseName);
   job->FilterIndex = recipe.filterIndex;
-  job->Clean = recipe.clean;
+  job->clean = recipe.clean;
   job->files = recipe.files;
   job->pageCreate = recipe.pageCreate;
   job->OnPageSaved = std::move(recipe.onPageSaved);

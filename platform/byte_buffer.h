@@ -15,6 +15,8 @@ namespace tamsolo {
 // be overwritten: zero-filling an archive entry of tens of MiB before inflating into it costs
 // a pass over its memory that the file path does not pay.
 // Room of a large page or more is aligned to one and offered to the system for large pages.
+// The member names are the ones the standard containers call.
+// NOLINTBEGIN(readability-identifier-naming)
 template <class T>
 struct UninitialisedAllocator : std::allocator<T> {
   using std::allocator<T>::allocator;
@@ -43,6 +45,7 @@ struct UninitialisedAllocator : std::allocator<T> {
     ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
   }
 };
+// NOLINTEND(readability-identifier-naming)
 
 // Bytes read into memory, such as an archive entry's.
 using ByteBuffer = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;

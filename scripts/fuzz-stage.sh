@@ -12,7 +12,7 @@ scale=${1:-1}
 # Runs per target, measured to take about 30 s each on the two-core CI machine. The header
 # target writes every input to four files, so it runs far fewer.
 declare -A runs=([png]=110000 [jpeg]=60000 [bmp]=40000 [webp]=40000 [header]=7000 [archive]=50000)
-cap_seconds=60
+cap_seconds=45
 
 # The decoder targets pass a 64 MiB memory limit to the decoders, which refuse any image that
 # would need more; no single allocation may pass it, so a header that slips past that refusal
