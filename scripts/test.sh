@@ -109,7 +109,7 @@ lines_of() {
 print_share() {
   local tests product
   tests=$(lines_of tests)
-  product=$(lines_of platform image archive decode resample page job queue book preview cli builder app)
+  product=$(lines_of platform image archive clean decode resample page job queue book preview cli builder app)
   awk -v t="$tests" -v p="$product" \
     'BEGIN { printf "=== share: %d test lines against %d product lines (%.2f)\n", t, p, t / p }'
 }
