@@ -168,16 +168,26 @@ Local LocalEntry(FileReader& file, uint64_t at) {
   return entry;
 }
 
+// Where the streaming half goes on after an entry of known size: it looks ahead from the end
+// of its data for the next local header, and ends at a directory or end record met first.
+uint64_t NextLocalHeader(FileReader& file, uint64_t from) {
+  const uint64_t local = FindSignature(file, "PK\3\4", 4, from, UINT64_MAX);
+  for (const char* end : {"PK\1\2", "PK\5\6", "PK\6\6"}) {
+    if (FindSignature(file, end, 4, from, local) < local)
+      return UINT64_MAX;
+  }
+  return local;
+}
+
 // As the reader's streaming half reads it: local headers one after another; past an entry
 // whose size is not said, any later local header may be the next one, so every one is read.
 uint64_t StreamedMemory(FileReader& file) {
   uint64_t memory = 0;
   for (uint64_t at = FindSignature(file, "PK\3\4", 4); at < file.Size();) {
-    if (!HasSignature(ReadUpTo(file, at, 4), 0, "PK\3\4"))
-      break;  // the directory, or damage: the reader ends there
     const Local entry = LocalEntry(file, at);
     memory = std::max(memory, entry.memory);
-    at = entry.next != 0 ? entry.next : FindSignature(file, "PK\3\4", 4, at + 4, UINT64_MAX);
+    at = entry.next != 0 ? NextLocalHeader(file, entry.next)
+                         : FindSignature(file, "PK\3\4", 4, at + 4, UINT64_MAX);
   }
   return memory;
 }
