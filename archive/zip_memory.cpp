@@ -172,6 +172,8 @@ Local LocalEntry(FileReader& file, uint64_t at) {
 // of its data for the next local header, and ends at a directory or end record met first.
 uint64_t NextLocalHeader(FileReader& file, uint64_t from) {
   const uint64_t local = FindSignature(file, "PK\3\4", 4, from, UINT64_MAX);
+  if (local == from)
+    return local;  // the usual case: nothing lies between, so no other signature is looked for
   for (const char* end : {"PK\1\2", "PK\5\6", "PK\6\6"}) {
     if (FindSignature(file, end, 4, from, local) < local)
       return UINT64_MAX;
