@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
+#include <optional>
 #include <vector>
 
 #include "clean/content_box.h"
@@ -94,18 +96,24 @@ void Scanned(uint32_t seed) {
       testing::SimulateScan(page, testing::RandomScanSetup(seed, bleed), seed);
 
   Clock::time_point t = Clock::now();
-  const LumaPlane luma = LumaOf(scan.image);
+  LumaPlane luma = LumaOf(scan.image);
+  const double toLuma = Ms(t);
+  t = Clock::now();
   const double angle = EstimateSkew(luma);
   const double estimate = Ms(t);
   t = Clock::now();
-  RgbImage image = Rotated(scan.image.Clone(), angle);
+  luma = Rotated(std::move(luma), angle);
   const double rotate = Ms(t);
   t = Clock::now();
-  const ContentBox box = FindContentBox(LumaOf(image));
-  image = Cropped(image, box);
+  const ContentBox box = FindContentBox(luma);
   const double crop = Ms(t);
   t = Clock::now();
-  ApplyLevels(image);
+  std::array<uint8_t, 256> curve{};
+  std::iota(curve.begin(), curve.end(), uint8_t{0});
+  if (const std::optional<LevelsPoints> points = FindLevels(Histogram(luma, box)))
+    curve = LevelsCurve(*points);
+  RgbImage image = scan.image.Clone();
+  WriteGray(luma, box, curve, image);
   const double levels = Ms(t);
   t = Clock::now();
   const std::vector<PageImage> cleaned = PagesOf(image);
@@ -113,13 +121,13 @@ void Scanned(uint32_t seed) {
 
   std::printf(
       "%3u %-6s %4dx%d  angle %+.3f err %+.4f  box %+.1f %+.1f %+.1f %+.1f  "
-      "clean %5.1f%%  raw %5.1f%%  ms: skew %.0f turn %.0f crop %.0f levels %.0f "
-      "pages %.0f\n",
+      "clean %5.1f%%  raw %5.1f%%  ms: luma %.1f skew %.1f turn %.1f crop %.1f levels %.1f "
+      "pages %.1f\n",
       seed, spread ? "spread" : "single", scan.image.Width(), scan.image.Height(), scan.angle,
       angle - scan.angle, box.left - scan.block.left, box.top - scan.block.top,
       box.right - scan.block.right, box.bottom - scan.block.bottom,
-      100 * BestAgainst(page, cleaned), 100 * BestAgainst(page, PagesOf(scan.image)), estimate,
-      rotate, crop, levels, pages);
+      100 * BestAgainst(page, cleaned), 100 * BestAgainst(page, PagesOf(scan.image)), toLuma,
+      estimate, rotate, crop, levels, pages);
 }
 
 // A page that needs no clean-up, through it, against its own pages.

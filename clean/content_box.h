@@ -1,21 +1,10 @@
 #pragma once
 
+#include "clean/box.h"
 #include "clean/luma_plane.h"
 #include "image/rgb_image.h"
 
 namespace tamsolo {
-
-// Columns left..right and rows top..bottom of an image, right and bottom exclusive.
-struct ContentBox {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool operator==(const ContentBox&) const = default;
-};
 
 // The box round a straight page's printed content. From each side it drops the lines (columns
 // from the left and right, rows from the top and bottom) that hold one tone along their length

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "clean/luma_plane.h"
-
 namespace tamsolo {
 namespace {
 
@@ -113,17 +111,6 @@ std::array<uint8_t, 256> LevelsCurve(const LevelsPoints& points) {
     curve[static_cast<size_t>(v)] = static_cast<uint8_t>(std::lround(255 * g));
   }
   return curve;
-}
-
-bool ApplyLevels(RgbImage& image) {
-  const std::optional<LevelsPoints> points = FindLevels(Histogram(LumaOf(image)));
-  if (!points)
-    return false;
-  const std::array<uint8_t, 256> curve = LevelsCurve(*points);
-  uint8_t* data = image.Data();
-  for (size_t i = 0; i < image.ByteSize(); ++i)
-    data[i] = curve[data[i]];
-  return true;
 }
 
 }  // namespace tamsolo

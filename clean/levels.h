@@ -5,8 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "image/rgb_image.h"
-
 namespace tamsolo {
 
 // The lumas at and beyond which a page shows solid ink (black) and bare paper (white).
@@ -23,9 +21,5 @@ std::optional<LevelsPoints> FindLevels(const std::vector<uint32_t>& histogram);
 // 0 up to black, 255 from white, between them a straight line with rounded ends: smooth and
 // never falling, so screentones and washes keep their order.
 std::array<uint8_t, 256> LevelsCurve(const LevelsPoints& points);
-
-// Maps R, G and B of every pixel through one curve found from the image's luma; returns
-// whether it changed anything.
-bool ApplyLevels(RgbImage& image);
 
 }  // namespace tamsolo

@@ -1,7 +1,10 @@
 #include "clean/page_clean.h"
 
+#include <numeric>
+#include <optional>
 #include <utility>
 
+#include "clean/content_box.h"
 #include "clean/levels.h"
 #include "clean/luma_plane.h"
 #include "clean/page_count_box.h"
@@ -10,26 +13,34 @@
 
 namespace tamsolo {
 
-CleanReport CleanUpPage(RgbImage& image, const CleanSteps& steps) {
+CleanReport CleanUpPage(RgbImage& image, const CleanSteps& steps,
+                        const CleanCheckpoint& checkpoint) {
+  const auto check = [&] {
+    if (checkpoint)
+      checkpoint();
+  };
   CleanReport report{0, {0, 0, image.Width(), image.Height()}};
   if (image.Empty())
     return report;
   LumaPlane luma = LumaOf(image);
   if (steps.deskew) {
+    check();
     report.angle = EstimateSkew(luma);
-    if (report.angle != 0) {
-      image = Rotated(std::move(image), report.angle);
-      if (steps.crop)
-        luma = LumaOf(image);
-    }
+    check();
+    luma = Rotated(std::move(luma), report.angle);
   }
   if (steps.crop) {
-    report.box = KeepPageCount(FindContentBox(luma), image.Width(), image.Height());
-    if (report.box != ContentBox{0, 0, image.Width(), image.Height()})
-      image = Cropped(image, report.box);
+    check();
+    report.box = KeepPageCount(FindContentBox(luma), luma.width, luma.height);
   }
-  if (steps.levels)
-    ApplyLevels(image);
+  std::array<uint8_t, 256> curve{};
+  std::iota(curve.begin(), curve.end(), uint8_t{0});
+  if (steps.levels) {
+    check();
+    if (const std::optional<LevelsPoints> points = FindLevels(Histogram(luma, report.box)))
+      curve = LevelsCurve(*points);
+  }
+  WriteGray(luma, report.box, curve, image);
   return report;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "clean/content_box.h"
+#include <functional>
+
+#include "clean/box.h"
 #include "image/rgb_image.h"
 
 namespace tamsolo {
@@ -19,10 +21,16 @@ struct CleanReport {
   bool operator==(const CleanReport&) const = default;
 };
 
+// Called between the steps; throws to abandon the page.
+using CleanCheckpoint = std::function<void()>;
+
 // Straightens image, crops it to its content (widened where the crop would change the page
 // count) and stretches paper to white and ink to black, in that order: the crop must not see
 // the bed round a turned page, and the levels judge the page without bed and margin. Steps not
-// asked for are skipped. Returns what was done.
-CleanReport CleanUpPage(RgbImage& image, const CleanSteps& steps = {});
+// asked for are skipped. The work is on the luma, since the pages are gray: image comes back a
+// known gray image of the kept box, in its own buffer, whatever steps changed it. At the peak
+// two luma planes sit beside the image. Returns what was done.
+CleanReport CleanUpPage(RgbImage& image, const CleanSteps& steps = {},
+                        const CleanCheckpoint& checkpoint = {});
 
 }  // namespace tamsolo

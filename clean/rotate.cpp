@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -26,6 +27,8 @@ double Keys(double d) {
 struct Shift {
   int whole;
   Weights weights;
+
+  bool None() const { return whole == 0 && weights[1] == 1 << kWeightBits; }
 };
 
 Shift ShiftOf(double offset) {
@@ -39,90 +42,94 @@ Shift ShiftOf(double offset) {
 }
 
 // A weighted sum back to a byte: rounded, then clamped.
-uint8_t ToByte(int32_t sum) {
+inline uint8_t ToByte(int32_t sum) {
   sum = (sum + (1 << (kWeightBits - 1))) >> kWeightBits;
   sum = sum > 0 ? sum : 0;
   return static_cast<uint8_t>(sum < 255 ? sum : 255);
 }
 
-// Shifts every row by amount * (its centre's distance from the image's centre) pixels, in place.
-void ShearAcross(RgbImage& image, double amount) {
-  const int width = image.Width();
-  // The row padded by two pixels either side, repeating its end pixels.
-  std::vector<uint8_t> padded(static_cast<size_t>(width + 4) * 3);
-  const double centre = image.Height() / 2.0;
-  for (int y = 0; y < image.Height(); ++y) {
+// padded[j] = row[clamp(j + first)] for j in 0..size: the interior copied, the ends repeated.
+void PadRow(const uint8_t* row, int width, int first, uint8_t* padded, int size) {
+  const int from = std::clamp(-first, 0, size), to = std::clamp(width - first, from, size);
+  std::fill(padded, padded + from, row[0]);
+  if (to > from)
+    std::memcpy(padded + from, row + from + first, static_cast<size_t>(to - from));
+  std::fill(padded + to, padded + size, row[width - 1]);
+}
+
+// Shifts every row by amount * (its centre's distance from the plane's centre) pixels, in place.
+void ShearAcross(LumaPlane& plane, double amount) {
+  const int width = plane.width;
+  std::vector<uint8_t> padded(static_cast<size_t>(width) + 3);
+  const double centre = plane.height / 2.0;
+  for (int y = 0; y < plane.height; ++y) {
     const Shift shift = ShiftOf(amount * (y + 0.5 - centre));
-    if (shift.whole == 0 && shift.weights[1] == 1 << kWeightBits)
+    if (shift.None())
       continue;
-    uint8_t* row = image.Row(y);
-    for (int x = -2; x < width + 2; ++x) {
-      const int from = std::clamp(x + shift.whole, 0, width - 1);
-      for (size_t c = 0; c < 3; ++c)
-        padded[static_cast<size_t>(x + 2) * 3 + c] = row[static_cast<size_t>(from) * 3 + c];
-    }
-    // Output x reads source x + whole - 1 .. x + whole + 2, padded at x + 1 .. x + 4 after the
-    // shift by whole was folded into the padding.
-    const Weights& w = shift.weights;
-    for (size_t i = 0; i < static_cast<size_t>(width) * 3; ++i)
-      row[i] = ToByte(w[0] * padded[i + 3] + w[1] * padded[i + 6] + w[2] * padded[i + 9] +
-                      w[3] * padded[i + 12]);
+    uint8_t* row = plane.Row(y);
+    // Output x reads x + whole - 1 .. x + whole + 2, which is padded[x .. x + 3].
+    PadRow(row, width, shift.whole - 1, padded.data(), width + 3);
+    const int32_t w0 = shift.weights[0], w1 = shift.weights[1], w2 = shift.weights[2],
+                  w3 = shift.weights[3];
+    const uint8_t* p = padded.data();
+    for (int x = 0; x < width; ++x)
+      row[x] = ToByte(w0 * p[x] + w1 * p[x + 1] + w2 * p[x + 2] + w3 * p[x + 3]);
   }
 }
 
-// Shifts every column by amount * (its centre's distance from the image's centre) pixels. The
-// columns fall into runs that read the same four rows; each run is one loop over its bytes with
-// each byte's weights laid out beside it.
-void ShearDown(const RgbImage& in, RgbImage& out, double amount) {
-  const int width = in.Width(), height = in.Height();
+// Shifts every column by amount * (its centre's distance from the plane's centre) pixels. The
+// columns fall into runs that read the same four rows; each run is one loop over its pixels
+// with each pixel's weights laid out beside it.
+void ShearDown(const LumaPlane& in, LumaPlane& out, double amount) {
+  const int width = in.width, height = in.height;
   const double centre = width / 2.0;
-  const size_t bytes = static_cast<size_t>(width) * 3;
   std::array<std::vector<int32_t>, 4> weights;
   for (std::vector<int32_t>& w : weights)
-    w.resize(bytes);
+    w.resize(static_cast<size_t>(width));
   struct Run {
-    size_t from, to;  // bytes of the row
+    int from, to;
     int whole;
   };
   std::vector<Run> runs;
   for (int x = 0; x < width; ++x) {
     const Shift shift = ShiftOf(amount * (x + 0.5 - centre));
-    const size_t at = static_cast<size_t>(x) * 3;
     for (size_t k = 0; k < 4; ++k)
-      std::fill_n(weights[k].begin() + static_cast<std::ptrdiff_t>(at), 3, shift.weights[k]);
+      weights[k][static_cast<size_t>(x)] = shift.weights[k];
     if (runs.empty() || runs.back().whole != shift.whole)
-      runs.push_back({at, at, shift.whole});
-    runs.back().to = at + 3;
+      runs.push_back({x, x, shift.whole});
+    runs.back().to = x + 1;
   }
+  const int32_t* w0 = weights[0].data();
+  const int32_t* w1 = weights[1].data();
+  const int32_t* w2 = weights[2].data();
+  const int32_t* w3 = weights[3].data();
   for (int y = 0; y < height; ++y) {
     uint8_t* row = out.Row(y);
     for (const Run& run : runs) {
-      std::array<const uint8_t*, 4> source{};
-      for (size_t k = 0; k < 4; ++k)
-        source[k] = in.Row(std::clamp(y + run.whole - 1 + static_cast<int>(k), 0, height - 1));
-      for (size_t i = run.from; i < run.to; ++i)
-        row[i] = ToByte(weights[0][i] * source[0][i] + weights[1][i] * source[1][i] +
-                        weights[2][i] * source[2][i] + weights[3][i] * source[3][i]);
+      const auto source = [&](int k) {
+        return in.Row(std::clamp(y + run.whole - 1 + k, 0, height - 1));
+      };
+      const uint8_t *s0 = source(0), *s1 = source(1), *s2 = source(2), *s3 = source(3);
+      for (int x = run.from; x < run.to; ++x)
+        row[x] = ToByte(w0[x] * s0[x] + w1[x] * s1[x] + w2[x] * s2[x] + w3[x] * s3[x]);
     }
   }
 }
 
 }  // namespace
 
-RgbImage Rotated(RgbImage image, double degrees) {
-  if (degrees == 0 || image.Empty())
-    return image;
-  const bool gray = image.KnownGray();
+LumaPlane Rotated(LumaPlane plane, double degrees) {
+  if (degrees == 0 || plane.width == 0 || plane.height == 0)
+    return plane;
   // R(a) = across(-tan(a/2)) down(sin a) across(-tan(a/2)); sampling the result at s reads
   // the input at R(a) s, so the shear applied to the input first is the rightmost one.
   const double a = degrees * std::numbers::pi / 180;
   const double across = -std::tan(a / 2), down = std::sin(a);
-  ShearAcross(image, across);
-  RgbImage sheared(image.Width(), image.Height());
-  ShearDown(image, sheared, down);
-  image = RgbImage();
+  ShearAcross(plane, across);
+  LumaPlane sheared = LumaPlane::Sized(plane.width, plane.height);
+  ShearDown(plane, sheared, down);
+  plane = LumaPlane();
   ShearAcross(sheared, across);
-  sheared.SetKnownGray(gray);
   return sheared;
 }
 

@@ -70,7 +70,7 @@ void TConvertThread::Execute() {
   if (!PageBitmap)
     PageBitmap = std::make_unique<tamsolo::PageBitmap>();
   if (clean)
-    CleanUpPage(*SourceImage, *clean);
+    CleanUpPage(*SourceImage, *clean, [this] { ThrowIfStopped(); });
   ThrowIfStopped();
   RgbImage scaled;
   ResampleScratch resample;

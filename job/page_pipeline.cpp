@@ -123,7 +123,8 @@ void PagePipeline::Make(size_t index, PageScratch& scratch) {
   std::exception_ptr error;
   try {
     RgbImage image = Decode(index, shared, notes);
-    // The clean-up's turn needs one more image-sized buffer.
+    // The clean-up's two luma planes and the skew search's smaller copies stay within one more
+    // image-sized buffer.
     const uint64_t imageBytes = image.ByteSize() * (settings_.clean ? 2 : 1);
     const uint64_t workBytes = PagesWorkBytes(image.Width(), image.Height());
     if (shared)
@@ -173,8 +174,7 @@ RgbImage PagePipeline::Decode(size_t index, bool shared, DecodeNotes& notes) {
 PreparedPages PagePipeline::Prepare(RgbImage image, PageScratch& scratch) {
   std::optional<CleanReport> report;
   if (settings_.clean) {
-    ThrowIfStopped(stop_);
-    report = CleanUpPage(image, *settings_.clean);
+    report = CleanUpPage(image, *settings_.clean, [this] { ThrowIfStopped(stop_); });
   }
   PreparedPages pages = PreparePages(image, settings_.filterIndex, scratch, stop_);
   pages.clean = report;
