@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "clean/luma_plane.h"
 #include "clean/page_clean.h"
 #include "clean/rotate.h"
+#include "clean/sharpen.h"
 #include "clean/skew_estimate.h"
 #include "page/page_fill.h"
 #include "page/page_image.h"
@@ -108,12 +108,14 @@ void Scanned(uint32_t seed) {
   const ContentBox box = FindContentBox(luma);
   const double crop = Ms(t);
   t = Clock::now();
-  std::array<uint8_t, 256> curve{};
-  std::iota(curve.begin(), curve.end(), uint8_t{0});
-  if (const std::optional<LevelsPoints> points = FindLevels(Histogram(luma, box)))
-    curve = LevelsCurve(*points);
+  double sharpening = 0;
+  if (const std::optional<LevelsPoints> points = FindLevels(Histogram(luma, box, 2))) {
+    const std::array<uint8_t, 256> curve = LevelsCurve(*points);
+    sharpening = SharpeningFor(EdgeSteepness(luma, box, curve));
+    Sharpen(luma, box, curve, sharpening);
+  }
   RgbImage image = scan.image.Clone();
-  WriteGray(luma, box, curve, image);
+  WriteGray(luma, box, image);
   const double levels = Ms(t);
   t = Clock::now();
   const std::vector<PageImage> cleaned = PagesOf(image);
@@ -121,13 +123,14 @@ void Scanned(uint32_t seed) {
 
   std::printf(
       "%3u %-6s %4dx%d  angle %+.3f err %+.4f  box %+.1f %+.1f %+.1f %+.1f  "
-      "clean %5.1f%%  raw %5.1f%%  ms: luma %.1f skew %.1f turn %.1f crop %.1f levels %.1f "
+      "clean %5.1f%%  raw %5.1f%%  sharpen %.2f  ms: luma %.1f skew %.1f turn %.1f crop %.1f "
+      "levels %.1f "
       "pages %.1f\n",
       seed, spread ? "spread" : "single", scan.image.Width(), scan.image.Height(), scan.angle,
       angle - scan.angle, box.left - scan.block.left, box.top - scan.block.top,
       box.right - scan.block.right, box.bottom - scan.block.bottom,
-      100 * BestAgainst(page, cleaned), 100 * BestAgainst(page, PagesOf(scan.image)), toLuma,
-      estimate, rotate, crop, levels, pages);
+      100 * BestAgainst(page, cleaned), 100 * BestAgainst(page, PagesOf(scan.image)), sharpening,
+      toLuma, estimate, rotate, crop, levels, pages);
 }
 
 // A page that needs no clean-up, through it, against its own pages.

@@ -18,10 +18,9 @@ namespace {
   }
 }
 
-[[gnu::always_inline]] inline void GrayRowBody(const uint8_t* in, int count, const uint8_t* curve,
-                                               uint8_t* rgb) {
+[[gnu::always_inline]] inline void GrayRowBody(const uint8_t* in, int count, uint8_t* rgb) {
   for (int x = 0; x < count; ++x) {
-    const uint8_t v = curve[in[x]];
+    const uint8_t v = in[x];
     rgb[3 * x] = v;
     rgb[3 * x + 1] = v;
     rgb[3 * x + 2] = v;
@@ -34,12 +33,11 @@ void LumaRunPlain(const uint8_t* rgb, size_t count, uint8_t* out) {
 [[gnu::target("avx2")]] void LumaRunAvx2(const uint8_t* rgb, size_t count, uint8_t* out) {
   LumaRunBody(rgb, count, out);
 }
-void GrayRowPlain(const uint8_t* in, int count, const uint8_t* curve, uint8_t* rgb) {
-  GrayRowBody(in, count, curve, rgb);
+void GrayRowPlain(const uint8_t* in, int count, uint8_t* rgb) {
+  GrayRowBody(in, count, rgb);
 }
-[[gnu::target("avx2")]] void GrayRowAvx2(const uint8_t* in, int count, const uint8_t* curve,
-                                         uint8_t* rgb) {
-  GrayRowBody(in, count, curve, rgb);
+[[gnu::target("avx2")]] void GrayRowAvx2(const uint8_t* in, int count, uint8_t* rgb) {
+  GrayRowBody(in, count, rgb);
 }
 
 bool HasAvx2() {
@@ -96,9 +94,9 @@ LumaPlane Reduced(const LumaPlane& plane, int factor) {
   return out;
 }
 
-std::vector<uint32_t> Histogram(const LumaPlane& plane, const ContentBox& box) {
+std::vector<uint32_t> Histogram(const LumaPlane& plane, const ContentBox& box, int rowStep) {
   std::vector<uint32_t> counts(256, 0);
-  for (int y = box.top; y < box.bottom; ++y) {
+  for (int y = box.top; y < box.bottom; y += rowStep) {
     const uint8_t* row = plane.Row(y);
     for (int x = box.left; x < box.right; ++x)
       ++counts[row[x]];
@@ -107,15 +105,22 @@ std::vector<uint32_t> Histogram(const LumaPlane& plane, const ContentBox& box) {
 }
 
 std::vector<uint32_t> Histogram(const LumaPlane& plane) {
-  return Histogram(plane, {0, 0, plane.width, plane.height});
+  return Histogram(plane, {0, 0, plane.width, plane.height}, 1);
 }
 
-void WriteGray(const LumaPlane& plane, const ContentBox& box, const std::array<uint8_t, 256>& curve,
-               RgbImage& image) {
+void ApplyCurve(LumaPlane& plane, const ContentBox& box, const std::array<uint8_t, 256>& curve) {
+  for (int y = box.top; y < box.bottom; ++y) {
+    uint8_t* row = plane.Row(y);
+    for (int x = box.left; x < box.right; ++x)
+      row[x] = curve[row[x]];
+  }
+}
+
+void WriteGray(const LumaPlane& plane, const ContentBox& box, RgbImage& image) {
   image.Reshape(box.Width(), box.Height());
   const auto row = HasAvx2() ? GrayRowAvx2 : GrayRowPlain;
   for (int y = 0; y < box.Height(); ++y)
-    row(plane.Row(box.top + y) + box.left, box.Width(), curve.data(), image.Row(y));
+    row(plane.Row(box.top + y) + box.left, box.Width(), image.Row(y));
   image.SetKnownGray(true);
 }
 

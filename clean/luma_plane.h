@@ -33,13 +33,15 @@ LumaPlane LumaOf(const RgbImage& image);
 // Every factor x factor block averaged (rounded) into one value; the last partial blocks dropped.
 LumaPlane Reduced(const LumaPlane& plane, int factor);
 
-// How many pixels of box hold each luma.
-std::vector<uint32_t> Histogram(const LumaPlane& plane, const ContentBox& box);
+// How many pixels of box hold each luma, on every rowStep-th row from its top.
+std::vector<uint32_t> Histogram(const LumaPlane& plane, const ContentBox& box, int rowStep);
 std::vector<uint32_t> Histogram(const LumaPlane& plane);
 
-// Makes image the box of plane, each luma through curve, as a known gray image: R = G = B. The
-// image's own buffer is reused when it is large enough, as it is for a box of the image's plane.
-void WriteGray(const LumaPlane& plane, const ContentBox& box, const std::array<uint8_t, 256>& curve,
-               RgbImage& image);
+// Maps every luma of box through curve, in place.
+void ApplyCurve(LumaPlane& plane, const ContentBox& box, const std::array<uint8_t, 256>& curve);
+
+// Makes image the box of plane as a known gray image: R = G = B. The image's own buffer is
+// reused when it is large enough, as it is for a box of the image's plane.
+void WriteGray(const LumaPlane& plane, const ContentBox& box, RgbImage& image);
 
 }  // namespace tamsolo

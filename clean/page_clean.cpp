@@ -1,6 +1,5 @@
 #include "clean/page_clean.h"
 
-#include <numeric>
 #include <optional>
 #include <utility>
 
@@ -9,6 +8,7 @@
 #include "clean/luma_plane.h"
 #include "clean/page_count_box.h"
 #include "clean/rotate.h"
+#include "clean/sharpen.h"
 #include "clean/skew_estimate.h"
 
 namespace tamsolo {
@@ -33,14 +33,17 @@ CleanReport CleanUpPage(RgbImage& image, const CleanSteps& steps,
     check();
     report.box = KeepPageCount(FindContentBox(luma), luma.width, luma.height);
   }
-  std::array<uint8_t, 256> curve{};
-  std::iota(curve.begin(), curve.end(), uint8_t{0});
   if (steps.levels) {
     check();
-    if (const std::optional<LevelsPoints> points = FindLevels(Histogram(luma, report.box)))
-      curve = LevelsCurve(*points);
+    // Every other row shows the page's tones as well as all of them.
+    if (const std::optional<LevelsPoints> points = FindLevels(Histogram(luma, report.box, 2))) {
+      // With paper white and ink black, the edges the scanner's optics softened are steepened
+      // again; the clipping at both ends keeps the noise of paper and ink from growing.
+      const std::array<uint8_t, 256> curve = LevelsCurve(*points);
+      Sharpen(luma, report.box, curve, SharpeningFor(EdgeSteepness(luma, report.box, curve)));
+    }
   }
-  WriteGray(luma, report.box, curve, image);
+  WriteGray(luma, report.box, image);
   return report;
 }
 
