@@ -84,7 +84,8 @@ constexpr int kBinsPerPixel = 2;
 // A point's place across its lines at the angle with cosine c and sine s: the row of the
 // straight page for a point across a row, the column for one across a column.
 inline double Across(const EdgePoint& p, bool acrossRow, double c, double s) {
-  return acrossRow ? -s * p.x + c * p.y : c * p.x + s * p.y;
+  const double x = p.x, y = p.y;
+  return acrossRow ? -s * x + c * y : c * x + s * y;
 }
 
 // How sharply the edges gather on straight lines at this angle: the sum of squares of their
