@@ -33,25 +33,24 @@ std::string ExecutablePath() {
   return std::string(path, length < MAX_PATH ? length : 0);
 }
 
-int32_t ReadFilterIndex() {
+// The text of key in [Config] of the ini beside the program; empty when it is not there.
+std::string ReadConfigSetting(const char* key) {
   char value[256] = {};
-  GetPrivateProfileStringA("Config", "ResampleFilter", "", value, sizeof value,
+  GetPrivateProfileStringA("Config", key, "", value, sizeof value,
                            SettingsFilePath(ExecutablePath()).c_str());
-  return FilterIndexFromSetting(value);
+  return value;
+}
+
+int32_t ReadFilterIndex() {
+  return FilterIndexFromSetting(ReadConfigSetting("ResampleFilter"));
 }
 
 InputSet ReadInputSet() {
-  char value[256] = {};
-  GetPrivateProfileStringA("Config", "Archives", "", value, sizeof value,
-                           SettingsFilePath(ExecutablePath()).c_str());
-  return InputSetFromSetting(value);
+  return InputSetFromSetting(ReadConfigSetting("Archives"));
 }
 
 std::optional<CleanSteps> ReadClean() {
-  char value[256] = {};
-  GetPrivateProfileStringA("Config", "Clean", "", value, sizeof value,
-                           SettingsFilePath(ExecutablePath()).c_str());
-  return CleanFromSetting(value);
+  return CleanFromSetting(ReadConfigSetting("Clean"));
 }
 
 // Sleeps, but answers messages sent to this thread meanwhile: a watcher thread may be

@@ -8,22 +8,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <vector>
 
-#include "clean/content_box.h"
-#include "clean/levels.h"
-#include "clean/luma_plane.h"
 #include "clean/page_clean.h"
-#include "clean/rotate.h"
-#include "clean/sharpen.h"
-#include "clean/skew_estimate.h"
-#include "page/page_fill.h"
 #include "page/page_image.h"
-#include "page/page_layout.h"
-#include "page/scaled_width.h"
-#include "resample/filters.h"
-#include "resample/resampler.h"
 #include "support/clean/page_quality.h"
 #include "support/scan_simulator.h"
 
@@ -54,7 +42,7 @@ double BestAgainst(const testing::CleanPage& page, const std::vector<PageImage>&
 double MovedShare(const testing::CleanPage& page, double share) {
   const ContentBox block{static_cast<int>(page.block.left), static_cast<int>(page.block.top),
                          static_cast<int>(page.block.right), static_cast<int>(page.block.bottom)};
-  return BestAgainst(page, testing::PagesOf(Cropped(Moved(page.image, share), block)));
+  return BestAgainst(page, testing::PagesOf(testing::Cropped(Moved(page.image, share), block)));
 }
 
 double Ms(Clock::time_point since) {
@@ -68,42 +56,28 @@ void Scanned(uint32_t seed) {
   const testing::Scan scan =
       testing::SimulateScan(page, testing::RandomScanSetup(seed, bleed), seed);
 
-  Clock::time_point t = Clock::now();
-  LumaPlane luma = LumaOf(scan.image);
-  const double toLuma = Ms(t);
-  t = Clock::now();
-  const double angle = EstimateSkew(luma);
-  const double estimate = Ms(t);
-  t = Clock::now();
-  luma = Rotated(std::move(luma), angle);
-  const double rotate = Ms(t);
-  t = Clock::now();
-  const ContentBox box = FindContentBox(luma);
-  const double crop = Ms(t);
-  t = Clock::now();
-  double sharpening = 0;
-  if (const std::optional<LevelsPoints> points = FindLevels(Histogram(luma, box, 2))) {
-    const std::array<uint8_t, 256> curve = LevelsCurve(*points);
-    sharpening = SharpeningFor(EdgeSteepness(luma, box, curve));
-    Sharpen(luma, box, curve, sharpening);
-  }
+  // The clean-up stops between its steps at the checkpoint: luma, skew, turn, crop, levels.
+  std::vector<Clock::time_point> stamps{Clock::now()};
   RgbImage image = scan.image.Clone();
-  WriteGray(luma, box, image);
-  const double levels = Ms(t);
-  t = Clock::now();
+  const CleanReport report = CleanUpPage(image, {}, [&] { stamps.push_back(Clock::now()); });
+  stamps.push_back(Clock::now());
+  const auto ms = [&](size_t step) {
+    return std::chrono::duration<double, std::milli>(stamps[step + 1] - stamps[step]).count();
+  };
+  const Clock::time_point t = Clock::now();
   const std::vector<PageImage> cleaned = testing::PagesOf(image);
   const double pages = Ms(t);
+  const ContentBox& box = report.box;
 
   std::printf(
       "%3u %-6s %4dx%d  angle %+.3f err %+.4f  box %+.1f %+.1f %+.1f %+.1f  "
-      "clean %5.1f%%  raw %5.1f%%  sharpen %.2f  ms: luma %.1f skew %.1f turn %.1f crop %.1f "
-      "levels %.1f "
+      "clean %5.1f%%  raw %5.1f%%  ms: luma %.1f skew %.1f turn %.1f crop %.1f levels %.1f "
       "pages %.1f\n",
       seed, spread ? "spread" : "single", scan.image.Width(), scan.image.Height(), scan.angle,
-      angle - scan.angle, box.left - scan.block.left, box.top - scan.block.top,
+      report.angle - scan.angle, box.left - scan.block.left, box.top - scan.block.top,
       box.right - scan.block.right, box.bottom - scan.block.bottom,
       100 * BestAgainst(page, cleaned), 100 * BestAgainst(page, testing::PagesOf(scan.image)),
-      sharpening, toLuma, estimate, rotate, crop, levels, pages);
+      ms(0), ms(1), ms(2), ms(3), ms(4), pages);
 }
 
 // A page that needs no clean-up, through it, against its own pages.
@@ -114,7 +88,7 @@ void Unharmed(uint32_t seed, bool fullBleed) {
     const ContentBox block{static_cast<int>(std::ceil(page.block.left)),
                            static_cast<int>(std::ceil(page.block.top)),
                            static_cast<int>(page.block.right), static_cast<int>(page.block.bottom)};
-    image = Cropped(page.image, block);
+    image = testing::Cropped(page.image, block);
   }
   RgbImage cleaned = image.Clone();
   const CleanReport report = CleanUpPage(cleaned);

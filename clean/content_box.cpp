@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <cstring>
 
 namespace tamsolo {
 namespace {
@@ -138,15 +137,6 @@ ContentBox FindContentBox(const LumaPlane& luma) {
   if (content.Width() <= 0 || content.Height() <= 0)
     return whole;
   return content;
-}
-
-RgbImage Cropped(const RgbImage& image, const ContentBox& box) {
-  RgbImage out(box.Width(), box.Height());
-  for (int y = 0; y < box.Height(); ++y)
-    std::memcpy(out.Row(y), image.Row(box.top + y) + 3 * static_cast<size_t>(box.left),
-                out.Stride());
-  out.SetKnownGray(image.KnownGray());
-  return out;
 }
 
 }  // namespace tamsolo

@@ -2,7 +2,6 @@
 
 #include "clean/box.h"
 #include "clean/luma_plane.h"
-#include "image/rgb_image.h"
 
 namespace tamsolo {
 
@@ -14,8 +13,5 @@ namespace tamsolo {
 // before it, is content and stays, so art that bleeds to the paper's edge stays whole. The whole
 // image when it holds no content.
 ContentBox FindContentBox(const LumaPlane& luma);
-
-// The pixels of box, which lies inside image.
-RgbImage Cropped(const RgbImage& image, const ContentBox& box);
 
 }  // namespace tamsolo

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/cpu_features.h"
+
 namespace tamsolo {
 namespace {
 
@@ -40,14 +42,6 @@ void GrayRowPlain(const uint8_t* in, int count, uint8_t* rgb) {
   GrayRowBody(in, count, rgb);
 }
 
-bool HasAvx2() {
-  static const bool kAvx2 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return kAvx2;
-}
-
 }  // namespace
 
 LumaPlane LumaPlane::Sized(int width, int height) {
@@ -66,7 +60,7 @@ LumaPlane LumaOf(const RgbImage& image) {
       out[i] = in[3 * i];
     return plane;
   }
-  (HasAvx2() ? LumaRunAvx2 : LumaRunPlain)(in, count, out);
+  (Avx2Available() ? LumaRunAvx2 : LumaRunPlain)(in, count, out);
   return plane;
 }
 
@@ -118,7 +112,7 @@ void ApplyCurve(LumaPlane& plane, const ContentBox& box, const std::array<uint8_
 
 void WriteGray(const LumaPlane& plane, const ContentBox& box, RgbImage& image) {
   image.Reshape(box.Width(), box.Height());
-  const auto row = HasAvx2() ? GrayRowAvx2 : GrayRowPlain;
+  const auto row = Avx2Available() ? GrayRowAvx2 : GrayRowPlain;
   for (int y = 0; y < box.Height(); ++y)
     row(plane.Row(box.top + y) + box.left, box.Width(), image.Row(y));
   image.SetKnownGray(true);

@@ -22,7 +22,6 @@ struct LumaPlane {
   size_t Index(int x, int y) const {
     return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
   }
-  uint8_t At(int x, int y) const { return values[Index(x, y)]; }
   const uint8_t* Row(int y) const { return values.data() + Index(0, y); }
   uint8_t* Row(int y) { return values.data() + Index(0, y); }
 };

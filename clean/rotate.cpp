@@ -7,6 +7,8 @@
 #include <numbers>
 #include <vector>
 
+#include "platform/cpu_features.h"
+
 namespace tamsolo {
 namespace {
 
@@ -96,11 +98,8 @@ struct Kernels {
 };
 
 const Kernels& ChosenKernels() {
-  static const Kernels kChosen = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? Kernels{ShiftRowAvx2, ShiftColumnsAvx2}
-                                          : Kernels{ShiftRowPlain, ShiftColumnsPlain};
-  }();
+  static const Kernels kChosen = Avx2Available() ? Kernels{ShiftRowAvx2, ShiftColumnsAvx2}
+                                                 : Kernels{ShiftRowPlain, ShiftColumnsPlain};
   return kChosen;
 }
 

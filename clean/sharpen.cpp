@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/cpu_features.h"
+
 namespace tamsolo {
 namespace {
 
@@ -49,14 +51,6 @@ void DownPlain(const Kernel& k, const uint8_t* up, const uint8_t* here, const ui
 using DownFunction = void (*)(const Kernel&, const uint8_t*, const uint8_t*, const uint8_t*, int,
                               uint8_t*);
 
-DownFunction ChosenDown() {
-  static const DownFunction kChosen = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? DownAvx2 : DownPlain;
-  }();
-  return kChosen;
-}
-
 }  // namespace
 
 double EdgeSteepness(const LumaPlane& plane, const ContentBox& box,
@@ -97,7 +91,7 @@ void Sharpen(LumaPlane& plane, const ContentBox& box, const std::array<uint8_t, 
   // filter reads the unchanged pixels; the same loop as down, with the row shifted by one
   // either way.
   std::vector<uint8_t> padded(static_cast<size_t>(width) + 2);
-  const DownFunction down = ChosenDown();
+  const DownFunction down = Avx2Available() ? DownAvx2 : DownPlain;
   for (int y = box.top; y < box.bottom; ++y) {
     uint8_t* row = plane.Row(y) + box.left;
     for (int x = 0; x < width; ++x)

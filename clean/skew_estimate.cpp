@@ -17,10 +17,14 @@ struct EdgePoint {
 };
 
 struct EdgePoints {
+  // extent is the full-size plane's diagonal and a little: the reach of any projection.
+  EdgePoints(int width, int height, int reduction)
+      : unit(reduction), extent(static_cast<int>(std::ceil(std::hypot(width, height))) + 4) {}
+
   std::vector<EdgePoint> acrossRows;     // on horizontal lines
   std::vector<EdgePoint> acrossColumns;  // on vertical lines
-  int unit = 1;                          // full-size pixels per pixel of the plane searched
-  int extent = 0;  // the full-size plane's diagonal: the reach of any projection
+  int unit;                              // full-size pixels per pixel of the plane searched
+  int extent;
 };
 
 // The step that makes an edge: a fifth of the spread between dark and light, at least 12.
@@ -59,9 +63,7 @@ inline Edge EdgeAt(const LumaPlane& luma, int x, int y, int step) {
 // other point along a line is kept: its neighbours tell no more about where the line lies, and
 // each angle's score costs half.
 EdgePoints FindEdges(const LumaPlane& luma, int unit, int width, int height, int step) {
-  EdgePoints points;
-  points.unit = unit;
-  points.extent = static_cast<int>(std::ceil(std::hypot(width, height))) + 4;
+  EdgePoints points(width, height, unit);
   const float cx = static_cast<float>(width) / 2, cy = static_cast<float>(height) / 2;
   const auto f = static_cast<float>(unit);
   for (int y = 1; y + 1 < luma.height; ++y) {
@@ -161,8 +163,7 @@ std::vector<Band> LongLines(const EdgePoints& points, bool acrossRow, double deg
 // on every fourth column, those across columns on every fourth row. A long line keeps hundreds.
 EdgePoints EdgesInBands(const LumaPlane& luma, double degrees, const std::vector<Band>& rows,
                         const std::vector<Band>& columns, int step) {
-  EdgePoints points;
-  points.extent = static_cast<int>(std::ceil(std::hypot(luma.width, luma.height))) + 4;
+  EdgePoints points(luma.width, luma.height, 1);
   const double a = degrees * std::numbers::pi / 180;
   const double c = std::cos(a), s = std::sin(a);
   const double cx = luma.width / 2.0, cy = luma.height / 2.0;

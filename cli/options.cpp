@@ -105,9 +105,10 @@ uint64_t MemoryLimitOption(const ParsedOptions& options) {
   return mib << 20;
 }
 
-CleanSteps ParseCleanSteps(std::string_view text) {
-  if (text.empty())
-    return CleanSteps{};
+namespace {
+
+// The steps a non-empty list names, each once; none when it names anything else.
+std::optional<CleanSteps> CleanStepList(std::string_view text) {
   CleanSteps steps{false, false, false};
   for (size_t start = 0; start <= text.size();) {
     const size_t comma = std::min(text.find(',', start), text.size());
@@ -117,20 +118,27 @@ CleanSteps ParseCleanSteps(std::string_view text) {
                    : step == "deskew" ? &steps.deskew
                                       : nullptr;
     if (chosen == nullptr || *chosen)
-      throw UsageError("--clean takes levels, crop and deskew, each once, not \"" +
-                       std::string(text) + "\"");
+      return std::nullopt;
     *chosen = true;
     start = comma + 1;
   }
   return steps;
 }
 
+}  // namespace
+
+CleanSteps ParseCleanSteps(std::string_view text) {
+  if (text.empty())
+    return CleanSteps{};
+  const std::optional<CleanSteps> steps = CleanStepList(text);
+  if (!steps)
+    throw UsageError("--clean takes levels, crop and deskew, each once, not \"" +
+                     std::string(text) + "\"");
+  return *steps;
+}
+
 bool IsCleanStepList(std::string_view text) {
-  try {
-    return !text.empty() && (ParseCleanSteps(text), true);
-  } catch (const UsageError&) {
-    return false;
-  }
+  return !text.empty() && CleanStepList(text).has_value();
 }
 
 std::optional<CleanSteps> CleanOption(const ParsedOptions& options) {

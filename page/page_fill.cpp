@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/cpu_features.h"
 
 namespace tamsolo {
 namespace {
@@ -35,13 +36,8 @@ void GrayRunPlain(const uint8_t* rgb, int32_t count, uint8_t* gray) {
 
 using GrayRunFunction = void (*)(const uint8_t*, int32_t, uint8_t*);
 
-GrayRunFunction ChooseGrayRun() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") ? GrayRunAvx2 : GrayRunPlain;
-}
-
 void GrayRun(const uint8_t* rgb, int32_t count, uint8_t* gray) {
-  static const GrayRunFunction kChosen = ChooseGrayRun();
+  static const GrayRunFunction kChosen = Avx2Available() ? GrayRunAvx2 : GrayRunPlain;
   kChosen(rgb, count, gray);
 }
 

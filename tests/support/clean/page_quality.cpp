@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
-#include "clean/content_box.h"
 #include "page/page_fill.h"
 #include "page/page_layout.h"
 #include "page/scaled_width.h"
@@ -12,6 +12,15 @@
 #include "resample/resampler.h"
 
 namespace tamsolo::testing {
+
+RgbImage Cropped(const RgbImage& image, const ContentBox& box) {
+  RgbImage out(box.Width(), box.Height());
+  for (int y = 0; y < box.Height(); ++y)
+    std::memcpy(out.Row(y), image.Row(box.top + y) + 3 * static_cast<size_t>(box.left),
+                out.Stride());
+  out.SetKnownGray(image.KnownGray());
+  return out;
+}
 
 std::vector<PageImage> PagesOf(const RgbImage& image) {
   RgbImage scaled(static_cast<int>(ScaledWidth(image.Width(), image.Height())), kScaledHeight);

@@ -2,11 +2,15 @@
 
 #include <vector>
 
+#include "clean/box.h"
 #include "image/rgb_image.h"
 #include "page/page_image.h"
 #include "support/clean_page_maker.h"
 
 namespace tamsolo::testing {
+
+// The pixels of box, which lies inside image.
+RgbImage Cropped(const RgbImage& image, const ContentBox& box);
 
 // The pages an image gives through the default filter, as the page conversion makes them.
 std::vector<PageImage> PagesOf(const RgbImage& image);

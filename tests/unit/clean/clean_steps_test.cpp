@@ -105,7 +105,7 @@ TEST(CleanUpPage, DoesNoHarmToCleanPages) {
     const CleanReport report = CleanUpPage(cleaned);
     EXPECT_EQ(report.angle, 0);
     EXPECT_GE(testing::BestAgainstBlock(page, testing::PagesOf(cleaned), 0.5), 0.99);
-    const RgbImage art = Cropped(page.image, report.box);
+    const RgbImage art = testing::Cropped(page.image, report.box);
     RgbImage artCleaned = art.Clone();
     CleanUpPage(artCleaned);
     EXPECT_GE(testing::WithinOneIndex(testing::PagesOf(art), testing::PagesOf(artCleaned)), 0.99);
@@ -134,7 +134,7 @@ TEST(FindContentBox, KeepsBlankPagesWholeAndCleanPagesToTheirBlock) {
     EXPECT_NEAR(box.bottom, page.block.bottom, 1);
     // Cut inside the block, so that its outer rows are solid border.
     const RgbImage art =
-        Cropped(page.image, {box.left + 1, box.top + 1, box.right - 1, box.bottom - 1});
+        testing::Cropped(page.image, {box.left + 1, box.top + 1, box.right - 1, box.bottom - 1});
     const ContentBox kept = FindContentBox(LumaOf(art));
     EXPECT_LE(kept.left + kept.top + art.Width() - kept.right + art.Height() - kept.bottom, 2);
   }
